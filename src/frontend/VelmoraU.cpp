@@ -1,0 +1,280 @@
+#include "frontend/VelmoraU.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "scanner/GibbsDP.h"
+#include "support/Messages.h"
+
+namespace {
+
+constexpr const char* kVersionLine = "Velmora 1.0";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A whole decimal number, sign allowed, blanks around it allowed.
+bool ParseWholeNumber(const char* word, int* value)
+{
+    const std::string_view text = Trim(word);
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i == text.size())
+        return false;
+    for (std::size_t k = i; k < text.size(); ++k)
+        if (!IsDigit(text[k]))
+            return false;
+    const std::string digits(text);
+    errno = 0;
+    const long long parsed = std::strtoll(digits.c_str(), nullptr, 10);
+    if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX)
+        return false;
+    *value = static_cast<int>(parsed);
+    return true;
+}
+
+// A decimal number such as 0.0005, .5, 5e-4 or -1; no hexadecimal, no
+// infinities, no NaN, blanks around it allowed.
+bool ParseDecimalNumber(const char* word, double* value)
+{
+    const std::string_view text = Trim(word);
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < text.size() && IsDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        if (i == text.size() || !IsDigit(text[i]))
+            return false;
+        while (i < text.size() && IsDigit(text[i]))
+            ++i;
+    }
+    if (i != text.size())
+        return false;
+    const std::string number(text);
+    errno = 0;
+    const double parsed = std::strtod(number.c_str(), nullptr);
+    if (errno == ERANGE && (parsed > 1.0 || parsed < -1.0))
+        return false;  // overflow to infinity
+    *value = parsed;
+    return true;
+}
+
+bool TakesValue(char letter)
+{
+    switch (letter) {
+    case 'K': case 'L': case 'M': case 'i': case 'o': case 'r': case 'x':
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+void SetDefaultParam(INPUTPARAMETER* param)
+{
+    param->bothStrands = 1;
+    param->seqFile = "";
+    param->outFile = "Output.txt";
+    param->motifNum = 3;
+    param->minWidth = 10;
+    param->maxWidth = 14;
+    param->moduleLength = 200;
+    param->moduleRate = 0.0005;
+}
+
+bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* error)
+{
+    std::string echo = "\n\nVelmora 1.0\n";
+    bool ok = true;
+    auto fail = [&](const std::string& text) {
+        if (ok) {
+            *error = text;
+            ok = false;
+        }
+    };
+    // A word that is the value of a recognised option is still examined as
+    // an option in its own right; it is only spared the unknown-option warning.
+    bool isValue = false;
+    for (int i = 0; i < argc; ++i) {
+        const char* word = argv[i];
+        echo += word;
+        echo += ' ';
+        const bool wordIsValue = isValue;
+        isValue = false;
+        if (word[0] != '-')
+            continue;
+        const std::string_view text(word);
+        const char letter = word[1];
+        if (letter == '-') {
+            if (text == "--help")
+                param->showHelp = true;
+            else if (text == "--version")
+                param->showVersion = true;
+            else if (!wordIsValue && text.size() > 2)
+                ReportWarning("unknown option " + std::string(text) + " ignored");
+            continue;
+        }
+        if (!TakesValue(letter)) {
+            if (letter == 'h' && !wordIsValue)
+                param->showHelp = true;
+            else if (letter != '\0' && !wordIsValue)
+                ReportWarning("unknown option " + std::string(text) + " ignored");
+            continue;
+        }
+        if (i + 1 >= argc) {
+            fail("option " + std::string(text) + " needs a value");
+            continue;
+        }
+        const char* value = argv[i + 1];
+        isValue = true;
+        switch (letter) {
+        case 'K':
+            if (!ParseWholeNumber(value, &param->motifNum))
+                fail("option " + std::string(text) + " expects a whole number, got '" + value + "'");
+            break;
+        case 'L':
+            if (!ParseWholeNumber(value, &param->moduleLength))
+                fail("option " + std::string(text) + " expects a whole number, got '" + value + "'");
+            break;
+        case 'x':
+            if (!ParseDecimalNumber(value, &param->moduleRate))
+                fail("option " + std::string(text) + " expects a decimal number, got '" + value + "'");
+            break;
+        case 'M': param->pwmFile = value; break;
+        case 'i': param->seqFile = value; break;
+        case 'o': param->outFile = value; break;
+        case 'r': param->bothStrands = value[0] == '0' ? 0 : 1; break;
+        default: break;
+        }
+    }
+    echo += "\n\n";
+    param->cmdLine = CString(std::move(echo));
+    return ok;
+}
+
+std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
+{
+    if (param.minWidth < 5 || param.maxWidth > 40)
+        return ParamProblem{"input motif width range error!", true};
+    if (param.motifNum <= 0)
+        return ParamProblem{"Input number of transcription factors error!", true};
+    if (param.moduleLength < param.minWidth)
+        return ParamProblem{"Input module length too small!", true};
+    if (param.seqFile.GetLength() == 0)
+        return ParamProblem{"no sequence file given: -i FILE is required", false};
+    if (param.pwmFile.GetLength() == 0)
+        return ParamProblem{"no matrix file given: -M FILE is required", false};
+    if (!(param.moduleRate > 0.0 && param.moduleRate < 1.0)) {
+        char text[128];
+        std::snprintf(text, sizeof text, "module rate -x must lie strictly between 0 and 1, got %g",
+                      param.moduleRate);
+        return ParamProblem{text, false};
+    }
+    // The same expression the prior weights use: a zero or negative
+    // background weight has no logarithm.
+    if (!(1 - 0.8 * param.motifNum / param.moduleLength > 0)) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "-K %d with -L %d leaves no weight for background bases (0.8 * K must be below L)",
+                      param.motifNum, param.moduleLength);
+        return ParamProblem{text, false};
+    }
+    return std::nullopt;
+}
+
+void PrintReadme()
+{
+    puts("\n******************************");
+    puts("   Velmora 1.0 ");
+    puts("******************************");
+    puts("\nUsage: ./Velmora -i Seqfile (options)");
+    puts("Seqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n");
+    puts("Options:");
+    puts("\t-o\tOutput file (default output.txt)");
+    puts("\t-r\t1: search for both strands; 0: only search for forward strand (default 1)");
+    puts("\t-K\tNumber of transcription factors (default 3)");
+    puts("\t-L\tModule length (default 200)");
+    puts("\t-M\tInput text files for weight matrices");
+    puts("\t-x\tExpected module occurrent rate (default 0.0005)");
+}
+
+int RunVelmora(INPUTPARAMETER* param)
+{
+    CGibbsDP scanner;
+    scanner.cmdLine = param->cmdLine;
+    scanner.seqFile = param->seqFile;
+    scanner.outFile = param->outFile;
+    scanner.pwmFile = param->pwmFile;
+    scanner.bothStrands = param->bothStrands != 0;
+    scanner.motifNum = param->motifNum;
+    scanner.moduleLength = param->moduleLength;
+    scanner.moduleRate = param->moduleRate;
+    if (!scanner.ModuleScan()) {
+        ReportError(scanner.errorText);
+        return 1;
+    }
+    return 0;
+}
+
+int VelmoraMain(int argc, char** argv)
+{
+    if (argc <= 1) {
+        PrintReadme();
+        return 0;
+    }
+    INPUTPARAMETER param;
+    SetDefaultParam(&param);
+    std::string error;
+    const bool parsed = ParseInputParam(&param, argc, argv, &error);
+    if (param.showHelp) {
+        PrintReadme();
+        return 0;
+    }
+    if (param.showVersion) {
+        puts(kVersionLine);
+        return 0;
+    }
+    if (!parsed) {
+        ReportError(error);
+        return 1;
+    }
+    if (const auto problem = ValidateParam(param)) {
+        if (problem->classic)
+            puts(problem->text.c_str());
+        else
+            ReportError(problem->text);
+        return 1;
+    }
+    return RunVelmora(&param);
+}

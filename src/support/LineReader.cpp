@@ -1,0 +1,1 @@
+// Whole-line reader (built with the file readers).

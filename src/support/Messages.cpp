@@ -1,0 +1,24 @@
+#include "support/Messages.h"
+
+#include <cstdio>
+
+namespace {
+bool g_quiet = false;
+
+void WriteLine(const std::string& text)
+{
+    std::string line = "Velmora: " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+}  // namespace
+
+void ReportError(const std::string& text) { WriteLine(text); }
+
+void ReportWarning(const std::string& text)
+{
+    if (!g_quiet)
+        WriteLine("warning: " + text);
+}
+
+void SetQuiet(bool quiet) { g_quiet = quiet; }
