@@ -151,6 +151,11 @@ public:
 
     // --- background model and position scores ---
     void BuildBackground();
+    // False when the background model gives some base of seq probability 0
+    // (a sequence of letters coded as A while holding no A, say): its scores
+    // would be minus infinity and the module scores not numbers, so such a
+    // sequence is not scanned. Call after BuildBackground.
+    bool BackgroundScoresEveryBase() const;
     // Fills rows 0..rows-1 of the position score table; row i holds 2K + 1
     // doubles: forward and reverse score of each motif for the window ending
     // at i, then the background score of base i.
