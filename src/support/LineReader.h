@@ -1,0 +1,91 @@
+// Whole-line reading for the input files.
+//
+// CLineReader hands out one line at a time, however long it is, without its
+// line end. It pulls bytes in large blocks from a CByteSource, so the same
+// reader serves a plain file today and could serve a compressed stream or
+// standard input later: only a new source class would be needed.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where the bytes come from.
+class CByteSource {
+public:
+    virtual ~CByteSource() = default;
+    // Copies up to `size` bytes into `buffer` and returns how many; 0 means
+    // the end of the data or a read error (see Error).
+    virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+    // The errno value of a failed read, 0 while every read succeeded.
+    virtual int Error() const = 0;
+};
+
+// An open file, closed when the source is destroyed.
+class CFileSource final : public CByteSource {
+public:
+    // Opens path for reading. Returns null, with *why set to the reason
+    // (strerror text), when it cannot be opened or is a directory.
+    static std::unique_ptr<CFileSource> Open(const std::string& path, std::string* why);
+
+    // Takes ownership of an open stream.
+    explicit CFileSource(std::FILE* file) : m_file(file) {}
+
+    std::size_t Read(char* buffer, std::size_t size) override;
+    int Error() const override { return m_error; }
+
+private:
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+
+    std::unique_ptr<std::FILE, Closer> m_file;
+    int m_error = 0;
+};
+
+// Bytes held in memory (tests, and text already read by other means).
+class CMemorySource final : public CByteSource {
+public:
+    explicit CMemorySource(std::string bytes) : m_bytes(std::move(bytes)) {}
+    std::size_t Read(char* buffer, std::size_t size) override;
+    int Error() const override { return 0; }
+
+private:
+    std::string m_bytes;
+    std::size_t m_pos = 0;
+};
+
+class CLineReader {
+public:
+    static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 17;  // 128 KiB
+
+    explicit CLineReader(std::unique_ptr<CByteSource> source,
+                         std::size_t blockSize = kDefaultBlockSize);
+
+    // Stores the next line in *line and returns true; returns false at the
+    // end of the data or after a read error (check Failed). The line end,
+    // a line feed or a carriage return and line feed, is not part of the
+    // line; a last line without a line feed keeps all its characters. The
+    // view stays valid until the next call.
+    bool Next(std::string_view* line);
+
+    // 1-based number of the line last returned (0 before the first).
+    long long LineNumber() const { return m_lineNumber; }
+    // True when reading stopped because the source failed; Error() gives errno.
+    bool Failed() const { return m_source->Error() != 0; }
+    int Error() const { return m_source->Error(); }
+
+private:
+    bool Refill();
+
+    std::unique_ptr<CByteSource> m_source;
+    std::vector<char> m_block;
+    std::size_t m_pos = 0;      // next unread byte of m_block
+    std::size_t m_end = 0;      // bytes of m_block holding data
+    bool m_atEnd = false;       // the source has nothing more
+    std::string m_carry;        // a line that runs across blocks
+    long long m_lineNumber = 0;
+};

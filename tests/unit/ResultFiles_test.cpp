@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "scanner/GibbsDP.h"
+#include "scanner/ScanIO.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ResultFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "velmora-out-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        scanner.outFile = (dir / "r%d").c_str();  // a '%' in the base name stays a '%'
+        scanner.motifNum = 2;
+        scanner.moduleLength = 200;
+        scanner.siteCount.assign(3, 0);
+        scanner.moduleList = std::make_unique<MODULEINFO>();
+        scanner.siteList.resize(2);
+        for (auto& head : scanner.siteList)
+            head = std::make_unique<SITEINFO>();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Read(const std::string& suffix) const
+    {
+        std::ifstream in(dir / ("r%d" + suffix), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // Puts nodes after the head the way the tracebacks do: the last one
+    // added comes first.
+    void AddModule(int start, double score, const char* sites)
+    {
+        auto node = std::make_unique<MODULEINFO>();
+        node->start = start;
+        node->score = score;
+        node->sites = sites;
+        CGibbsDP::AddSite(scanner.moduleList.get(), std::move(node));
+    }
+    void AddSite(int motif, int pos, bool forward, double prob, const char* bases)
+    {
+        auto node = std::make_unique<SITEINFO>();
+        node->pos = pos;
+        node->forward = forward;
+        node->prob = prob;
+        node->site = bases;
+        CGibbsDP::AddSite(scanner.siteList[static_cast<std::size_t>(motif)].get(), std::move(node));
+    }
+
+    fs::path dir;
+    CGibbsDP scanner;
+};
+
+}  // namespace
+
+TEST_F(ResultFilesTest, WritesModulesSitesHeadingsAndTotalsByteForByte)
+{
+    scanner.cmdLine = "\n\nVelmora 1.0\n./Velmora -o 100% \n\n";
+    scanner.firstSeq = true;
+    scanner.seqName = ">s1 50%d%s";
+    scanner.seqLength = 1000;
+    AddModule(640, -3.25, "NULL");
+    AddModule(120, 12.5, "+1(130)-2(150)");
+    AddSite(0, 130, true, 0.5, "ACG");
+    AddSite(1, 150, false, 1.0, "TTGA");
+    ASSERT_TRUE(scanner.OutputModules()) << scanner.errorText;
+    ASSERT_TRUE(scanner.OutputMotifs()) << scanner.errorText;
+
+    // A second sequence, shorter than the module: no headings, and the
+    // interval ends where the window does, at the sequence end.
+    scanner.firstSeq = false;
+    scanner.seqName = ">s2";
+    scanner.seqLength = 57;
+    scanner.moduleList = std::make_unique<MODULEINFO>();
+    scanner.siteList[0] = std::make_unique<SITEINFO>();
+    scanner.siteList[1] = std::make_unique<SITEINFO>();
+    AddModule(0, 0.0000004, "-2(3)");
+    AddSite(1, 3, false, 1, "ACGT");
+    ASSERT_TRUE(scanner.OutputModules());
+    ASSERT_TRUE(scanner.OutputMotifs());
+
+    scanner.moduleCount = 4;
+    scanner.siteCount = {1, 2, 99};  // the extra entry is never written
+    ASSERT_TRUE(scanner.WriteSummary());
+
+    EXPECT_EQ(Read("_module.txt"),
+              "\n\nVelmora 1.0\n./Velmora -o 100% \n\n"
+              ">s1 50%d%s\t[120,320]\t12.500000\t+1(130)-2(150)\n"
+              ">s1 50%d%s\t[640,840]\t-3.250000\tNULL\n"
+              ">s2\t[0,57]\t0.000000\t-2(3)\n"
+              "\n# modules = 4\n");
+    EXPECT_EQ(Read("_motif1.txt"),
+              "\n\nmotif 1\n\n"
+              ">s1 50%d%s\tf\t130\t0.500000\nACG\n"
+              "\n # of sites for motif 1 = 1\n");
+    EXPECT_EQ(Read("_motif2.txt"),
+              "\n\nmotif 2\n\n"
+              ">s1 50%d%s\tr\t150\t1.000000\nTTGA\n"
+              ">s2\tr\t3\t1.000000\nACGT\n"
+              "\n # of sites for motif 2 = 2\n");
+}
+
+TEST_F(ResultFilesTest, AppendsToWhatIsThere)
+{
+    std::ofstream(dir / "r%d_module.txt", std::ios::binary) << "earlier run\n";
+    ASSERT_TRUE(scanner.WriteSummary());
+    EXPECT_EQ(Read("_module.txt"), "earlier run\n\n# modules = 0\n");
+    EXPECT_EQ(Read("_motif2.txt"), "\n # of sites for motif 2 = 0\n");
+}
+
+TEST_F(ResultFilesTest, ReportsAFullDisk)
+{
+    fs::create_symlink("/dev/full", dir / "r%d_motif2.txt");
+    scanner.firstSeq = true;
+    EXPECT_TRUE(scanner.OutputModules());
+    EXPECT_FALSE(scanner.OutputMotifs());
+    EXPECT_EQ(scanner.errorText,
+              "cannot write result file '" + (dir / "r%d_motif2.txt").string() + "': No space left on device");
+}
+
+TEST_F(ResultFilesTest, CheckFindsAnUnwritableFileAndRemovesWhatItCreated)
+{
+    fs::create_directory(dir / "r%d_motif2.txt");
+    std::ofstream(dir / "r%d_motif1.txt", std::ios::binary) << "kept";
+    std::string error;
+    EXPECT_FALSE(CheckResultFiles(scanner.outFile, 3, &error));
+    EXPECT_EQ(error, "cannot write result file '" + (dir / "r%d_motif2.txt").string() + "': Is a directory");
+    EXPECT_FALSE(fs::exists(dir / "r%d_module.txt"));  // created by the check, removed again
+    EXPECT_EQ(Read("_motif1.txt"), "kept");             // there before: left alone
+    EXPECT_FALSE(fs::exists(dir / "r%d_motif3.txt"));   // never reached
+
+    fs::remove(dir / "r%d_motif2.txt");
+    EXPECT_TRUE(CheckResultFiles(scanner.outFile, 3, &error));
+    EXPECT_EQ(Read("_module.txt"), "");
+    EXPECT_EQ(Read("_motif1.txt"), "kept");
+}
