@@ -176,6 +176,15 @@ public:
     void SampleModule(const double* moduleLogPr, const double* totalLogPr, double rate,
                       const double* priorWeight, int n, const double* table,
                       const double* fwdLogPr);
+    // The per-position passes of the two scans, without their tracebacks,
+    // over positions 0..n-1 with module windows of L bases (L <= n): from the
+    // forward values they fill moduleLogPr (entries L-1..n-1) and the best /
+    // total values of every prefix, and the maximizing pass the module-end
+    // marks (resized to n). Arrays are caller-owned, n entries each.
+    void MaximizePass(double rate, int n, int L, const double* table, const double* fwdLogPr,
+                      double* moduleLogPr, double* bestLogPr, std::vector<bool>& moduleEnd) const;
+    void PosteriorPass(double rate, int n, int L, const double* table, const double* fwdLogPr,
+                       double* moduleLogPr, double* totalLogPr) const;
 
     // --- result files ---
     bool OutputModules();

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "scanner/GibbsDP.h"
+
+namespace
+{
+
+// A scanner over `text` with fresh site heads and a table whose motif cells
+// are impossible and whose background cells are bgScore.
+struct Sites {
+    CGibbsDP dp;
+    std::vector<double> table;
+    std::vector<double> prior;
+    int cols;
+    Sites(const char* text, const std::vector<int>& widths, bool both,
+          std::vector<double> priorWeight, double bgScore = std::log(0.25))
+        : prior(std::move(priorWeight)), cols(2 * static_cast<int>(widths.size()) + 1)
+    {
+        dp.seq = text;
+        dp.seqLength = dp.seq.GetLength();
+        dp.motifNum = static_cast<int>(widths.size());
+        dp.motifWidth = widths;
+        dp.bothStrands = both;
+        dp.siteCount.assign(widths.size() + 1, 0);
+        for (std::size_t j = 0; j < widths.size(); ++j)
+            dp.siteList.push_back(std::make_unique<SITEINFO>());
+        table.assign(static_cast<std::size_t>(dp.seqLength * cols), -2000.0);
+        for (int r = 0; r < dp.seqLength; ++r)
+            Cell(r, cols - 1) = bgScore;
+    }
+    double& Cell(int row, int col) { return table[static_cast<std::size_t>(row * cols + col)]; }
+    std::string Trace(int end, int len)
+    {
+        return dp.SampleSites(prior.data(), table.data(), end, len).str();
+    }
+    // "pos:site:strand" of motif j's list, in list order.
+    std::vector<std::string> List(int j) const
+    {
+        std::vector<std::string> out;
+        for (const SITEINFO* s = dp.siteList[static_cast<std::size_t>(j)]->next.get(); s;
+             s = s->next.get())
+            out.push_back(std::to_string(s->pos) + ":" + s->site.str() + (s->forward ? "+" : "-"));
+        return out;
+    }
+    const SITEINFO& First(int j) const { return *dp.siteList[static_cast<std::size_t>(j)]->next; }
+};
+
+struct Gact : Sites {
+    explicit Gact(bool both) : Sites("GACT", {2}, both, {0.25, 0.75})
+    {
+        for (int r = 1; r <= 2; ++r) {
+            Cell(r, 0) = std::log(0.9);
+            Cell(r, 1) = std::log(0.1);
+        }
+    }
+};
+
+}  // namespace
+
+TEST(SampleSitesTest, GactExampleOnOneAndBothStrands)
+{
+    Gact one(false);
+    EXPECT_EQ(one.Trace(2, 3), "+1(1)");
+    EXPECT_EQ(one.List(0), std::vector<std::string>{"1:AC+"});
+    EXPECT_NEAR(one.First(0).prob, 32.0 / 61.0, 1e-14);
+    EXPECT_EQ(one.dp.siteCount[0], 1);
+
+    Gact both(true);
+    EXPECT_EQ(both.Trace(2, 3), "+1(0)");
+    EXPECT_EQ(both.List(0), std::vector<std::string>{"0:GA+"});
+    EXPECT_NEAR(both.First(0).prob, 36.0 / 55.0, 1e-14);
+}
+
+TEST(SampleSitesTest, PiecesInPositionOrderWithReverseSitesAndAbuttingSites)
+{
+    Sites s(std::string(140, 'A').replace(130, 3, "ACG").c_str(), {2, 3}, true, {0.01, 0.01, 0.98});
+    s.Cell(106, 0) = 5.0;  // motif 1 forward at 105..106
+    s.Cell(132, 3) = 5.0;  // motif 2 reverse at 130..132
+    EXPECT_EQ(s.Trace(139, 140), "+1(105)-2(130)");
+    EXPECT_EQ(s.List(1), std::vector<std::string>{"130:CGT-"});
+    EXPECT_EQ(s.dp.siteCount, (std::vector<int>{1, 1, 0}));
+
+    Sites abut("ACGTA", {2}, false, {0.25, 0.75});
+    abut.Cell(1, 0) = abut.Cell(3, 0) = std::log(0.99);
+    EXPECT_EQ(abut.Trace(3, 4), "+1(0)+1(2)");
+    EXPECT_EQ(abut.List(0), (std::vector<std::string>{"0:AC+", "2:GT+"}));
+}
+
+TEST(SampleSitesTest, TiesGoToTheLowerOptionAndShortWindowsAreNull)
+{
+    // Width 1, one-base window, bg 0 and prior 1: P(site) = exp(ln 0.5) = 0.5
+    // = background, and the site is taken.
+    ASSERT_EQ(std::exp(std::log(0.5)), 0.5);
+    Sites tie("ACGT", {1}, false, {1.0, 0.0}, 0.0);
+    tie.Cell(2, 0) = std::log(0.5);
+    EXPECT_EQ(tie.Trace(2, 1), "+1(2)");
+    EXPECT_EQ(tie.First(0).prob, 0.5);
+
+    // Equal forward and reverse scores: forward wins; equal motifs: the first.
+    Sites strands("ACGT", {2, 2}, true, {0.3, 0.3, 0.4});
+    for (int c = 0; c < 4; ++c)
+        strands.Cell(3, c) = std::log(0.99);
+    EXPECT_EQ(strands.Trace(3, 2), "+1(2)");
+    EXPECT_EQ(strands.dp.siteCount, (std::vector<int>{1, 0, 0}));
+
+    Sites shortWindow("ACGT", {3, 2}, true, {0.1, 0.1, 0.8});
+    EXPECT_EQ(shortWindow.Trace(2, 1), "NULL");
+    EXPECT_EQ(shortWindow.dp.siteCount, (std::vector<int>{0, 0, 0}));
+    EXPECT_TRUE(shortWindow.List(0).empty() && shortWindow.List(1).empty());
+    EXPECT_EQ(shortWindow.Trace(3, 9), "NULL");  // window before the start: nothing touched
+}
