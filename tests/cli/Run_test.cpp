@@ -111,6 +111,37 @@ TEST_F(RunTest, ExampleData)
     ExpectGoldenResults("eve", "eve");
 }
 
+// The example enhancer at a higher module rate and a shorter module: one
+// module holding a site of each factor.
+TEST_F(RunTest, ExampleDataFindsAModule)
+{
+    CopyIn(Example("eve_stripe2.fa"));
+    CopyIn(Example("fly_bcd_hb_Kr.pwm"));
+    const RunResult r =
+        Run({"-i", "eve_stripe2.fa", "-M", "fly_bcd_hb_Kr.pwm", "-x", "0.01", "-L", "100", "-o", "eve"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    ExpectGoldenResults("eve", "eve_modules");
+}
+
+// Planted consensus sites on both strands, abutting sites, an N run and a
+// record shorter than the module (see tests/data/README.md for why each
+// module and site is where it is). With -r 0 the reverse-strand sites go.
+TEST_F(RunTest, PlantedSitesOnBothStrandsAndForwardOnly)
+{
+    CopyIn(TestData("planted.fa"));
+    CopyIn(TestData("planted.pwm"));
+    for (const std::string strands : {"1", "0"}) {
+        const std::string base = strands == "1" ? "both" : "forward";
+        const RunResult r = Run({"-i", "planted.fa", "-M", "planted.pwm", "-K", "2", "-L", "40", "-x",
+                                 "0.01", "-r", strands, "-o", base});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        for (const std::string suffix : {"_module.txt", "_motif1.txt", "_motif2.txt"})
+            ExpectGolden(base + suffix, "planted/" + base + suffix);
+    }
+}
+
 TEST_F(RunTest, ShortRecordsAreReportedAndStillTakePart)
 {
     CopyIn(TestData("short_records.fa"));
