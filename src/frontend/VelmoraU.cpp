@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "scanner/GibbsDP.h"
 #include "support/Messages.h"
+#include "support/Progress.h"
 
 namespace {
 
@@ -126,6 +128,7 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
     // A word that is the value of a recognised option is still examined as
     // an option in its own right; it is only spared the unknown-option warning.
     bool isValue = false;
+    std::vector<std::string> warnings;
     for (int i = 0; i < argc; ++i) {
         const char* word = argv[i];
         echo += word;
@@ -141,15 +144,19 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
                 param->showHelp = true;
             else if (text == "--version")
                 param->showVersion = true;
+            else if (text == "--bed")
+                param->bedOutput = true;
+            else if (text == "--quiet")
+                param->quiet = true;
             else if (!wordIsValue && text.size() > 2)
-                ReportWarning("unknown option " + std::string(text) + " ignored");
+                warnings.push_back("unknown option " + std::string(text) + " ignored");
             continue;
         }
         if (!TakesValue(letter)) {
             if (letter == 'h' && !wordIsValue)
                 param->showHelp = true;
             else if (letter != '\0' && !wordIsValue)
-                ReportWarning("unknown option " + std::string(text) + " ignored");
+                warnings.push_back("unknown option " + std::string(text) + " ignored");
             continue;
         }
         if (i + 1 >= argc) {
@@ -180,6 +187,9 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
     }
     echo += "\n\n";
     param->cmdLine = CString(std::move(echo));
+    if (!param->quiet)
+        for (const std::string& warning : warnings)
+            ReportWarning(warning);
     return ok;
 }
 
@@ -240,7 +250,11 @@ int RunVelmora(INPUTPARAMETER* param)
     scanner.motifNum = param->motifNum;
     scanner.moduleLength = param->moduleLength;
     scanner.moduleRate = param->moduleRate;
-    if (!scanner.ModuleScan()) {
+    scanner.bedOutput = param->bedOutput;
+    ProgressStart(!param->quiet);
+    const bool done = scanner.ModuleScan();
+    ProgressFinish();
+    if (!done) {
         ReportError(scanner.errorText);
         return 1;
     }
@@ -265,6 +279,7 @@ int VelmoraMain(int argc, char** argv)
         puts(kVersionLine);
         return 0;
     }
+    SetQuiet(param.quiet);
     if (!parsed) {
         ReportError(error);
         return 1;

@@ -20,14 +20,21 @@ struct INPUTPARAMETER {
     double moduleRate = 0.0005;      // -x
     bool showHelp = false;           // -h, --help
     bool showVersion = false;        // --version
+    bool bedOutput = false;          // --bed: BED files of modules and sites too
+    bool quiet = false;              // --quiet: no warnings, no progress line
 };
 
 void SetDefaultParam(INPUTPARAMETER* param);
 
 // Builds cmdLine and applies the options. Every word is examined, values
-// included, and a later occurrence of an option wins. Returns false when a
-// word cannot be read (an option without its value, a malformed number);
-// *error then holds the one-line message for the first such word.
+// included, and a later occurrence of an option wins. Single-letter options
+// look at the second character only; long options (--help, --version,
+// --bed, --quiet) begin with two dashes and must be spelt out whole. The
+// word "-" alone is no option: it is a value (-i - reads standard input).
+// Unknown options are ignored with a warning, printed once every word is
+// read, unless --quiet is among them. Returns false when a word cannot be
+// read (an option without its value, a malformed number); *error then
+// holds the one-line message for the first such word.
 bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* error);
 
 // A parameter that stops the run before anything is read or written.

@@ -99,6 +99,18 @@ struct MODULEINFO {
 using Matrix = std::vector<double>;
 using MatrixSet = std::vector<Matrix>;
 
+// Tuning of the streamed scan (CGibbsDP::StreamScanCurSeq). Neither value
+// changes any result; tests shrink both to reach every border case.
+struct StreamScanOptions {
+    // Rows scored and stepped at a time: the scan holds this many table
+    // rows, never the whole table.
+    int blockSize = 4096;
+    // Positions between saved states of the forward recursion, from which
+    // the traceback recomputes the forward values it needs. Each state is
+    // the widest motif's width in doubles.
+    int checkpointInterval = 1024;
+};
+
 class CGibbsDP {
 public:
     CGibbsDP();
@@ -125,6 +137,11 @@ public:
     bool firstSeq = false;
     bool bothStrands = true;
     CString cmdLine;
+    // --bed: also append the modules and sites to BED files (BedFiles.h).
+    bool bedOutput = false;
+    // Module lines written to the modules BED file so far in this run; the
+    // BED names run module1, module2, ...
+    long long bedModuleNumber = 0;
 
     // What went wrong when a member returns false: one line, naming the
     // file and line concerned, without the "Velmora: " prefix.
@@ -171,11 +188,32 @@ public:
     void MaximizeModule(const double* moduleLogPr, double rate, const double* priorWeight, int n,
                         const double* table, const std::vector<bool>& moduleEnd);
     CString SampleSites(const double* priorWeight, const double* table, int end, int len);
+    // SampleSites over a part of a table: rows holds the row of position
+    // firstRow and those after it (firstRow <= end - len + 1); nothing before
+    // it is read. SampleSites is SampleSitesIn with the whole table and 0.
+    CString SampleSitesIn(const double* priorWeight, const double* rows, int firstRow, int end,
+                          int len);
     void ApproxSampleCurSeq(double rate, const double* priorWeight, const MatrixSet& pwm,
                             const double* table);
     void SampleModule(const double* moduleLogPr, const double* totalLogPr, double rate,
                       const double* priorWeight, int n, const double* table,
                       const double* fwdLogPr);
+    // ApproxScanCurSeq (maximize) and ApproxSampleCurSeq (posterior).
+    void WholeTableScan(double rate, const double* priorWeight, const double* table, bool maximize);
+    // The maximizing scan of ApproxScanCurSeq with the same results to the
+    // last bit, without a whole-sequence table: rows are scored block by
+    // block from seq (after BuildBackground) and fed to the forward
+    // recursion and the maximizing step, which keep only the history they
+    // read; module ends are kept as one bit per position. The traceback
+    // recomputes the forward values it needs from saved recursion states
+    // and rescores the rows of each module window. Memory beyond seq grows
+    // with n by n/8 + n/checkpointInterval * (widest motif) * 8 bytes, and
+    // with the window length L by about 32 L + (2K + 1) * 8 L bytes (plus
+    // fixed buffers of (2K + 1) * 8 * (blockSize + checkpointInterval)
+    // bytes). pwm is read here (the whole-table scan gets it through its
+    // table).
+    void StreamScanCurSeq(double rate, const double* priorWeight, const MatrixSet& pwm,
+                          const StreamScanOptions& options = StreamScanOptions());
     // The per-position passes of the two scans, without their tracebacks,
     // over positions 0..n-1 with module windows of L bases (L <= n): from the
     // forward values they fill moduleLogPr (entries L-1..n-1) and the best /
@@ -187,7 +225,10 @@ public:
                        double* moduleLogPr, double* totalLogPr) const;
 
     // --- result files ---
+    // Both also append to the BED files when bedOutput is set.
     bool OutputModules();
     bool OutputMotifs();
+    // The sites BED lines of the current sequence (OutputMotifs calls it).
+    bool OutputSitesBed();
     bool WriteSummary();
 };

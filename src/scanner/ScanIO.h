@@ -32,13 +32,17 @@ std::vector<double> PriorWeights(int motifNum, int moduleLength);
 
 struct FASTARECORD {
     std::string name;     // header line with its '>', without the line end
-    std::string letters;  // leading letters of each sequence line, upper-cased
+    CString letters;      // leading letters of each sequence line, upper-cased
     long long line = 0;   // line number of the header (0 when there is none)
     bool named = false;   // false for the letters of a file without any header
+    bool tooLong = false; // more than CTextBuilder::kMaxLength letters: cut short
 };
 
 // Splits a FASTA file into records, one at a time, so that memory holds one
-// record and not the file.
+// record and not the file. Sequence lines are walked piece by piece as the
+// line reader delivers them, and the letters go straight into one growing
+// buffer that becomes the record's CString: a record costs one byte per
+// base, however long its lines are.
 //
 // A line beginning with '>' starts a record and names it. From every other
 // line the leading letters are taken, upper-cased, up to the first
@@ -57,6 +61,8 @@ public:
     // After a read error of the source the last record is cut short: check
     // the line reader's Failed() before using it.
     bool Next(FASTARECORD* record);
+    // True once the last record has been handed out.
+    bool Done() const { return m_finished; }
 
 private:
     CLineReader& m_lines;
@@ -66,8 +72,9 @@ private:
     bool m_finished = false;
 };
 
-// Appends the leading letters of line, upper-cased, to *letters.
-void AppendLeadingLetters(std::string_view line, std::string* letters);
+// Number of ASCII letters at the start of text (text.size() when it holds
+// nothing else).
+std::size_t LeadingLetters(std::string_view text);
 
 // ---------------------------------------------------------------------------
 // Result files
@@ -76,7 +83,19 @@ std::string ModuleFileName(const CString& outFile);
 std::string MotifFileName(const CString& outFile, int motif);  // motif 1..K
 
 // Checks, before anything is written, that the module file and the K motif
-// files can all be opened for appending. On failure *error names the file
-// and the reason, and every file this check created is removed again, so a
-// failed run leaves the directory as it found it.
-bool CheckResultFiles(const CString& outFile, int motifNum, std::string* error);
+// files (and with bed the two BED files) can all be opened for appending.
+// On failure *error names the file and the reason, and every file this
+// check created is removed again, so a failed run leaves the directory as
+// it found it. With `before` it also notes each file's size, for
+// RestoreResultFiles.
+struct RESULTFILESIZES {
+    std::vector<std::string> names;
+    std::vector<long long> sizes;  // -1: created by this run; -2: not a regular file
+};
+bool CheckResultFiles(const CString& outFile, int motifNum, std::string* error, bool bed = false,
+                      RESULTFILESIZES* before = nullptr);
+// Takes a run's lines back out of the result files after an input turned
+// out bad half-way (a corrupt or truncated gzip stream, a read error): each
+// regular file is cut back to its size before the run, and a file the run
+// created is removed, so that no partial results look like a finished run.
+void RestoreResultFiles(const RESULTFILESIZES& before);

@@ -11,8 +11,10 @@
 
 #include "scanner/GibbsDP.h"
 #include "scanner/ScanIO.h"
+#include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
+#include "support/Progress.h"
 
 std::string QuoteForMessage(std::string_view text)
 {
@@ -47,59 +49,89 @@ std::vector<double> PriorWeights(int motifNum, int moduleLength)
     return weight;
 }
 
-void AppendLeadingLetters(std::string_view line, std::string* letters)
+std::size_t LeadingLetters(std::string_view text)
 {
     std::size_t n = 0;
-    while (n < line.size()) {
-        const char c = line[n];
+    while (n < text.size()) {
+        const char c = text[n];
         if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
             break;
         ++n;
     }
-    const std::size_t old = letters->size();
-    letters->append(line.data(), n);
-    for (std::size_t i = old; i < letters->size(); ++i) {
-        char& c = (*letters)[i];
-        if (c >= 'a')
-            c = static_cast<char>(c - 32);
-    }
+    return n;
 }
+
+namespace {
+
+// Appends the letters, upper-cased, to *letters; false when the record
+// has grown too long to hold (nothing is appended then).
+bool AppendUpperCase(std::string_view text, CTextBuilder* letters)
+{
+    if (text.empty())
+        return true;
+    char* to = letters->Extend(text.size());
+    if (!to)
+        return false;
+    for (const char c : text)
+        *to++ = c >= 'a' ? static_cast<char>(c - 32) : c;
+    return true;
+}
+
+}  // namespace
 
 bool CFastaReader::Next(FASTARECORD* record)
 {
     if (m_finished)
         return false;
-    // The letters gather in a std::string that grows geometrically and is
-    // then handed over whole: appending line by line to an immutable text
-    // would copy the record once per line.
-    std::string letters;
-    std::string_view line;
-    while (m_lines.Next(&line)) {
-        if (line.empty() || line[0] != '>') {
-            AppendLeadingLetters(line, &letters);
+    CTextBuilder letters;
+    bool tooLong = false;
+    std::string_view piece;
+    bool lineEnds = false;
+    // Each pass of this loop reads one line, starting from its first piece.
+    while (m_lines.NextPiece(&piece, &lineEnds)) {
+        if (!piece.empty() && piece[0] == '>') {
+            std::string name(piece);
+            while (!lineEnds && m_lines.NextPiece(&piece, &lineEnds))
+                name.append(piece);
+            if (m_haveHeader) {
+                // This header ends the record gathered since the previous one.
+                record->name = std::move(m_name);
+                record->letters = letters.Take();
+                record->line = m_nameLine;
+                record->named = true;
+                record->tooLong = tooLong;
+                m_name = std::move(name);
+                m_nameLine = m_lines.LineNumber();
+                return true;
+            }
+            // The first header: letters before it belong to no record.
+            m_haveHeader = true;
+            m_name = std::move(name);
+            m_nameLine = m_lines.LineNumber();
+            letters.Clear();
+            tooLong = false;
             continue;
         }
-        if (m_haveHeader) {
-            // This header ends the record gathered since the previous one.
-            record->name = std::move(m_name);
-            record->letters = std::move(letters);
-            record->line = m_nameLine;
-            record->named = true;
-            m_name.assign(line);
-            m_nameLine = m_lines.LineNumber();
-            return true;
+        // A sequence line gives its letters up to the first non-letter of
+        // the line; once a piece holds one, the rest of the line is dropped.
+        bool taking = true;
+        for (;;) {
+            if (taking) {
+                const std::size_t n = LeadingLetters(piece);
+                if (!tooLong && !AppendUpperCase(piece.substr(0, n), &letters))
+                    tooLong = true;
+                taking = n == piece.size();
+            }
+            if (lineEnds || !m_lines.NextPiece(&piece, &lineEnds))
+                break;
         }
-        // The first header: letters before it belong to no record.
-        m_haveHeader = true;
-        m_name.assign(line);
-        m_nameLine = m_lines.LineNumber();
-        letters.clear();
     }
     m_finished = true;
     record->name = m_haveHeader ? std::move(m_name) : std::string();
-    record->letters = std::move(letters);
+    record->letters = letters.Take();
     record->line = m_haveHeader ? m_nameLine : 0;
     record->named = m_haveHeader;
+    record->tooLong = tooLong;
     return true;
 }
 
@@ -107,7 +139,7 @@ namespace {
 
 std::string TooShortWarning(const std::string& path, const FASTARECORD& record)
 {
-    const std::size_t n = record.letters.size();
+    const auto n = static_cast<std::size_t>(record.letters.GetLength());
     const std::string where = "sequence file " + QuotePath(path);
     if (!record.named) {
         if (n == 0)
@@ -142,38 +174,48 @@ bool CGibbsDP::ModuleScan()
 
     const std::string path = seqFile.str();
     std::string why;
-    auto source = CFileSource::Open(path, &why);
+    // "-" is standard input; gzip data is decompressed on the fly.
+    auto source = OpenInput(path, true, &why);
     if (!source) {
-        errorText = "cannot open sequence file " + QuotePath(path) + ": " + why;
+        errorText = "cannot open sequence file " + InputLabel(path, true) + ": " + why;
         return false;
     }
     // Both inputs are open and the matrices are good: make sure every result
     // file can be written before the first line goes into any of them.
-    if (!CheckResultFiles(outFile, motifNum, &errorText))
+    RESULTFILESIZES resultsBefore;
+    if (!CheckResultFiles(outFile, motifNum, &errorText, bedOutput, &resultsBefore))
         return false;
 
     CLineReader lines(std::move(source));
     CFastaReader fasta(lines);
     FASTARECORD record;
     firstSeq = true;
-    while (fasta.Next(&record)) {
+    while (!fasta.Done()) {
+        // The previous record is scanned and written: let its letters go
+        // before the next record is gathered, so that a file of many
+        // records never holds more than one of them.
+        seq = CString();
+        if (!fasta.Next(&record))
+            break;
         if (lines.Failed()) {
-            errorText = "cannot read sequence file " + QuotePath(path) + ": " +
-                        std::strerror(lines.Error());
+            errorText = "cannot read sequence file " + InputLabel(path, true) + ": " +
+                        ReadErrorText(lines.Error());
+            RestoreResultFiles(resultsBefore);
             return false;
         }
-        if (record.letters.size() > static_cast<std::size_t>(INT_MAX)) {
+        if (record.tooLong) {
             errorText = "sequence file " + QuotePath(path) + ", line " + std::to_string(record.line) +
                         ": record " + QuoteForMessage(record.name) + " is longer than " +
                         std::to_string(INT_MAX) + " bases";
             return false;
         }
-        if (record.letters.size() < 2)
+        if (record.letters.GetLength() < 2)
             ReportWarning(TooShortWarning(path, record));
         seqName = CString(std::move(record.name));
-        seq = CString(std::move(record.letters));
+        seq = std::move(record.letters);
         if (!DataAugmentation(moduleRate, priorWeight.data(), pwm))
             return false;
+        ProgressRecordDone();
         firstSeq = false;
     }
     return WriteSummary();
@@ -196,17 +238,9 @@ bool CGibbsDP::DataAugmentation(double rate, const double* priorWeight, const Ma
     // by the caller and only take part in the output (headings, totals).
     if (seqLength >= 2) {
         if (BackgroundScoresEveryBase()) {
-            // Position score table: seqLength rows of 2K + 1 scores.
-            const std::size_t columns = 2 * static_cast<std::size_t>(motifNum) + 1;
-            const std::size_t rows = static_cast<std::size_t>(seqLength);
-            if (rows > std::vector<double>().max_size() / columns) {
-                errorText = "record " + RecordLabel(seqName) + " is too long for its score table (" +
-                            std::to_string(rows) + " bases times " + std::to_string(columns) + " scores)";
-                return false;
-            }
-            std::vector<double> table(rows * columns);
-            CalLogPrPos(table.data(), seqLength, pwm);
-            ApproxScanCurSeq(rate, priorWeight, pwm, table.data());
+            // Scored block by block: memory does not grow with the table
+            // of seqLength rows that the whole-sequence scan would need.
+            StreamScanCurSeq(rate, priorWeight, pwm);
         } else {
             ReportWarning("sequence file " + QuotePath(seqFile.view()) + ": record " +
                           RecordLabel(seqName) +

@@ -106,3 +106,62 @@ bool CLineReader::Next(std::string_view* line)
         return true;
     }
 }
+
+bool CLineReader::NextPiece(std::string_view* piece, bool* lineEnds)
+{
+    if (m_pos == m_end && !Refill()) {
+        if (!m_inLine || Failed()) {
+            m_inLine = false;
+            m_heldCR = false;
+            return false;
+        }
+        // The last line has no line feed: it ends with the data, and a
+        // carriage return held back at its end stays part of it.
+        *piece = m_heldCR ? std::string_view("\r", 1) : std::string_view();
+        *lineEnds = true;
+        m_inLine = false;
+        m_heldCR = false;
+        return true;
+    }
+    if (!m_inLine) {
+        m_inLine = true;
+        ++m_lineNumber;
+    }
+    const char* start = m_block.data() + m_pos;
+    const std::size_t avail = m_end - m_pos;
+    if (m_heldCR) {
+        // The block before ended in a carriage return: it was the line end
+        // if a line feed follows, otherwise an ordinary character.
+        m_heldCR = false;
+        if (start[0] == '\n') {
+            ++m_pos;
+            *piece = std::string_view();
+            *lineEnds = true;
+            m_inLine = false;
+            return true;
+        }
+        *piece = std::string_view("\r", 1);
+        *lineEnds = false;
+        return true;
+    }
+    const void* found = std::memchr(start, '\n', avail);
+    if (!found) {
+        std::size_t len = avail;
+        m_pos = m_end;
+        if (start[len - 1] == '\r') {
+            --len;
+            m_heldCR = true;
+        }
+        *piece = std::string_view(start, len);
+        *lineEnds = false;
+        return true;
+    }
+    std::size_t len = static_cast<std::size_t>(static_cast<const char*>(found) - start);
+    m_pos += len + 1;
+    m_inLine = false;
+    if (len > 0 && start[len - 1] == '\r')
+        --len;
+    *piece = std::string_view(start, len);
+    *lineEnds = true;
+    return true;
+}

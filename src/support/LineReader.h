@@ -72,7 +72,23 @@ public:
     // view stays valid until the next call.
     bool Next(std::string_view* line);
 
-    // 1-based number of the line last returned (0 before the first).
+    // Reads the next line piece by piece, straight from the block buffer, so
+    // that a line of any length (a chromosome on one line) never has to be
+    // gathered in memory. Stores the next piece of the current line in
+    // *piece (a new line starts after the piece that ended the previous one)
+    // and sets *lineEnds when the piece is the line's last. The pieces of a
+    // line, joined, are exactly the line Next would return: the line end is
+    // not included, a carriage return before the line feed is dropped even
+    // across a block border, and a last line without a line feed keeps all
+    // its characters. A piece ends at a line feed or at the end of a block;
+    // it may be empty. Returns false at the end of the data or after a read
+    // error (check Failed); the view stays valid until the next call.
+    // Next may be used between lines, not after a piece that did not end
+    // its line.
+    bool NextPiece(std::string_view* piece, bool* lineEnds);
+
+    // 1-based number of the line last returned, or of the line the last
+    // piece belongs to (0 before the first).
     long long LineNumber() const { return m_lineNumber; }
     // True when reading stopped because the source failed; Error() gives errno.
     bool Failed() const { return m_source->Error() != 0; }
@@ -87,5 +103,8 @@ private:
     std::size_t m_end = 0;      // bytes of m_block holding data
     bool m_atEnd = false;       // the source has nothing more
     std::string m_carry;        // a line that runs across blocks
+    bool m_inLine = false;      // NextPiece has handed out part of a line
+    bool m_heldCR = false;      // a carriage return ended a block: held back
+                                // until the next byte shows whether it ends the line
     long long m_lineNumber = 0;
 };

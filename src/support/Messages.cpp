@@ -2,11 +2,14 @@
 
 #include <cstdio>
 
+#include "support/Progress.h"
+
 namespace {
 bool g_quiet = false;
 
 void WriteLine(const std::string& text)
 {
+    ProgressClearLine();  // a message never lands in the middle of the progress line
     std::string line = "Velmora: " + text + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);

@@ -1,25 +1,44 @@
 // CString: the tool's small text value type, used for paths, names,
 // sequences and site strings. Its Mid/Left/Right/Find clamp positions in a
 // fixed way that the rest of the scanner relies on.
+//
+// The text lives in a malloc'd buffer of length + 1 bytes (zero-terminated)
+// with the length stored beside it. A whole chromosome is one CString, so a
+// sequence gathered by CTextBuilder (realloc growth, which the C library
+// does by remapping pages rather than copying for large blocks) is handed
+// over without a copy: the sequence is held once, one byte per base.
 #pragma once
 
+#include <cstddef>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
+
+// Releases memory obtained from malloc/realloc.
+struct FreeDeleter {
+    void operator()(void* p) const noexcept { std::free(p); }
+};
+using MallocText = std::unique_ptr<char, FreeDeleter>;
 
 class CString {
 public:
     CString() = default;
-    CString(const CString&) = default;
-    CString(CString&&) noexcept = default;
+    CString(const CString& other);
+    CString(CString&& other) noexcept;
     explicit CString(char c);
     CString(const char* text);  // NOLINT: implicit, like a string literal
-    // Takes over an already built buffer without copying it (used for long
-    // sequences, which must not be copied around).
-    explicit CString(std::string&& text) noexcept;
+    explicit CString(std::string_view text);
+    // Copies the text of an already built string.
+    explicit CString(const std::string& text) : CString(std::string_view(text)) {}
+    explicit CString(std::string&& text) : CString(std::string_view(text)) {}
+    // Takes over `text`, a malloc'd buffer holding `length` characters
+    // followed by a zero byte (null with length 0 for the empty text).
+    CString(MallocText text, int length) noexcept;
     ~CString() = default;
 
     CString& operator=(const CString& other);
-    CString& operator=(CString&& other) noexcept = default;
+    CString& operator=(CString&& other) noexcept;
     CString& operator=(const char* text);
     CString& operator=(char c);
 
@@ -28,9 +47,9 @@ public:
     bool operator==(const CString& other) const;
 
     // No range check: callers stay within 0..length-1.
-    char operator[](int i) const { return m_text[static_cast<std::size_t>(i)]; }
+    char operator[](int i) const { return m_text.get()[i]; }
 
-    int GetLength() const { return static_cast<int>(m_text.size()); }
+    int GetLength() const { return m_length; }
     CString Left(int n) const;
     CString Right(int n) const;
     CString Mid(int start, int n) const;
@@ -44,10 +63,48 @@ public:
     int Find(const char* text) const { return Find(CString(text), 0); }
 
     // Zero-terminated view of the text (never null).
-    const char* c_str() const { return m_text.c_str(); }
-    const std::string& str() const { return m_text; }
-    std::string_view view() const { return m_text; }
+    const char* c_str() const { return m_text ? m_text.get() : ""; }
+    std::string str() const { return std::string(view()); }
+    std::string_view view() const
+    {
+        return std::string_view(c_str(), static_cast<std::size_t>(m_length));
+    }
 
 private:
-    std::string m_text;
+    // The two pieces one after the other, in a fresh buffer.
+    CString(const char* a, std::size_t na, const char* b, std::size_t nb);
+
+    int m_length = 0;   // first: it is checked before the buffer is made
+    MallocText m_text;  // length + 1 bytes, or null for the empty text
+};
+
+// A text that grows at its end, for gathering a sequence of unknown length.
+// Growth doubles the capacity with realloc: for large blocks the C library
+// moves pages instead of copying them, so there is no moment at which two
+// copies of a chromosome are resident, and capacity not yet written to
+// costs address space only. Take() trims the buffer to its length and hands
+// it to a CString without copying.
+class CTextBuilder {
+public:
+    // Longest text a CString can hold.
+    static constexpr std::size_t kMaxLength = 0x7fffffff;
+
+    CTextBuilder() = default;
+    CTextBuilder(CTextBuilder&&) noexcept = default;
+    CTextBuilder& operator=(CTextBuilder&&) noexcept = default;
+
+    // Makes room for n more characters at the end and returns where they go
+    // (the caller writes all n). Returns null, leaving the text unchanged,
+    // when the text would grow past kMaxLength.
+    char* Extend(std::size_t n);
+    std::size_t size() const { return m_size; }
+    const char* data() const { return m_text.get(); }
+    void Clear() { m_size = 0; }
+    // Moves the text into a CString and leaves the builder empty.
+    CString Take();
+
+private:
+    MallocText m_text;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;  // characters, not counting the terminator's byte
 };

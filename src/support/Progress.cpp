@@ -1,6 +1,120 @@
 #include "support/Progress.h"
 
-void ProgressStart(bool) {}
-void ProgressBases(long long) {}
-void ProgressRecordDone() {}
-void ProgressFinish() {}
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+CProgressLine::CProgressLine(Writer write, Clock now) : m_write(std::move(write)), m_now(std::move(now))
+{
+    m_start = m_now();
+    m_lastDraw = m_start;
+}
+
+std::string CProgressLine::Text(double now) const
+{
+    const double seconds = now - m_start;
+    const double rate = seconds > 0 ? static_cast<double>(m_bases) / seconds : 0.0;
+    char text[160];
+    if (rate >= 1e6)
+        (void)std::snprintf(text, sizeof text, "Velmora: %lld %s, %lld bases, %.1f M bases/s", m_records,
+                            m_records == 1 ? "record" : "records", m_bases, rate / 1e6);
+    else
+        (void)std::snprintf(text, sizeof text, "Velmora: %lld %s, %lld bases, %.0f bases/s", m_records,
+                            m_records == 1 ? "record" : "records", m_bases, rate);
+    return text;
+}
+
+void CProgressLine::Update()
+{
+    const double now = m_now();
+    if (!m_drawnOnce) {
+        if (now - m_start < kShowAfterSeconds && m_bases < kShowAfterBases)
+            return;
+        m_drawnOnce = true;
+    } else if (now - m_lastDraw < kRedrawSeconds) {
+        return;
+    }
+    m_lastDraw = now;
+    const std::string text = Text(now);
+    std::string line = "\r" + text;
+    if (text.size() < m_shownWidth)
+        line.append(m_shownWidth - text.size(), ' ');
+    m_write(line);
+    m_shownWidth = text.size();
+}
+
+void CProgressLine::Bases(long long bases)
+{
+    m_bases += bases;
+    Update();
+}
+
+void CProgressLine::RecordDone()
+{
+    ++m_records;
+    Update();
+}
+
+void CProgressLine::Clear()
+{
+    if (m_shownWidth == 0)
+        return;
+    m_write("\r" + std::string(m_shownWidth, ' ') + "\r");
+    m_shownWidth = 0;
+}
+
+// ---------------------------------------------------------------------------
+// The run's indicator, on standard error
+
+namespace {
+
+std::unique_ptr<CProgressLine> g_line;
+
+void WriteStderr(std::string_view text)
+{
+    (void)std::fwrite(text.data(), 1, text.size(), stderr);
+    (void)std::fflush(stderr);
+}
+
+double SteadySeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void ProgressStart(bool enabled)
+{
+    g_line.reset();
+    if (enabled && isatty(STDERR_FILENO))
+        g_line = std::make_unique<CProgressLine>(WriteStderr, SteadySeconds);
+}
+
+void ProgressBases(long long bases)
+{
+    if (g_line)
+        g_line->Bases(bases);
+}
+
+void ProgressRecordDone()
+{
+    if (g_line)
+        g_line->RecordDone();
+}
+
+void ProgressFinish()
+{
+    if (g_line)
+        g_line->Finish();
+    g_line.reset();
+}
+
+void ProgressClearLine()
+{
+    if (g_line)
+        g_line->Clear();
+}

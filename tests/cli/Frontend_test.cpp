@@ -109,3 +109,17 @@ TEST_F(FrontendTest, UnknownOptionLettersAreIgnoredWithAWarning)
     const RunResult values = Run({"-o", "-weird", "-M", "m"});
     EXPECT_EQ(values.err, "Velmora: no sequence file given: -i FILE is required\n");
 }
+
+TEST_F(FrontendTest, LongOptionsBedAndQuietAreKnown)
+{
+    RunResult r = Run({"--bed", "--quiet", "-M", "m"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Velmora: no sequence file given: -i FILE is required\n");
+    // --quiet also silences warnings about words before it.
+    r = Run({"-k", "5", "--frobnicate", "-M", "m", "--quiet"});
+    EXPECT_EQ(r.err, "Velmora: no sequence file given: -i FILE is required\n");
+    r = Run({"--bedx", "-M", "m", "-i", "-"});
+    EXPECT_EQ(r.err, "Velmora: warning: unknown option --bedx ignored\n"
+                     "Velmora: cannot open matrix file 'm': No such file or directory\n");
+    EXPECT_TRUE(Files().empty());
+}

@@ -163,3 +163,29 @@ TEST(ParamsTest, HelpAndVersionAreRecognised)
     EXPECT_TRUE(Parse({"V", "--version"}).param.showVersion);
     EXPECT_FALSE(Parse({"V", "-o", "-h"}).param.showHelp);  // a value, not a request
 }
+
+TEST(ParamsTest, LongOptionsBedAndQuietAndTheDashAsAValue)
+{
+    INPUTPARAMETER defaults;
+    SetDefaultParam(&defaults);
+    EXPECT_FALSE(defaults.bedOutput);
+    EXPECT_FALSE(defaults.quiet);
+
+    Parsed p = Parse({"V", "-i", "-", "-M", "m", "--bed", "--quiet"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.param.seqFile.str(), "-");
+    EXPECT_TRUE(p.param.bedOutput);
+    EXPECT_TRUE(p.param.quiet);
+    EXPECT_EQ(p.param.cmdLine.str(), "\n\nVelmora 1.0\nV -i - -M m --bed --quiet \n\n");
+
+    // Long options are spelt whole; single letters keep their meaning.
+    p = Parse({"V", "--be", "--bedx", "-bed", "-quiet", "--Quiet", "-", "-o", "-"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_FALSE(p.param.bedOutput);
+    EXPECT_FALSE(p.param.quiet);
+    EXPECT_EQ(p.param.outFile.str(), "-");
+    // A value word is still examined as a word, as for every option.
+    p = Parse({"V", "-o", "--bed"});
+    EXPECT_EQ(p.param.outFile.str(), "--bed");
+    EXPECT_TRUE(p.param.bedOutput);
+}

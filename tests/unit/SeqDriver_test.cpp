@@ -39,7 +39,7 @@ void ExpectRecords(const std::string& bytes, const std::vector<Expected>& expect
     ASSERT_EQ(records.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(records[i].name, expected[i].name);
-        EXPECT_EQ(records[i].letters, expected[i].letters);
+        EXPECT_EQ(records[i].letters.str(), expected[i].letters);
         EXPECT_EQ(records[i].line, expected[i].line);
         EXPECT_EQ(records[i].named, expected[i].line > 0);
     }
@@ -92,7 +92,7 @@ TEST(FastaReaderTest, ReadsLongLinesAndLongHeadersWhole)
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].name.size(), 20000u);
     EXPECT_EQ(records[0].name, header);
-    EXPECT_EQ(records[0].letters, letters);
+    EXPECT_EQ(records[0].letters.str(), letters);
 }
 
 TEST(PriorWeightsTest, SiteWeightsAndBackgroundWeight)

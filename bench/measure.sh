@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Whole-binary measurements: speed and peak memory of the real Velmora run on
+# synthetic single-record FASTA files of 1, 10 and 100 million bases, and on
+# a file of 10 000 records of 10 000 bases; then the floor benchmark.
+#
+#   bench/measure.sh [BUILD_DIR [WORK_DIR]]
+#
+# BUILD_DIR is a Release build with the benchmarks (default: build); the
+# synthetic files (about 200 MB) go to WORK_DIR (default: a fresh temporary
+# directory, removed at the end). SIZES="1000000 10000000" measures fewer
+# sizes, REPEAT=1 runs each input once instead of three times, FLOOR=0
+# skips the benchmark. Every run is K = 3 (widths 10, 12, 14), L = 200,
+# both strands, rate 0.0005. Peak memory is the maximum resident set size of
+# the whole process, from /usr/bin/time -v; speed is bases per second of
+# wall-clock time and of CPU time (user + system), each from the best of the
+# runs. The load average is printed before and after: other work on the
+# machine slows the figures.
+set -euo pipefail
+
+build=${1:-build}
+if [ -n "${2:-}" ]; then
+  work=$2
+  mkdir -p "$work"
+else
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+fi
+sizes=${SIZES:-"1000000 10000000 100000000"}
+velmora=$build/Velmora
+synth=$build/bench/velmora_synth
+for tool in "$velmora" "$synth"; do
+  [ -x "$tool" ] || { echo "measure.sh: $tool not found (build with -DVELMORA_BENCH=ON)" >&2; exit 1; }
+done
+[ -x /usr/bin/time ] || { echo "measure.sh: /usr/bin/time not found (apt-get install time)" >&2; exit 1; }
+
+echo "load before: $(uptime)"
+printf '%-24s %12s %10s %14s %14s %14s %10s\n' \
+  "input" "bases" "wall s" "bases/s wall" "bases/s cpu" "peak RSS B" "B/base"
+
+# measure NAME BASES FASTA: REPEAT runs of the binary (default 3), one line
+# of figures: the best wall-clock and CPU times of the runs (the least
+# disturbed by other work) and the largest peak memory.
+measure() {
+  local name=$1 bases=$2 fasta=$3
+  local out="$work/out" log="$work/time.txt"
+  : >"$log"
+  for _ in $(seq "${REPEAT:-3}"); do
+    rm -f "$out"_*.txt
+    /usr/bin/time -v "$velmora" -i "$fasta" -M "$work/synth.pwm" -o "$out" 2>>"$log" >/dev/null
+  done
+  awk -v name="$name" -v bases="$bases" '
+    function best(old, new) { return (old == "" || new < old) ? new : old }
+    /Maximum resident set size/ { if ($NF * 1024 > rss) rss = $NF * 1024 }
+    /User time/ { user = $NF }
+    /System time/ { cpu = best(cpu, user + $NF) }
+    /Elapsed \(wall clock\)/ {
+      n = split($NF, t, ":"); w = 0
+      for (i = 1; i <= n; i++) w = w * 60 + t[i]
+      wall = best(wall, w)
+    }
+    END {
+      printf "%-24s %12d %10.2f %14.0f %14.0f %14d %10.3f\n", name, bases, wall,
+             (wall > 0 ? bases / wall : 0), (cpu > 0 ? bases / cpu : 0), rss, rss / bases
+    }' "$log"
+}
+
+for bases in $sizes; do
+  "$synth" --bases "$bases" --seed 1 --fasta "$work/single_$bases.fa" --matrices "$work/synth.pwm"
+  measure "1 record" "$bases" "$work/single_$bases.fa"
+  rm -f "$work/single_$bases.fa"
+done
+
+"$synth" --bases 100000000 --records 10000 --seed 1 --fasta "$work/multi.fa" --matrices "$work/synth.pwm"
+measure "10000 records x 10000" 100000000 "$work/multi.fa"
+rm -f "$work/multi.fa"
+
+echo "load after: $(uptime)"
+
+if [ "${FLOOR:-1}" != 0 ] && [ -x "$build/bench/bench_scan" ]; then
+  echo
+  # Repetitions interleaved at random, so that a change of load hits the
+  # floor and the scan alike; the ratio is taken from the best repetitions.
+  "$build/bench/bench_scan" --benchmark_filter='BM_LogSumFloor|BM_StreamScan' \
+    --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+fi

@@ -1,0 +1,25 @@
+# Installs the build into a scratch prefix and checks the layout:
+# PREFIX/bin/Velmora and PREFIX/share/man/man1/Velmora.1, the man page
+# naming every option.
+#   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(file bin/Velmora share/man/man1/Velmora.1)
+  if(NOT EXISTS "${PREFIX}/${file}")
+    message(FATAL_ERROR "missing after install: ${file}")
+  endif()
+endforeach()
+file(READ "${PREFIX}/share/man/man1/Velmora.1" page)
+foreach(option "B \\-i" "B \\-M" "BI \\-o" "BR \\-r" "BI \\-K" "BI \\-L" "BI \\-x"
+               "B \\-\\-bed" "B \\-\\-quiet" "BR \\-h \", \" \\-\\-help" "B \\-\\-version")
+  string(FIND "${page}" ".${option}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the man page does not describe .${option}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${PREFIX}")
+message(STATUS "install layout and man page options are in place")
