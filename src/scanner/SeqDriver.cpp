@@ -18,11 +18,24 @@
 
 std::string QuoteForMessage(std::string_view text)
 {
+    // Control characters (a carriage return inside a name, binary junk) are
+    // shown escaped so that the message stays one readable line.
     constexpr std::size_t kMaxShown = 60;
+    static const char kHex[] = "0123456789abcdef";
     std::string quoted;
     quoted.reserve(std::min(text.size(), kMaxShown) + 5);
     quoted += '\'';
-    quoted.append(text.substr(0, kMaxShown));
+    for (const char c : text.substr(0, kMaxShown)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r')
+            quoted += "\\r";
+        else if (c == '\t')
+            quoted += "\\t";
+        else if (byte < 0x20 || byte == 0x7f)
+            quoted.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 15]);
+        else
+            quoted += c;
+    }
     if (text.size() > kMaxShown)
         quoted += "...";
     quoted += '\'';
@@ -137,10 +150,10 @@ bool CFastaReader::Next(FASTARECORD* record)
 
 namespace {
 
-std::string TooShortWarning(const std::string& path, const FASTARECORD& record)
+// where: "sequence file '<path>'" (or its standard-input form).
+std::string TooShortWarning(const std::string& where, const FASTARECORD& record)
 {
     const auto n = static_cast<std::size_t>(record.letters.GetLength());
-    const std::string where = "sequence file " + QuotePath(path);
     if (!record.named) {
         if (n == 0)
             return where + " holds no sequence: nothing to scan";
@@ -189,6 +202,14 @@ bool CGibbsDP::ModuleScan()
     CLineReader lines(std::move(source));
     CFastaReader fasta(lines);
     FASTARECORD record;
+    const std::string where = "sequence file " + InputLabel(path, true);
+    // A run that fails part-way leaves every result file as it found it.
+    auto fail = [&](std::string text) {
+        if (!text.empty())
+            errorText = std::move(text);
+        RestoreResultFiles(resultsBefore);
+        return false;
+    };
     firstSeq = true;
     while (!fasta.Done()) {
         // The previous record is scanned and written: let its letters go
@@ -197,28 +218,30 @@ bool CGibbsDP::ModuleScan()
         seq = CString();
         if (!fasta.Next(&record))
             break;
-        if (lines.Failed()) {
-            errorText = "cannot read sequence file " + InputLabel(path, true) + ": " +
-                        ReadErrorText(lines.Error());
-            RestoreResultFiles(resultsBefore);
-            return false;
-        }
-        if (record.tooLong) {
-            errorText = "sequence file " + QuotePath(path) + ", line " + std::to_string(record.line) +
-                        ": record " + QuoteForMessage(record.name) + " is longer than " +
-                        std::to_string(INT_MAX) + " bases";
-            return false;
-        }
+        if (lines.Failed())
+            return fail("cannot read " + where + ": " + ReadErrorText(lines.Error()));
+        const std::string at = where + ", line " + std::to_string(record.line) + ": ";
+        if (record.tooLong)
+            return fail(at + "record " + QuoteForMessage(record.name) + " is longer than " +
+                        std::to_string(INT_MAX) + " bases");
+        // With carriage returns alone as line ends the whole file reads as
+        // one header line: say so rather than scan an empty record.
+        const std::size_t cr = record.name.find('\r');
+        if (cr != std::string::npos && cr + 1 < record.name.size())
+            return fail(at + "the header holds a carriage return before its end; the file seems to use "
+                             "carriage returns alone as line ends: convert them to line feeds");
         if (record.letters.GetLength() < 2)
-            ReportWarning(TooShortWarning(path, record));
+            ReportWarning(TooShortWarning(where, record));
         seqName = CString(std::move(record.name));
         seq = std::move(record.letters);
         if (!DataAugmentation(moduleRate, priorWeight.data(), pwm))
-            return false;
+            return fail("");
         ProgressRecordDone();
         firstSeq = false;
     }
-    return WriteSummary();
+    if (!WriteSummary())
+        return fail("");
+    return true;
 }
 
 bool CGibbsDP::DataAugmentation(double rate, const double* priorWeight, const MatrixSet& pwm)
@@ -242,7 +265,7 @@ bool CGibbsDP::DataAugmentation(double rate, const double* priorWeight, const Ma
             // of seqLength rows that the whole-sequence scan would need.
             StreamScanCurSeq(rate, priorWeight, pwm);
         } else {
-            ReportWarning("sequence file " + QuotePath(seqFile.view()) + ": record " +
+            ReportWarning("sequence file " + InputLabel(seqFile.view(), true) + ": record " +
                           RecordLabel(seqName) +
                           " not scanned: its background model gives one of its bases probability 0");
         }

@@ -112,3 +112,15 @@ void CliTest::CopyIn(const fs::path& source) const
 {
     fs::copy_file(source, dir / source.filename(), fs::copy_options::overwrite_existing);
 }
+
+std::map<std::string, std::string> CliTest::Snapshot() const
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        const std::string name = fs::relative(entry.path(), dir).string();
+        if (name == "Velmora")
+            continue;
+        files[name] = entry.is_directory() ? "<dir>" : ReadWholeFile(entry.path());
+    }
+    return files;
+}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ protected:
     bool Exists(const std::string& name) const;
     // Names of the files in dir, sorted, the binary excluded.
     std::vector<std::string> Files() const;
+    // Every file below dir with its content ("<dir>" for a directory), the
+    // binary excluded: equal snapshots show that a run changed nothing.
+    std::map<std::string, std::string> Snapshot() const;
     // Copies a file from tests/data or examples into dir under its own name.
     void CopyIn(const std::filesystem::path& source) const;
 

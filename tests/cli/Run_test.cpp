@@ -52,19 +52,6 @@ protected:
             ExpectGolden(base + suffix, goldenDir + "/" + base + suffix);
     }
 
-    // Every file of the test directory with its content ("<dir>" for a
-    // directory), to show that a failed run changed nothing.
-    std::map<std::string, std::string> Snapshot() const
-    {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-            const std::string name = fs::relative(entry.path(), dir).string();
-            if (name == "Velmora")
-                continue;
-            files[name] = entry.is_directory() ? "<dir>" : ReadWholeFile(entry.path());
-        }
-        return files;
-    }
 
     std::string Concat(const std::string& base) const
     {

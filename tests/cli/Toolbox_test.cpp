@@ -40,14 +40,6 @@ protected:
             CopyIn(Example(m));
     }
 
-    // Every file of the test directory with its content.
-    std::map<std::string, std::string> Snapshot() const
-    {
-        std::map<std::string, std::string> files;
-        for (const std::string& name : Files())
-            files[name] = fs::is_directory(dir / name) ? "<dir>" : ReadFile(name);
-        return files;
-    }
 
     std::string fasta;
 };
