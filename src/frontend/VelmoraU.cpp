@@ -207,7 +207,7 @@ std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
         return ParamProblem{"no matrix file given: -M FILE is required", false};
     if (!(param.moduleRate > 0.0 && param.moduleRate < 1.0)) {
         char text[128];
-        std::snprintf(text, sizeof text, "module rate -x must lie strictly between 0 and 1, got %g",
+        (void)std::snprintf(text, sizeof text, "module rate -x must lie strictly between 0 and 1, got %g",
                       param.moduleRate);
         return ParamProblem{text, false};
     }
@@ -215,7 +215,7 @@ std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
     // background weight has no logarithm.
     if (!(1 - 0.8 * param.motifNum / param.moduleLength > 0)) {
         char text[160];
-        std::snprintf(text, sizeof text,
+        (void)std::snprintf(text, sizeof text,
                       "-K %d with -L %d leaves no weight for background bases (0.8 * K must be below L)",
                       param.motifNum, param.moduleLength);
         return ParamProblem{text, false};

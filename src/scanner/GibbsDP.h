@@ -177,7 +177,7 @@ public:
     // doubles: forward and reverse score of each motif for the window ending
     // at i, then the background score of base i.
     void CalLogPrPos(double* table, int rows, const MatrixSet& pwm);
-    double CalLogMotifPr(CString word, const double* matrix);
+    double CalLogMotifPr(const CString& word, const double* matrix);
     double CalLogBgPr(int start, int num, const double* table);
 
     // --- module recursion, scans and site traceback ---

@@ -69,10 +69,10 @@ bool CheckResultFiles(const CString& outFile, int motifNum, std::string* error, 
         if (!file) {
             *error = "cannot write result file " + QuotePath(name) + ": " + std::strerror(errno);
             for (const std::string& made : created)
-                std::remove(made.c_str());
+                (void)std::remove(made.c_str());
             return false;
         }
-        std::fclose(file);
+        (void)std::fclose(file);  // opened only to test that it can be
         if (!existed)
             created.push_back(name);
     }
@@ -143,7 +143,7 @@ public:
 
 private:
     struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
+        void operator()(std::FILE* f) const { (void)std::fclose(f); }
     };
     std::string m_name;
     std::unique_ptr<std::FILE, Closer> m_file;

@@ -321,7 +321,7 @@ void CGibbsDP::CalLogPrPos(double* table, int rows, const MatrixSet& pwm)
 
 // Log-likelihood of word under one matrix (row k meets word[k]); no N test.
 // The empty word gives 0.
-double CGibbsDP::CalLogMotifPr(CString word, const double* matrix)
+double CGibbsDP::CalLogMotifPr(const CString& word, const double* matrix)
 {
     double sum = 0.0;
     for (int k = 0; k < word.GetLength(); ++k)

@@ -175,7 +175,7 @@ bool CGibbsDP::ModuleScan()
 {
     // Nothing in the scan draws random numbers; the generator is seeded for
     // the random variates only.
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    std::srand(static_cast<unsigned>(std::time(nullptr)));  // NOLINT(cert-msc32-c,cert-msc51-cpp): only the variates draw from it
 
     MatrixSet pwm;
     if (!Initialize(pwm))

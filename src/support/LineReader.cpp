@@ -25,7 +25,7 @@ std::unique_ptr<CFileSource> CFileSource::Open(const std::string& path, std::str
     }
     // The reader fetches large blocks itself; stdio buffering would only
     // add a copy.
-    std::setvbuf(file, nullptr, _IONBF, 0);
+    (void)std::setvbuf(file, nullptr, _IONBF, 0);
     return source;
 }
 

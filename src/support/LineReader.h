@@ -39,7 +39,7 @@ public:
 
 private:
     struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
+        void operator()(std::FILE* f) const { (void)std::fclose(f); }
     };
 
     std::unique_ptr<std::FILE, Closer> m_file;

@@ -11,8 +11,8 @@ void WriteLine(const std::string& text)
 {
     ProgressClearLine();  // a message never lands in the middle of the progress line
     std::string line = "Velmora: " + text + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
+    (void)std::fwrite(line.data(), 1, line.size(), stderr);  // nowhere left to report to
+    (void)std::fflush(stderr);
 }
 }  // namespace
 

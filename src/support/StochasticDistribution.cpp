@@ -13,7 +13,8 @@ constexpr double kRandMax = 2147483647.0;
 constexpr double kOpenDivisor = 2147483649.0;
 
 // Strictly between 0 and 1, so its logarithm is finite and negative.
-double OpenUnit() { return (static_cast<double>(std::rand()) + 1) / kOpenDivisor; }
+// The variates are defined on rand() values (a fixed seed gives fixed draws).
+double OpenUnit() { return (static_cast<double>(std::rand()) + 1) / kOpenDivisor; }  // NOLINT(cert-msc30-c,cert-msc50-cpp)
 
 // Sum of log(open unit) over count draws; 0 when count is 0 or less.
 double SumLogOpenUnits(int count)
@@ -30,7 +31,7 @@ double CStochasticDistribution::Uniform(double a, double b)
 {
     // The product is formed before the division: (b - a) * (r / max) may
     // round differently.
-    const int r = std::rand();
+    const int r = std::rand();  // NOLINT(cert-msc30-c,cert-msc50-cpp)
     return a + ((b - a) * r) / kRandMax;
 }
 

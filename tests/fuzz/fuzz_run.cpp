@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const std::string base = scratch.FreshBase();
     std::string words[] = {"./Velmora", "-i", fastaPath, "-M", matrixPath, "-K", k,
                            "-L", std::to_string(moduleLength), "-r", both ? "1" : "0",
-                           "-x", rate, "-o", base};
+                           "-x", rate, "-o", base, "--quiet"};
     char* argv[std::size(words) + 1];
     for (std::size_t i = 0; i < std::size(words); ++i)
         argv[i] = words[i].data();
