@@ -4,35 +4,18 @@
 #include <string>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "HandTable.h"
 
 namespace
 {
 
-// A scanner over `text` with fresh site heads and a table whose motif cells
-// are impossible and whose background cells are bgScore.
-struct Sites {
-    CGibbsDP dp;
-    std::vector<double> table;
-    std::vector<double> prior;
-    int cols;
-    Sites(const char* text, const std::vector<int>& widths, bool both,
-          std::vector<double> priorWeight, double bgScore = std::log(0.25))
-        : prior(std::move(priorWeight)), cols(2 * static_cast<int>(widths.size()) + 1)
+// A hand-made table for the site traceback (the module length plays no part).
+struct Sites : HandTable {
+    Sites(const char* text, const std::vector<int>& widths, bool both, std::vector<double> priorWeight,
+          double bgScore = std::log(0.25))
+        : HandTable(text, widths, 200, both, std::move(priorWeight), bgScore)
     {
-        dp.seq = text;
-        dp.seqLength = dp.seq.GetLength();
-        dp.motifNum = static_cast<int>(widths.size());
-        dp.motifWidth = widths;
-        dp.bothStrands = both;
-        dp.siteCount.assign(widths.size() + 1, 0);
-        for (std::size_t j = 0; j < widths.size(); ++j)
-            dp.siteList.push_back(std::make_unique<SITEINFO>());
-        table.assign(static_cast<std::size_t>(dp.seqLength * cols), -2000.0);
-        for (int r = 0; r < dp.seqLength; ++r)
-            Cell(r, cols - 1) = bgScore;
     }
-    double& Cell(int row, int col) { return table[static_cast<std::size_t>(row * cols + col)]; }
     std::string Trace(int end, int len)
     {
         return dp.SampleSites(prior.data(), table.data(), end, len).str();
