@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../GzipForTests.h"
+#include "MatrixFileTest.h"
 #include "scanner/GibbsDP.h"
 #include "scanner/MatrixFormats.h"
 
@@ -15,37 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class MatrixFormatsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "velmora-formats-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    // Reads content as a matrix file holding K matrices.
-    bool Read(const std::string& content, int K = 1)
-    {
-        path = (dir / "m.txt").string();
-        std::ofstream(path, std::ios::binary) << content;
-        return ReadPath(path, K);
-    }
-    bool ReadPath(const std::string& file, int K)
-    {
-        scanner.pwmFile = file.c_str();
-        scanner.motifNum = K;
-        scanner.errorText.clear();
-        pwm.clear();
-        return scanner.ReadInputPWM(pwm);
-    }
-
-    fs::path dir;
-    std::string path;
-    CGibbsDP scanner;
-    MatrixSet pwm;
-};
+using MatrixFormatsTest = MatrixFileTest;
 
 // The same two positions, counts 8 0 2 0 and 1 1 1 5, in each format.
 const std::string kOwn = ">2 x\n8\t0\t2\t0\n1\t1\t1\t5\n";

@@ -9,43 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "MatrixFileTest.h"
 #include "scanner/GibbsDP.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class PwmReaderTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "velmora-pwm-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    // Reads content as a matrix file holding K matrices.
-    bool Read(const std::string& content, int K = 1)
-    {
-        path = (dir / "m.pwm").string();
-        std::ofstream(path, std::ios::binary) << content;
-        return ReadPath(path, K);
-    }
-    bool ReadPath(const std::string& file, int K)
-    {
-        scanner.pwmFile = file.c_str();
-        scanner.motifNum = K;
-        scanner.motifWidth.assign(static_cast<std::size_t>(K), 0);
-        scanner.errorText.clear();
-        return scanner.ReadInputPWM(pwm);
-    }
-
-    fs::path dir;
-    std::string path;
-    CGibbsDP scanner;
-    MatrixSet pwm;
-};
+using PwmReaderTest = MatrixFileTest;
 
 std::string Rows(int n, const std::string& row)
 {

@@ -1,0 +1,45 @@
+// Fixture for the matrix-file readers: writes a matrix file into a fresh
+// directory and reads it through ReadInputPWM.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "scanner/GibbsDP.h"
+
+class MatrixFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "velmora-matrix-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // Reads content as a matrix file holding K matrices.
+    bool Read(const std::string& content, int K = 1)
+    {
+        path = (dir / "m.txt").string();
+        std::ofstream(path, std::ios::binary) << content;
+        return ReadPath(path, K);
+    }
+    bool ReadPath(const std::string& file, int K)
+    {
+        scanner.pwmFile = file.c_str();
+        scanner.motifNum = K;
+        scanner.motifWidth.assign(static_cast<std::size_t>(K), 0);
+        scanner.errorText.clear();
+        pwm.clear();
+        return scanner.ReadInputPWM(pwm);
+    }
+
+    std::filesystem::path dir;
+    std::string path;
+    CGibbsDP scanner;
+    MatrixSet pwm;
+};
