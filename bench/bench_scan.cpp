@@ -21,6 +21,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -28,7 +29,9 @@
 #include <string>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/RecordScan.h"
+#include "scanner/ReferenceScan.h"
+#include "support/LogSum.h"
 
 namespace
 {
@@ -84,28 +87,15 @@ Input MakeInput(int bases)
 }
 
 struct Scanner {
-    CGibbsDP dp;
+    SCANMODEL model;
+    std::string seq;
     std::vector<double> prior;
     explicit Scanner(const Input& in)
+        : model(MakeScanModel({kWidths, kWidths + kMotifs}, in.pwm, kModuleLength, true, kRate)),
+          seq(in.sequence), prior(model.priorWeight)
     {
-        dp.motifNum = kMotifs;
-        dp.motifWidth.assign(kWidths, kWidths + kMotifs);
-        dp.moduleLength = kModuleLength;
-        dp.bothStrands = true;
-        dp.seq = in.sequence.c_str();
-        dp.seqLength = dp.seq.GetLength();
-        dp.siteCount.assign(kMotifs + 1, 0);
-        prior.assign(kMotifs + 1, 0.8 / kModuleLength);
-        prior[kMotifs] = 1 - 0.8 * kMotifs / kModuleLength;
-        ResetLists();
     }
-    void ResetLists()
-    {
-        dp.moduleList = std::make_unique<MODULEINFO>();
-        dp.siteList.clear();
-        for (int j = 0; j < kMotifs; ++j)
-            dp.siteList.push_back(std::make_unique<SITEINFO>());
-    }
+    std::vector<double> Table() const { return CalLogPrPos(model, seq, BuildBackground(seq)); }
 };
 
 // 2K LogSum calls per base with the recursion's dependencies: per base, K
@@ -117,10 +107,8 @@ void BM_LogSumFloor(benchmark::State& state)
     const int bases = static_cast<int>(state.range(0));
     const Input in = MakeInput(bases);
     Scanner s(in);
-    s.dp.BuildBackground();
     constexpr int cols = 2 * kMotifs + 1;
-    std::vector<double> table(static_cast<std::size_t>(cols) * static_cast<std::size_t>(bases));
-    s.dp.CalLogPrPos(table.data(), bases, in.pwm);
+    const std::vector<double> table = s.Table();
     const double logBg = std::log(s.prior[kMotifs]);
     const double logSite = std::log(0.5) + std::log(s.prior[0]);
     std::vector<double> fwd(static_cast<std::size_t>(bases));
@@ -150,14 +138,14 @@ void BM_StreamScan(benchmark::State& state)
     const int bases = static_cast<int>(state.range(0));
     const Input in = MakeInput(bases);
     Scanner s(in);
+    long long modules = 0;
     for (auto _ : state) {
-        s.dp.BuildBackground();
-        s.ResetLists();
-        s.dp.StreamScanCurSeq(kRate, s.prior.data(), in.pwm);
-        benchmark::DoNotOptimize(s.dp.moduleList.get());
+        const RECORDRESULT result = DataAugmentation(s.model, ">bench", s.seq);
+        modules += result.moduleCount;
+        benchmark::DoNotOptimize(result.modules.data());
     }
     state.SetItemsProcessed(state.iterations() * bases);
-    state.counters["modules"] = static_cast<double>(s.dp.moduleCount) / static_cast<double>(state.iterations());
+    state.counters["modules"] = static_cast<double>(modules) / static_cast<double>(state.iterations());
 }
 
 // The whole-table scan: background, table, maximizing scan.
@@ -166,14 +154,11 @@ void BM_WholeScan(benchmark::State& state)
     const int bases = static_cast<int>(state.range(0));
     const Input in = MakeInput(bases);
     Scanner s(in);
-    constexpr std::size_t cols = 2 * kMotifs + 1;
     for (auto _ : state) {
-        s.dp.BuildBackground();
-        s.ResetLists();
-        std::vector<double> table(cols * static_cast<std::size_t>(bases));
-        s.dp.CalLogPrPos(table.data(), bases, in.pwm);
-        s.dp.ApproxScanCurSeq(kRate, s.prior.data(), in.pwm, table.data());
-        benchmark::DoNotOptimize(s.dp.moduleList.get());
+        const std::vector<double> table = s.Table();
+        RECORDRESULT result;
+        ApproxScanCurSeq(s.model, s.seq, table.data(), &result);
+        benchmark::DoNotOptimize(result.modules.data());
     }
     state.SetItemsProcessed(state.iterations() * bases);
 }
@@ -184,10 +169,9 @@ void BM_ScoreTable(benchmark::State& state)
     const int bases = static_cast<int>(state.range(0));
     const Input in = MakeInput(bases);
     Scanner s(in);
-    s.dp.BuildBackground();
-    std::vector<double> table((2 * kMotifs + 1) * static_cast<std::size_t>(bases));
+    const BACKGROUND background = BuildBackground(s.seq);
     for (auto _ : state) {
-        s.dp.CalLogPrPos(table.data(), bases, in.pwm);
+        const std::vector<double> table = CalLogPrPos(s.model, s.seq, background);
         benchmark::DoNotOptimize(table.data());
     }
     state.SetItemsProcessed(state.iterations() * bases);
@@ -199,13 +183,11 @@ void BM_ScanFromTable(benchmark::State& state)
     const int bases = static_cast<int>(state.range(0));
     const Input in = MakeInput(bases);
     Scanner s(in);
-    s.dp.BuildBackground();
-    std::vector<double> table((2 * kMotifs + 1) * static_cast<std::size_t>(bases));
-    s.dp.CalLogPrPos(table.data(), bases, in.pwm);
+    const std::vector<double> table = s.Table();
     for (auto _ : state) {
-        s.ResetLists();
-        s.dp.ApproxScanCurSeq(kRate, s.prior.data(), in.pwm, table.data());
-        benchmark::DoNotOptimize(s.dp.moduleList.get());
+        RECORDRESULT result;
+        ApproxScanCurSeq(s.model, s.seq, table.data(), &result);
+        benchmark::DoNotOptimize(result.modules.data());
     }
     state.SetItemsProcessed(state.iterations() * bases);
 }

@@ -9,11 +9,9 @@
 
 #include "scanner/GibbsDP.h"
 #include "support/Messages.h"
-#include "support/Progress.h"
+#include "support/Version.h"
 
 namespace {
-
-constexpr const char* kVersionLine = "Velmora 1.0";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
@@ -103,21 +101,11 @@ bool TakesValue(char letter)
 
 }  // namespace
 
-void SetDefaultParam(INPUTPARAMETER* param)
-{
-    param->bothStrands = 1;
-    param->seqFile = "";
-    param->outFile = "Output.txt";
-    param->motifNum = 3;
-    param->minWidth = 10;
-    param->maxWidth = 14;
-    param->moduleLength = 200;
-    param->moduleRate = 0.0005;
-}
+void SetDefaultParam(INPUTPARAMETER* param) { *param = INPUTPARAMETER(); }
 
 bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* error)
 {
-    std::string echo = "\n\nVelmora 1.0\n";
+    std::string echo;
     bool ok = true;
     auto fail = [&](const std::string& text) {
         if (ok) {
@@ -128,7 +116,6 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
     // A word that is the value of a recognised option is still examined as
     // an option in its own right; it is only spared the unknown-option warning.
     bool isValue = false;
-    std::vector<std::string> warnings;
     for (int i = 0; i < argc; ++i) {
         const char* word = argv[i];
         echo += word;
@@ -149,14 +136,14 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
             else if (text == "--quiet")
                 param->quiet = true;
             else if (!wordIsValue && text.size() > 2)
-                warnings.push_back("unknown option " + std::string(text) + " ignored");
+                param->warnings.push_back("unknown option " + std::string(text) + " ignored");
             continue;
         }
         if (!TakesValue(letter)) {
             if (letter == 'h' && !wordIsValue)
                 param->showHelp = true;
             else if (letter != '\0' && !wordIsValue)
-                warnings.push_back("unknown option " + std::string(text) + " ignored");
+                param->warnings.push_back("unknown option " + std::string(text) + " ignored");
             continue;
         }
         if (i + 1 >= argc) {
@@ -185,11 +172,7 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
         default: break;
         }
     }
-    echo += "\n\n";
     param->cmdLine = CString(std::move(echo));
-    if (!param->quiet)
-        for (const std::string& warning : warnings)
-            ReportWarning(warning);
     return ok;
 }
 
@@ -226,7 +209,7 @@ std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
 void PrintReadme()
 {
     puts("\n******************************");
-    puts("   Velmora 1.0 ");
+    puts((std::string("   ") + kVersionLine + " ").c_str());
     puts("******************************");
     puts("\nUsage: ./Velmora -i Seqfile (options)");
     puts("Seqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n");
@@ -239,23 +222,13 @@ void PrintReadme()
     puts("\t-x\tExpected module occurrent rate (default 0.0005)");
 }
 
-int RunVelmora(INPUTPARAMETER* param)
+int RunVelmora(const INPUTPARAMETER& param, CConsole& console)
 {
-    CGibbsDP scanner;
-    scanner.cmdLine = param->cmdLine;
-    scanner.seqFile = param->seqFile;
-    scanner.outFile = param->outFile;
-    scanner.pwmFile = param->pwmFile;
-    scanner.bothStrands = param->bothStrands != 0;
-    scanner.motifNum = param->motifNum;
-    scanner.moduleLength = param->moduleLength;
-    scanner.moduleRate = param->moduleRate;
-    scanner.bedOutput = param->bedOutput;
-    ProgressStart(!param->quiet);
-    const bool done = scanner.ModuleScan();
-    ProgressFinish();
+    CGibbsDP scanner(param);
+    const bool done = scanner.ModuleScan(console);
+    console.Finish();
     if (!done) {
-        ReportError(scanner.errorText);
+        console.Error(scanner.ErrorText());
         return 1;
     }
     return 0;
@@ -268,9 +241,11 @@ int VelmoraMain(int argc, char** argv)
         return 0;
     }
     INPUTPARAMETER param;
-    SetDefaultParam(&param);
     std::string error;
     const bool parsed = ParseInputParam(&param, argc, argv, &error);
+    CConsole console(param.quiet);
+    for (const std::string& warning : param.warnings)
+        console.Warning(warning);
     if (param.showHelp) {
         PrintReadme();
         return 0;
@@ -279,17 +254,16 @@ int VelmoraMain(int argc, char** argv)
         puts(kVersionLine);
         return 0;
     }
-    SetQuiet(param.quiet);
     if (!parsed) {
-        ReportError(error);
+        console.Error(error);
         return 1;
     }
     if (const auto problem = ValidateParam(param)) {
         if (problem->classic)
             puts(problem->text.c_str());
         else
-            ReportError(problem->text);
+            console.Error(problem->text);
         return 1;
     }
-    return RunVelmora(&param);
+    return RunVelmora(param, console);
 }

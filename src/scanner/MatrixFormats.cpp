@@ -32,7 +32,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scanner/ScanIO.h"
+#include "support/Messages.h"
 
 namespace {
 

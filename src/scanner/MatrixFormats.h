@@ -23,7 +23,10 @@
 #include <string_view>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/ScanModel.h"
+
+// Widest motif the matrix readers accept.
+inline constexpr int kMaxMotifWidth = 1000;
 
 enum class MatrixFormat { Own, Jaspar, Meme };
 
@@ -84,3 +87,8 @@ bool ParseMatrixNumber(std::string_view text, const std::string& label, double* 
 // "position 3"): "<subject> sums to 0; ...", "<subject>'s numbers are too
 // large to normalise", "... too small ...".
 bool NormalisePosition(const double x[4], double* row, const std::string& subject, std::string* problem);
+
+// Reads the matrix file at path ("-" is not allowed; gzip is read as such),
+// which must hold motifNum matrices. On failure *error holds the one-line
+// message, without the "Velmora: " prefix.
+bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::string* error);

@@ -22,11 +22,10 @@
 #include <utility>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
 #include "scanner/MatrixFormats.h"
-#include "scanner/ScanIO.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
+#include "support/Messages.h"
 
 namespace {
 
@@ -272,19 +271,12 @@ bool OwnFailureIsFinal(const MatrixLines& lines, const std::string& path)
 
 }  // namespace
 
-bool CGibbsDP::ReadInputPWM(MatrixSet& pwm)
+bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::string* error)
 {
-    const std::string path = pwmFile.str();
-    if (motifNum < 1) {
-        errorText = "-K must be at least 1, got " + std::to_string(motifNum);
-        return false;
-    }
-    pwm.assign(static_cast<std::size_t>(motifNum), Matrix());
-
     std::string why;
     auto source = OpenInput(path, false, &why);
     if (!source) {
-        errorText = "cannot open matrix file " + QuotePath(path) + ": " + why;
+        *error = "cannot open matrix file " + QuotePath(path) + ": " + why;
         return false;
     }
     CLineReader reader(std::move(source));
@@ -305,17 +297,17 @@ bool CGibbsDP::ReadInputPWM(MatrixSet& pwm)
         }
     }
     if (!stoppedEarly && reader.Failed()) {
-        errorText = "cannot read matrix file " + QuotePath(path) + ": " + ReadErrorText(reader.Error());
+        *error = "cannot read matrix file " + QuotePath(path) + ": " + ReadErrorText(reader.Error());
         return false;
     }
 
     // Every block of the file is read and checked, also blocks beyond K, so
     // that a count mismatch can say how many the file really holds. Nothing
-    // reaches pwm or motifWidth before the count is known to be right.
+    // reaches the caller before the count is known to be right.
     MatrixFormat format = MatrixFormat::Own;
     MATRIXPARSE parsed = ParseAnyFormat(lines, path, &format);
     if (!parsed.ok) {
-        errorText = parsed.error;
+        *error = parsed.error;
         return false;
     }
     const std::size_t count = parsed.set.matrices.size();
@@ -334,19 +326,17 @@ bool CGibbsDP::ReadInputPWM(MatrixSet& pwm)
                 what = "a MEME motif line";
             }
         if (memeLine != 0) {
-            errorText = MatrixWhere(path, memeLine) + what +
+            *error = MatrixWhere(path, memeLine) + what +
                         " where the file's matrices are in Velmora's format (the first at line " +
                         std::to_string(parsed.set.lines.front()) + "); one file holds one format";
             return false;
         }
     }
     if (count != static_cast<std::size_t>(motifNum)) {
-        errorText = About(path) + " holds " + std::to_string(count) + (count == 1 ? " matrix" : " matrices") +
+        *error = About(path) + " holds " + std::to_string(count) + (count == 1 ? " matrix" : " matrices") +
                     ", but -K asks for " + std::to_string(motifNum);
         return false;
     }
-    motifWidth = std::move(parsed.set.widths);
-    for (std::size_t k = 0; k < count; ++k)
-        pwm[k] = std::move(parsed.set.matrices[k]);
+    *set = std::move(parsed.set);
     return true;
 }

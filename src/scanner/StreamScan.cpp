@@ -1,6 +1,6 @@
 // The maximizing module scan as the tool runs it: block by block, without a
 // whole-sequence table, with the results of the whole-table scan
-// (ApproxScanCurSeq) to the last bit.
+// (ReferenceScan.cpp) to the last bit.
 //
 // Memory is what makes a chromosome scannable: the table would take
 // (2K + 1) * 8 bytes per base and the scan's four whole-sequence arrays
@@ -23,9 +23,9 @@
 #include <memory>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/PositionScorer.h"
+#include "scanner/RecordScan.h"
 #include "scanner/ScanSteps.h"
-#include "support/Progress.h"
 
 using namespace scansteps;
 
@@ -134,13 +134,13 @@ private:
 class CStretchWindows
 {
 public:
-    CStretchWindows(const CGibbsDP& dp, const ModuleModel& mm, const PositionScorer& scorer,
+    CStretchWindows(const SCANMODEL& mm, std::string_view seq, const PositionScorer& scorer,
                     const CCheckpoints& checkpoints, int interval, int L)
         : m_mm(mm),
           m_scorer(scorer),
           m_checkpoints(checkpoints),
-          m_seq(reinterpret_cast<const unsigned char*>(dp.seq.c_str())),
-          m_cols(2 * static_cast<std::size_t>(dp.motifNum) + 1),
+          m_seq(reinterpret_cast<const unsigned char*>(seq.data())),
+          m_cols(mm.columns),
           m_hist(static_cast<std::size_t>(mm.maxWidth)),
           m_interval(interval),
           m_L(L)
@@ -182,7 +182,7 @@ private:
         m_count = count;
     }
 
-    const ModuleModel& m_mm;
+    const SCANMODEL& m_mm;
     const PositionScorer& m_scorer;
     const CCheckpoints& m_checkpoints;
     const unsigned char* m_seq;
@@ -198,19 +198,18 @@ private:
 
 }  // namespace
 
-void CGibbsDP::StreamScanCurSeq(double rate, const double* priorWeight, const MatrixSet& pwm,
-                                const StreamScanOptions& options)
+void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUND& background,
+                      RECORDRESULT* result, const StreamScanOptions& options, const BasesObserver& progress)
 {
-    const int n = seqLength;
-    const int L = WindowLength(*this, n);
-    if (n < 1 || L < 1 || !HasWidths(*this) || seq.GetLength() < n)
+    const int n = static_cast<int>(seq.size());
+    const int L = mm.WindowLength(n);
+    result->window = L;
+    if (n < 1 || L < 1 || mm.motifNum < 1)
         return;
-    const ModuleModel mm = MakeModel(*this, priorWeight);
-    const PositionScorer scorer(*this, pwm);
-    const RateLogs r = MakeRateLogs(rate);
+    const PositionScorer scorer(mm, background);
     const int block = std::clamp(options.blockSize, 1, n);
     const int interval = std::clamp(options.checkpointInterval, 1, n);
-    const std::size_t cols = 2 * static_cast<std::size_t>(motifNum) + 1;
+    const std::size_t cols = mm.columns;
     const std::size_t bgCol = mm.bgColumn;
     // History kept in front of each block: the recursion reads back the
     // widest motif's width, the module score L positions; the best values
@@ -225,7 +224,7 @@ void CGibbsDP::StreamScanCurSeq(double rate, const double* priorWeight, const Ma
     CMarkBits marks(n);
     CCheckpoints checkpoints(n, interval, mm.maxWidth);
 
-    const auto* s = reinterpret_cast<const unsigned char*>(seq.c_str());
+    const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
     double running = 0.0;  // background sum of the positions before L-1
     long long nextCheckpoint = 0;
     std::size_t checkpoint = 0;
@@ -250,7 +249,7 @@ void CGibbsDP::StreamScanCurSeq(double rate, const double* priorWeight, const Ma
             }
             const bool first = p == L - 1;
             const Candidates c =
-                StepCandidates(r, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L],
+                StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L],
                                ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]));
             bool toModule = false;
             best[t] = ChooseBest(c, &toModule);
@@ -260,9 +259,10 @@ void CGibbsDP::StreamScanCurSeq(double rate, const double* priorWeight, const Ma
         fwdValues.Commit(static_cast<std::size_t>(count));
         bestValues.Commit(static_cast<std::size_t>(count));
         start += count;
-        ProgressBases(count);
+        if (progress)
+            progress(count);
     }
 
-    CStretchWindows windows(*this, mm, scorer, checkpoints, interval, L);
-    TraceModules(*this, priorWeight, n, L, marks, windows);
+    CStretchWindows windows(mm, seq, scorer, checkpoints, interval, L);
+    TraceModules(mm, seq, n, L, marks, windows, result);
 }

@@ -26,7 +26,6 @@ public:
     CString() = default;
     CString(const CString& other);
     CString(CString&& other) noexcept;
-    explicit CString(char c);
     CString(const char* text);  // NOLINT: implicit, like a string literal
     explicit CString(std::string_view text);
     // Copies the text of an already built string.
@@ -40,16 +39,30 @@ public:
     CString& operator=(const CString& other);
     CString& operator=(CString&& other) noexcept;
     CString& operator=(const char* text);
-    CString& operator=(char c);
-
-    CString operator+(const CString& other) const;
-    CString operator+(const char* text) const;
-    bool operator==(const CString& other) const;
 
     // No range check: callers stay within 0..length-1.
     char operator[](int i) const { return m_text.get()[i]; }
 
     int GetLength() const { return m_length; }
+
+    // Zero-terminated view of the text (never null).
+    const char* c_str() const { return m_text ? m_text.get() : ""; }
+    std::string str() const { return std::string(view()); }
+    std::string_view view() const
+    {
+        return std::string_view(c_str(), static_cast<std::size_t>(m_length));
+    }
+
+
+    // The text operations of the original toolbox (MyStringExtras.cpp): no
+    // run calls them. Mid, Left and Right clamp their positions: a start
+    // before 0 becomes 0, one at or past the end the last character, and a
+    // Mid reaching past the end gives the whole text.
+    explicit CString(char c);
+    CString& operator=(char c);
+    CString operator+(const CString& other) const;
+    CString operator+(const char* text) const;
+    bool operator==(const CString& other) const;
     CString Left(int n) const;
     CString Right(int n) const;
     CString Mid(int start, int n) const;
@@ -61,14 +74,6 @@ public:
     int Find(const CString& sub) const { return Find(sub, 0); }
     int Find(const char* text, int from) const { return Find(CString(text), from); }
     int Find(const char* text) const { return Find(CString(text), 0); }
-
-    // Zero-terminated view of the text (never null).
-    const char* c_str() const { return m_text ? m_text.get() : ""; }
-    std::string str() const { return std::string(view()); }
-    std::string_view view() const
-    {
-        return std::string_view(c_str(), static_cast<std::size_t>(m_length));
-    }
 
 private:
     // The two pieces one after the other, in a fresh buffer.

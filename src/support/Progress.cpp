@@ -1,10 +1,6 @@
 #include "support/Progress.h"
 
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 CProgressLine::CProgressLine(Writer write, Clock now) : m_write(std::move(write)), m_now(std::move(now))
@@ -64,57 +60,4 @@ void CProgressLine::Clear()
         return;
     m_write("\r" + std::string(m_shownWidth, ' ') + "\r");
     m_shownWidth = 0;
-}
-
-// ---------------------------------------------------------------------------
-// The run's indicator, on standard error
-
-namespace {
-
-std::unique_ptr<CProgressLine> g_line;
-
-void WriteStderr(std::string_view text)
-{
-    (void)std::fwrite(text.data(), 1, text.size(), stderr);
-    (void)std::fflush(stderr);
-}
-
-double SteadySeconds()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-}  // namespace
-
-void ProgressStart(bool enabled)
-{
-    g_line.reset();
-    if (enabled && isatty(STDERR_FILENO))
-        g_line = std::make_unique<CProgressLine>(WriteStderr, SteadySeconds);
-}
-
-void ProgressBases(long long bases)
-{
-    if (g_line)
-        g_line->Bases(bases);
-}
-
-void ProgressRecordDone()
-{
-    if (g_line)
-        g_line->RecordDone();
-}
-
-void ProgressFinish()
-{
-    if (g_line)
-        g_line->Finish();
-    g_line.reset();
-}
-
-void ProgressClearLine()
-{
-    if (g_line)
-        g_line->Clear();
 }

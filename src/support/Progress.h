@@ -6,22 +6,10 @@
 #include <string>
 #include <string_view>
 
-// Starts counting; `enabled` is false with --quiet.
-void ProgressStart(bool enabled);
-// `bases` more bases of the current record have been scanned.
-void ProgressBases(long long bases);
-// One more record is done.
-void ProgressRecordDone();
-// Clears the line at the end of the run.
-void ProgressFinish();
-// Clears the line, if one is shown, so that a message can be written on a
-// line of its own; the next update draws it again.
-void ProgressClearLine();
-
-// The indicator behind the functions above, with its output and its clock
-// handed in (tests give it a string and a clock of their own). It stays
-// silent until the run is large: kShowAfterSeconds seconds or
-// kShowAfterBases bases. From then on it draws one line,
+// The indicator, with its output and its clock handed in (the run gives it
+// standard error and a steady clock, tests a string and a clock of their
+// own). It stays silent until the run is large: kShowAfterSeconds seconds
+// or kShowAfterBases bases. From then on it draws one line,
 //     Velmora: 12 records, 48230000 bases, 9.6 M bases/s
 // at most every kRedrawSeconds, each time starting with a carriage return
 // and padded with blanks over the previous line's rest; Finish wipes it.

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "scanner/GibbsDP.h"  // LogSum
+#include "support/LogSum.h"
 
 namespace {
 

@@ -5,11 +5,9 @@
 #include <vector>
 
 #include "frontend/VelmoraU.h"
-#include "support/Messages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    SetQuiet(true);
     std::vector<std::string> words = {"./Velmora"};
     std::string word;
     for (std::size_t i = 0; i < size && words.size() < 64; ++i) {

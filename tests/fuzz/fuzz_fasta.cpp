@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "scanner/ScanIO.h"
+#include "scanner/FastaReader.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 

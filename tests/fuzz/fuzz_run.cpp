@@ -7,7 +7,6 @@
 
 #include "FuzzSupport.h"
 #include "frontend/VelmoraU.h"
-#include "support/Messages.h"
 
 namespace {
 const char* const kDefaultMatrices =
@@ -20,7 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     static MemFile matrixFile;
     static MemFile fastaFile;
     static ScratchDir scratch;
-    SetQuiet(true);
     if (size < 3)
         return 0;
     const int motifNum = 1 + data[0] % 3;

@@ -3,20 +3,18 @@
 #include <string>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/Background.h"
+#include "support/Bases.h"
 
 namespace
 {
 
-// Runs BuildBackground on text and returns the scanner for inspection.
+// Runs BuildBackground on text and keeps the model for inspection.
 struct Background {
-    CGibbsDP dp;
-    explicit Background(const char* text)
-    {
-        dp.seq = text;
-        dp.seqLength = dp.seq.GetLength();
-        dp.BuildBackground();
-    }
+    std::string seq;
+    BACKGROUND dp;
+    explicit Background(const char* text) : seq(text), dp(BuildBackground(text)) {}
+    bool Scorable() const { return BackgroundScoresEveryBase(seq, dp); }
     double Trans(char a, char b) const
     {
         return dp.bgTrans[4 * kBaseCode[static_cast<unsigned char>(a)] +
@@ -61,7 +59,7 @@ TEST(BackgroundTest, PairsHoldingNAreSkippedAndOtherLettersCodeAsA)
     const Background arc("ARC");  // AR and RC count as AA and AC
     EXPECT_EQ(arc.Freq(), (std::vector<double>{0.5, 0.5, 0, 0}));
     EXPECT_EQ(arc.Row('A'), (std::vector<double>{1, 1, 0, 0}));
-    EXPECT_TRUE(arc.dp.BackgroundScoresEveryBase());
+    EXPECT_TRUE(arc.Scorable());
 }
 
 TEST(BackgroundTest, ShortSequencesAndReuseLeaveNoTrace)
@@ -72,9 +70,7 @@ TEST(BackgroundTest, ShortSequencesAndReuseLeaveNoTrace)
         EXPECT_EQ(t, 0.0);
 
     Background again("AAAA");
-    again.dp.seq = "CG";
-    again.dp.seqLength = 2;
-    again.dp.BuildBackground();
+    again = Background("CG");
     EXPECT_EQ(again.Freq(), (std::vector<double>{0, 0.5, 0.5, 0}));
     EXPECT_EQ(again.Row('A'), (std::vector<double>{0, 0, 0, 0}));
     EXPECT_EQ(again.Trans('C', 'G'), 1.0);
@@ -92,11 +88,11 @@ TEST(BackgroundTest, ZeroCountsStoreZeroAndAreReportedAsNotScorable)
         for (const char row : {'A', 'C', 'G', 'T'})
             EXPECT_EQ(b.Row(row), zeros) << text;  // RC's pair AC has no A count to divide by
     }
-    EXPECT_FALSE(Background("RRRR").dp.BackgroundScoresEveryBase());
+    EXPECT_FALSE(Background("RRRR").Scorable());
     EXPECT_FALSE(
-        Background("RC").dp.BackgroundScoresEveryBase());  // first base R reads bgFreq A = 0
-    EXPECT_FALSE(Background("CRC").dp.BackgroundScoresEveryBase());  // pair RC reads row A, count 0
-    EXPECT_TRUE(Background("NNNN").dp.BackgroundScoresEveryBase());
-    EXPECT_TRUE(Background("ACNGT").dp.BackgroundScoresEveryBase());
-    EXPECT_TRUE(Background("").dp.BackgroundScoresEveryBase());
+        Background("RC").Scorable());  // first base R reads bgFreq A = 0
+    EXPECT_FALSE(Background("CRC").Scorable());  // pair RC reads row A, count 0
+    EXPECT_TRUE(Background("NNNN").Scorable());
+    EXPECT_TRUE(Background("ACNGT").Scorable());
+    EXPECT_TRUE(Background("").Scorable());
 }

@@ -1,37 +1,59 @@
-// A scanner over a short text with fresh list heads and a hand-made position
-// score table: every background cell bgScore, every motif cell impossible,
-// for tests to set the cells they need.
+// A record over a short text with a hand-made position score table: every
+// background cell bgScore, every motif cell impossible, for tests to set
+// the cells they need. The model has the given widths and prior weights
+// and no matrices.
 #pragma once
 
 #include <cmath>
-#include <memory>
+#include <string>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/ReferenceScan.h"
+#include "scanner/ResultWriter.h"
 
 struct HandTable {
-    CGibbsDP dp;
-    std::vector<double> table;
+    std::string seq;
+    std::vector<int> widths;
+    int moduleLength;
+    bool both;
     std::vector<double> prior;
+    std::vector<double> table;
     int cols;
+    RECORDRESULT result;
 
-    HandTable(const char* text, const std::vector<int>& widths, int moduleLength, bool both,
+    HandTable(const char* text, const std::vector<int>& motifWidths, int length, bool bothStrands,
               std::vector<double> priorWeight, double bgScore = std::log(0.25))
-        : prior(std::move(priorWeight)), cols(2 * static_cast<int>(widths.size()) + 1)
+        : seq(text), widths(motifWidths), moduleLength(length), both(bothStrands), prior(std::move(priorWeight)),
+          cols(2 * static_cast<int>(motifWidths.size()) + 1)
     {
-        dp.seq = text;
-        dp.seqLength = dp.seq.GetLength();
-        dp.motifNum = static_cast<int>(widths.size());
-        dp.motifWidth = widths;
-        dp.moduleLength = moduleLength;
-        dp.bothStrands = both;
-        dp.siteCount.assign(widths.size() + 1, 0);
-        for (std::size_t j = 0; j < widths.size(); ++j)
-            dp.siteList.push_back(std::make_unique<SITEINFO>());
-        dp.moduleList = std::make_unique<MODULEINFO>();
-        table.assign(static_cast<std::size_t>(dp.seqLength * cols), kImpossibleScore);
-        for (int r = 0; r < dp.seqLength; ++r)
-            Cell(r, cols - 1) = bgScore;
+        table.assign(seq.size() * static_cast<std::size_t>(cols), kImpossibleScore);
+        for (std::size_t r = 0; r < seq.size(); ++r)
+            Cell(static_cast<int>(r), cols - 1) = bgScore;
     }
     double& Cell(int row, int col) { return table[static_cast<std::size_t>(row * cols + col)]; }
+    SCANMODEL Model(double rate = 0.5) const { return MakeScanModel(widths, {}, moduleLength, both, rate, prior); }
+
+    // The two whole-table decodings into result.
+    void Maximize(double rate) { ApproxScanCurSeq(Model(rate), seq, table.data(), &result); }
+    void Posterior(double rate) { ApproxSampleCurSeq(Model(rate), seq, table.data(), &result); }
+    int L() const { return std::min(moduleLength, static_cast<int>(seq.size())); }
+
+    // "start:sites" of every module, in order.
+    std::vector<std::string> Modules() const
+    {
+        std::vector<std::string> out;
+        for (const MODULEINFO& m : result.modules)
+            out.push_back(std::to_string(m.start) + ":" + SiteString(m.sites));
+        return out;
+    }
+    // The sites of motif j over all modules, in order.
+    std::vector<SITEINFO> SitesOf(int j) const
+    {
+        std::vector<SITEINFO> out;
+        for (const MODULEINFO& m : result.modules)
+            for (const SITEINFO& s : m.sites)
+                if (s.motif == j)
+                    out.push_back(s);
+        return out;
+    }
 };

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/MatrixFormats.h"
 
 class MatrixFileTest : public ::testing::Test {
 protected:
@@ -30,16 +30,17 @@ protected:
     }
     bool ReadPath(const std::string& file, int K)
     {
-        scanner.pwmFile = file.c_str();
-        scanner.motifNum = K;
-        scanner.motifWidth.assign(static_cast<std::size_t>(K), 0);
-        scanner.errorText.clear();
-        pwm.clear();
-        return scanner.ReadInputPWM(pwm);
+        MATRIXSET set;
+        error.clear();
+        const bool ok = ReadMatrixFile(file, K, &set, &error);
+        widths = std::move(set.widths);
+        pwm = std::move(set.matrices);
+        return ok;
     }
 
     std::filesystem::path dir;
     std::string path;
-    CGibbsDP scanner;
+    std::string error;
+    std::vector<int> widths;
     MatrixSet pwm;
 };

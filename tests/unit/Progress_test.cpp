@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "support/Messages.h"
 #include "support/Progress.h"
 
 namespace {
@@ -22,16 +23,18 @@ struct Recorder {
     }
 };
 
-// Runs the global functions with standard error on fd.
+// Runs a run's console with standard error on fd.
 void RunOn(int fd, bool enabled)
 {
     std::fflush(stderr);
     const int saved = dup(STDERR_FILENO);
     dup2(fd, STDERR_FILENO);
-    ProgressStart(enabled);
-    ProgressBases(CProgressLine::kShowAfterBases);  // large at once: shown at once
-    ProgressRecordDone();
-    ProgressFinish();
+    {
+        CConsole console(!enabled);
+        console.Bases(CProgressLine::kShowAfterBases);  // large at once: shown at once
+        console.RecordDone();
+        console.Finish();
+    }
     std::fflush(stderr);
     dup2(saved, STDERR_FILENO);
     close(saved);

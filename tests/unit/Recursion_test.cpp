@@ -5,7 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/ReferenceScan.h"
+#include "support/LogSum.h"
 
 namespace
 {
@@ -13,15 +14,13 @@ namespace
 // A scanner with K motifs of the given widths and a table of `rows` rows,
 // every background cell ln 0.25 and every motif cell impossible.
 struct Recursion {
-    CGibbsDP dp;
+    std::vector<int> widths;
+    bool both;
     std::vector<double> table;
     int cols;
-    Recursion(const std::vector<int>& widths, int rows, bool both)
-        : cols(2 * static_cast<int>(widths.size()) + 1)
+    Recursion(const std::vector<int>& motifWidths, int rows, bool bothStrands)
+        : widths(motifWidths), both(bothStrands), cols(2 * static_cast<int>(motifWidths.size()) + 1)
     {
-        dp.motifNum = static_cast<int>(widths.size());
-        dp.motifWidth = widths;
-        dp.bothStrands = both;
         table.assign(static_cast<std::size_t>(rows * cols), -2000.0);
         for (int r = 0; r < rows; ++r)
             Cell(r, cols - 1) = std::log(0.25);
@@ -30,7 +29,8 @@ struct Recursion {
     std::vector<double> Run(int end, int len, const std::vector<double>& prior)
     {
         std::vector<double> out(static_cast<std::size_t>(len));
-        const double total = dp.CalModuleLogPr(end, len, table.data(), prior.data(), out.data());
+        const SCANMODEL model = MakeScanModel(widths, {}, 200, both, 0.5, prior);
+        const double total = CalModuleLogPr(model, end, len, table.data(), out.data());
         EXPECT_EQ(total, out.back());
         return out;
     }

@@ -16,20 +16,36 @@ struct Sites : HandTable {
         : HandTable(text, widths, 200, both, std::move(priorWeight), bgScore)
     {
     }
+    std::vector<SITEINFO> traced;
     std::string Trace(int end, int len)
     {
-        return dp.SampleSites(prior.data(), table.data(), end, len).str();
+        traced = SampleSites(Model(), seq, table.data(), end, len);
+        return SiteString(traced);
     }
-    // "pos:site:strand" of motif j's list, in list order.
+    // "pos:site:strand" of motif j's sites, in order.
     std::vector<std::string> List(int j) const
     {
         std::vector<std::string> out;
-        for (const SITEINFO* s = dp.siteList[static_cast<std::size_t>(j)]->next.get(); s;
-             s = s->next.get())
-            out.push_back(std::to_string(s->pos) + ":" + s->site.str() + (s->forward ? "+" : "-"));
+        for (const SITEINFO& s : traced)
+            if (s.motif == j)
+                out.push_back(std::to_string(s.pos) + ":" + s.site + (s.forward ? "+" : "-"));
         return out;
     }
-    const SITEINFO& First(int j) const { return *dp.siteList[static_cast<std::size_t>(j)]->next; }
+    // Sites per motif.
+    std::vector<int> Counts() const
+    {
+        std::vector<int> out(widths.size(), 0);
+        for (const SITEINFO& s : traced)
+            ++out[static_cast<std::size_t>(s.motif)];
+        return out;
+    }
+    const SITEINFO& First(int j) const
+    {
+        for (const SITEINFO& s : traced)
+            if (s.motif == j)
+                return s;
+        return traced.at(traced.size());
+    }
 };
 
 struct Gact : Sites {
@@ -50,7 +66,7 @@ TEST(SampleSitesTest, GactExampleOnOneAndBothStrands)
     EXPECT_EQ(one.Trace(2, 3), "+1(1)");
     EXPECT_EQ(one.List(0), std::vector<std::string>{"1:AC+"});
     EXPECT_NEAR(one.First(0).prob, 32.0 / 61.0, 1e-14);
-    EXPECT_EQ(one.dp.siteCount[0], 1);
+    EXPECT_EQ(one.Counts(), std::vector<int>{1});
 
     Gact both(true);
     EXPECT_EQ(both.Trace(2, 3), "+1(0)");
@@ -65,7 +81,7 @@ TEST(SampleSitesTest, PiecesInPositionOrderWithReverseSitesAndAbuttingSites)
     s.Cell(132, 3) = 5.0;  // motif 2 reverse at 130..132
     EXPECT_EQ(s.Trace(139, 140), "+1(105)-2(130)");
     EXPECT_EQ(s.List(1), std::vector<std::string>{"130:CGT-"});
-    EXPECT_EQ(s.dp.siteCount, (std::vector<int>{1, 1, 0}));
+    EXPECT_EQ(s.Counts(), (std::vector<int>{1, 1}));
 
     Sites abut("ACGTA", {2}, false, {0.25, 0.75});
     abut.Cell(1, 0) = abut.Cell(3, 0) = std::log(0.99);
@@ -88,11 +104,11 @@ TEST(SampleSitesTest, TiesGoToTheLowerOptionAndShortWindowsAreNull)
     for (int c = 0; c < 4; ++c)
         strands.Cell(3, c) = std::log(0.99);
     EXPECT_EQ(strands.Trace(3, 2), "+1(2)");
-    EXPECT_EQ(strands.dp.siteCount, (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(strands.Counts(), (std::vector<int>{1, 0}));
 
     Sites shortWindow("ACGT", {3, 2}, true, {0.1, 0.1, 0.8});
     EXPECT_EQ(shortWindow.Trace(2, 1), "NULL");
-    EXPECT_EQ(shortWindow.dp.siteCount, (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(shortWindow.Counts(), (std::vector<int>{0, 0}));
     EXPECT_TRUE(shortWindow.List(0).empty() && shortWindow.List(1).empty());
     EXPECT_EQ(shortWindow.Trace(3, 9), "NULL");  // window before the start: nothing touched
 }

@@ -14,11 +14,11 @@ namespace
 
 struct Scan : HandTable {
     using HandTable::HandTable;
-    int L() const { return std::min(dp.moduleLength, dp.seqLength); }
+    int N() const { return static_cast<int>(seq.size()); }
     std::vector<double> Forward()
     {
-        std::vector<double> fwd(static_cast<std::size_t>(dp.seqLength));
-        dp.CalModuleLogPr(dp.seqLength - 1, dp.seqLength, table.data(), prior.data(), fwd.data());
+        std::vector<double> fwd(seq.size());
+        CalModuleLogPr(Model(), N() - 1, N(), table.data(), fwd.data());
         return fwd;
     }
     // moduleLogPr, bestLogPr and the marks of the maximizing pass.
@@ -28,23 +28,14 @@ struct Scan : HandTable {
         const std::vector<double> fwd = Forward();
         std::vector<double> m(fwd.size()), b(fwd.size());
         std::vector<bool> ends;
-        dp.MaximizePass(rate, dp.seqLength, L(), table.data(), fwd.data(), m.data(), b.data(),
-                        ends);
+        MaximizePass(Model(rate), N(), L(), table.data(), fwd.data(), m.data(), b.data(), ends);
         if (mod)
             *mod = m;
         if (best)
             *best = b;
         return ends;
     }
-    // "start:sites" of every module node, in list order.
-    std::vector<std::string> Modules() const
-    {
-        std::vector<std::string> out;
-        for (const MODULEINFO* node = dp.moduleList->next.get(); node; node = node->next.get())
-            out.push_back(std::to_string(node->start) + ":" + node->sites.str());
-        return out;
-    }
-    const MODULEINFO& FirstModule() const { return *dp.moduleList->next; }
+    const MODULEINFO& FirstModule() const { return result.modules.front(); }
 };
 
 // The eight-base example: K = 1, width 2, L = 3, forward strand only.
@@ -81,15 +72,15 @@ TEST(ScanTest, EightBaseExampleTableAndTraceback)
         EXPECT_EQ(best[j], ends[j] ? sMod : sBg) << j;
     }
 
-    s.dp.moduleCount = 5;
-    s.dp.ApproxScanCurSeq(0.5, s.prior.data(), {}, s.table.data());
-    EXPECT_EQ(s.dp.moduleCount, 7);  // the "NULL" window 5..7 is counted too
+    s.result.moduleCount = 5;
+    s.Maximize(0.5);
+    EXPECT_EQ(s.result.moduleCount, 7);  // the "NULL" window 5..7 is counted too
     EXPECT_EQ(s.Modules(), std::vector<std::string>{"2:+1(3)"});
     EXPECT_NEAR(s.FirstModule().score, 1.246355, 5e-7);
     EXPECT_EQ(s.FirstModule().score,
               mod[4] - (((0.0 + std::log(0.25)) + std::log(0.25)) + std::log(0.25)));
-    EXPECT_EQ(s.dp.siteCount[0], 1);
-    EXPECT_EQ(s.dp.siteList[0]->next->site.str(), "TA");
+    ASSERT_EQ(s.SitesOf(0).size(), 1u);
+    EXPECT_EQ(s.SitesOf(0)[0].site, "TA");
 }
 
 TEST(ScanTest, TiesAndNonNumbersGoToTheModuleAndTracebackJumpsByL)
@@ -98,8 +89,8 @@ TEST(ScanTest, TiesAndNonNumbersGoToTheModuleAndTracebackJumpsByL)
     // equals S_mod = l + (l + l); the only window is taken and is "NULL".
     Scan tie("AC", {5}, 200, true, {0.1, 1.0}, std::log(0.5));
     EXPECT_EQ(tie.Marks(0.5), (std::vector<bool>{false, true}));
-    tie.dp.ApproxScanCurSeq(0.5, tie.prior.data(), {}, tie.table.data());
-    EXPECT_EQ(tie.dp.moduleCount, 1);
+    tie.Maximize(0.5);
+    EXPECT_EQ(tie.result.moduleCount, 1);
     EXPECT_TRUE(tie.Modules().empty());
 
     for (const double rate :
@@ -108,38 +99,38 @@ TEST(ScanTest, TiesAndNonNumbersGoToTheModuleAndTracebackJumpsByL)
         EXPECT_EQ(s.Marks(rate),
                   (std::vector<bool>{false, false, true, true, true, true, true, true}))
             << rate;
-        s.dp.ApproxScanCurSeq(rate, s.prior.data(), {}, s.table.data());
-        EXPECT_EQ(s.dp.moduleCount, 2) << rate;  // visits 7 and 4 only, the modules abut
+        s.Maximize(rate);
+        EXPECT_EQ(s.result.moduleCount, 2) << rate;  // visits 7 and 4 only, the modules abut
         EXPECT_EQ(s.Modules(), std::vector<std::string>{"2:+1(3)"});
     }
 
     EightBases none;
-    none.dp.ApproxScanCurSeq(0.0, none.prior.data(), {}, none.table.data());
-    EXPECT_EQ(none.dp.moduleCount, 0);
+    none.Maximize(0.0);
+    EXPECT_EQ(none.result.moduleCount, 0);
 }
 
 TEST(ScanTest, ShortSequencesUseTheWholeSequenceAsWindow)
 {
     // L = n: only the last position can end a module, which then starts at 0.
     EightBases s;
-    s.dp.moduleLength = 200;
+    s.moduleLength = 200;
     const std::vector<bool> ends = s.Marks(0.9);
     EXPECT_EQ(ends, (std::vector<bool>{false, false, false, false, false, false, false, true}));
-    s.dp.ApproxScanCurSeq(0.9, s.prior.data(), {}, s.table.data());
+    s.Maximize(0.9);
     EXPECT_EQ(s.Modules(), std::vector<std::string>{"0:+1(3)"});
 
     Scan two("GA", {2}, 10, true, {0.4, 0.6});
     two.Cell(1, 0) = std::log(0.9);
-    two.dp.ApproxScanCurSeq(0.5, two.prior.data(), {}, two.table.data());
+    two.Maximize(0.5);
     EXPECT_EQ(two.Modules(), std::vector<std::string>{"0:+1(0)"});
 
     // One base and no bases stay in range (the driver skips them anyway).
     Scan one("A", {2}, 10, true, {0.4, 0.6});
-    one.dp.ApproxScanCurSeq(0.5, one.prior.data(), {}, one.table.data());
-    one.dp.ApproxSampleCurSeq(0.5, one.prior.data(), {}, one.table.data());
+    one.Maximize(0.5);
+    one.Posterior(0.5);
     Scan empty("", {2}, 10, true, {0.4, 0.6});
-    empty.dp.ApproxScanCurSeq(0.5, empty.prior.data(), {}, nullptr);
-    EXPECT_EQ(empty.dp.moduleCount, 0);
+    ApproxScanCurSeq(empty.Model(0.5), empty.seq, nullptr, &empty.result);
+    EXPECT_EQ(empty.result.moduleCount, 0);
 }
 
 TEST(ScanTest, PosteriorExampleTakesWindowThreeToFive)
@@ -147,7 +138,7 @@ TEST(ScanTest, PosteriorExampleTakesWindowThreeToFive)
     EightBases s;
     const std::vector<double> fwd = s.Forward();
     std::vector<double> mod(8), total(8);
-    s.dp.PosteriorPass(0.5, 8, 3, s.table.data(), fwd.data(), mod.data(), total.data());
+    PosteriorPass(s.Model(0.5), 8, 3, s.table.data(), fwd.data(), mod.data(), total.data());
     auto d = [&](int pos) {
         return ((std::log(0.5) + mod[static_cast<std::size_t>(pos)]) +
                 total[static_cast<std::size_t>(pos - 3)]) -
@@ -158,8 +149,8 @@ TEST(ScanTest, PosteriorExampleTakesWindowThreeToFive)
     EXPECT_NEAR(d(5), -0.619009, 5e-7);
     EXPECT_NEAR((std::log(0.5) + mod[2]) - total[2], -1.159529, 5e-7);  // j = L-1: no prefix term
 
-    s.dp.ApproxSampleCurSeq(0.5, s.prior.data(), {}, s.table.data());
-    EXPECT_EQ(s.dp.moduleCount, 1);
+    s.Posterior(0.5);
+    EXPECT_EQ(s.result.moduleCount, 1);
     EXPECT_EQ(s.Modules(), std::vector<std::string>{"3:+1(3)"});
     EXPECT_NEAR(s.FirstModule().score, 0.538478, 5e-7);
     EXPECT_EQ(s.FirstModule().score, std::exp(d(5)));
@@ -167,9 +158,9 @@ TEST(ScanTest, PosteriorExampleTakesWindowThreeToFive)
     // A tie (d = -log 2) is below -0.6931 and is not taken; a "NULL" window
     // that is taken still gets its node.
     Scan tie("AC", {5}, 200, true, {0.1, 1.0}, std::log(0.5));
-    tie.dp.ApproxSampleCurSeq(0.5, tie.prior.data(), {}, tie.table.data());
-    EXPECT_EQ(tie.dp.moduleCount, 0);
-    tie.dp.ApproxSampleCurSeq(0.9, tie.prior.data(), {}, tie.table.data());
+    tie.Posterior(0.5);
+    EXPECT_EQ(tie.result.moduleCount, 0);
+    tie.Posterior(0.9);
     EXPECT_EQ(tie.Modules(), std::vector<std::string>{"0:NULL"});
 }
 
@@ -186,13 +177,9 @@ std::string PipelineDigest(int n, int moduleLength, bool both, double rate, bool
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<unsigned>(state >> 33);
     };
-    CGibbsDP dp;
-    dp.motifNum = 3;
-    dp.motifWidth = {10, 12, 14};
-    dp.moduleLength = moduleLength;
-    dp.bothStrands = both;
+    const std::vector<int> widths = {10, 12, 14};
     MatrixSet pwm;
-    for (int w : dp.motifWidth) {
+    for (int w : widths) {
         pwm.emplace_back();
         for (int r = 0; r < w; ++r) {
             const unsigned peak = next() % 4;
@@ -213,34 +200,26 @@ std::string PipelineDigest(int n, int moduleLength, bool both, double rate, bool
             text += "ACGTACGTACGTACGTACGTN"[next() % (i % 1000 < 990 ? 20 : 21)];
         }
     }
-    dp.seq = text.c_str();
-    dp.seqLength = dp.seq.GetLength();
-    dp.siteCount.assign(4, 0);
-    for (int j = 0; j < 3; ++j)
-        dp.siteList.push_back(std::make_unique<SITEINFO>());
-    dp.moduleList = std::make_unique<MODULEINFO>();
-    const std::vector<double> prior = {0.8 / moduleLength, 0.8 / moduleLength, 0.8 / moduleLength,
-                                       1 - 0.8 * 3 / moduleLength};
-    dp.BuildBackground();
-    std::vector<double> table(static_cast<std::size_t>(7 * dp.seqLength));
-    dp.CalLogPrPos(table.data(), dp.seqLength, pwm);
+    const SCANMODEL model = MakeScanModel(widths, pwm, moduleLength, both, rate);
+    const std::vector<double> table = CalLogPrPos(model, text, BuildBackground(text));
+    RECORDRESULT result;
     if (posterior)
-        dp.ApproxSampleCurSeq(rate, prior.data(), pwm, table.data());
+        ApproxSampleCurSeq(model, text, table.data(), &result);
     else
-        dp.ApproxScanCurSeq(rate, prior.data(), pwm, table.data());
-    std::string out = std::to_string(dp.moduleCount) + "\n";
+        ApproxScanCurSeq(model, text, table.data(), &result);
+    std::string out = std::to_string(result.moduleCount) + "\n";
     char line[128];
-    for (const MODULEINFO* m = dp.moduleList->next.get(); m; m = m->next.get()) {
-        std::snprintf(line, sizeof line, "%d %a ", m->start, m->score);
-        out += line + m->sites.str() + "\n";
+    for (const MODULEINFO& m : result.modules) {
+        std::snprintf(line, sizeof line, "%d %a ", m.start, m.score);
+        out += line + SiteString(m.sites) + "\n";
     }
     for (int j = 0; j < 3; ++j)
-        for (const SITEINFO* s = dp.siteList[static_cast<std::size_t>(j)]->next.get(); s;
-             s = s->next.get()) {
-            std::snprintf(line, sizeof line, "%d %d %a %d ", j, s->pos, s->prob,
-                          s->forward ? 1 : 0);
-            out += line + s->site.str() + "\n";
-        }
+        for (const MODULEINFO& m : result.modules)
+            for (const SITEINFO& s : m.sites)
+                if (s.motif == j) {
+                    std::snprintf(line, sizeof line, "%d %d %a %d ", j, s.pos, s.prob, s.forward ? 1 : 0);
+                    out += line + s.site + "\n";
+                }
     return out;
 }
 
@@ -285,13 +264,13 @@ TEST(ScanTest, EveryShortLengthStaysInRange)
             for (const bool posterior : {false, true}) {
                 Scan s(std::string("ACNGTRACGT").substr(0, static_cast<std::size_t>(n)).c_str(),
                        {1, 4, 12}, moduleLength, true, {0.1, 0.1, 0.1, 0.7});
-                s.dp.BuildBackground();
-                s.dp.CalLogPrPos(s.table.data(), n, pwm);
+                const SCANMODEL model = MakeScanModel(s.widths, pwm, moduleLength, true, 0.3, s.prior);
+                s.table = CalLogPrPos(model, s.seq, BuildBackground(s.seq));
                 if (posterior)
-                    s.dp.ApproxSampleCurSeq(0.3, s.prior.data(), pwm, s.table.data());
+                    ApproxSampleCurSeq(model, s.seq, s.table.data(), &s.result);
                 else
-                    s.dp.ApproxScanCurSeq(0.3, s.prior.data(), pwm, s.table.data());
-                for (const MODULEINFO* m = s.dp.moduleList->next.get(); m; m = m->next.get())
-                    EXPECT_TRUE(m->start >= 0 && m->start + s.L() <= n) << n << " " << moduleLength;
+                    ApproxScanCurSeq(model, s.seq, s.table.data(), &s.result);
+                for (const MODULEINFO& m : s.result.modules)
+                    EXPECT_TRUE(m.start >= 0 && m.start + s.L() <= n) << n << " " << moduleLength;
             }
 }

@@ -2,29 +2,30 @@
 
 #include <cmath>
 #include <random>
+#include <string>
+#include <string_view>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/ReferenceScan.h"
+#include "support/Bases.h"
+#include "support/MyString.h"
+#include "support/NumericHelpers.h"
 
 namespace
 {
 
-// A scanner holding text with its background model, and its table under pwm.
+// A record's background model, and its table under pwm.
 struct Table {
-    CGibbsDP dp;
+    CString seq;
+    SCANMODEL model;
+    BACKGROUND bg;
     std::vector<double> cells;
     int cols = 0;
     Table(const char* text, const std::vector<int>& widths, const MatrixSet& pwm, bool both)
+        : seq(text), model(MakeScanModel(widths, pwm, 200, both, 0.5)), bg(BuildBackground(text))
     {
-        dp.seq = text;
-        dp.seqLength = dp.seq.GetLength();
-        dp.motifNum = static_cast<int>(widths.size());
-        dp.motifWidth = widths;
-        dp.bothStrands = both;
-        dp.BuildBackground();
-        cols = 2 * dp.motifNum + 1;
-        cells.assign(static_cast<std::size_t>(dp.seqLength * cols), 12345.0);
-        dp.CalLogPrPos(cells.data(), dp.seqLength, pwm);
+        cols = 2 * model.motifNum + 1;
+        cells = CalLogPrPos(model, text, bg);
     }
     double At(int row, int col) const { return cells[static_cast<std::size_t>(row * cols + col)]; }
 };
@@ -33,10 +34,10 @@ const Matrix kAc = {0.7, 0.1, 0.1, 0.1, 0.1, 0.7, 0.1, 0.1};
 const MatrixSet kAcMatrix = {kAc};
 
 // Literal per-window sum, started at 0.0, rows k = 0..w-1.
-double WordScore(const CString& word, const Matrix& m)
+double WordScore(std::string_view word, const Matrix& m)
 {
     double sum = 0.0;
-    for (int k = 0; k < word.GetLength(); ++k)
+    for (std::size_t k = 0; k < word.size(); ++k)
         sum += std::log(
             m[static_cast<std::size_t>(4 * k + kBaseCode[static_cast<unsigned char>(word[k])])]);
     return sum;
@@ -63,10 +64,10 @@ TEST(ScoreTableTest, AcngtTableOnBothStrandsAndForwardOnly)
         EXPECT_EQ(fwd.At(r, 1), -2000.0);
         EXPECT_EQ(fwd.At(r, 2), t.At(r, 2));
     }
-    EXPECT_EQ(t.dp.CalLogBgPr(0, 3, t.cells.data()), ((0.0 + std::log(0.25)) + 0.0) + -1.386);
-    EXPECT_EQ(t.dp.CalLogBgPr(2, 0, t.cells.data()), 0.0);
-    EXPECT_EQ(t.dp.CalLogMotifPr("GT", kAc.data()), t.At(4, 0));
-    EXPECT_EQ(t.dp.CalLogMotifPr("", kAc.data()), 0.0);
+    EXPECT_EQ(CalLogBgPr(t.model, 0, 3, t.cells.data()), ((0.0 + std::log(0.25)) + 0.0) + -1.386);
+    EXPECT_EQ(CalLogBgPr(t.model, 2, 0, t.cells.data()), 0.0);
+    EXPECT_EQ(CalLogMotifPr("GT", kAc.data()), t.At(4, 0));
+    EXPECT_EQ(CalLogMotifPr("", kAc.data()), 0.0);
 }
 
 TEST(ScoreTableTest, StrandsAmbiguityLettersAndShortSequences)
@@ -118,28 +119,27 @@ TEST(ScoreTableTest, MatchesLiteralReadingBitForBit)
     }
     for (const bool both : {true, false}) {
         const Table t(text.c_str(), widths, pwm, both);
-        const CGibbsDP& dp = t.dp;
-        for (int i = 0; i < dp.seqLength; ++i) {
+        for (int i = 0; i < t.seq.GetLength(); ++i) {
             for (int j = 0; j < 3; ++j) {
                 const int w = widths[static_cast<std::size_t>(j)];
                 double f = -2000.0;
                 double r = -2000.0;
                 if (i >= w - 1) {
-                    const CString win = dp.seq.Mid(i - w + 1, w);
+                    const CString win = t.seq.Mid(i - w + 1, w);
                     if (win.Find("N") < 0 && win.Find("n") < 0) {
-                        f = WordScore(win, pwm[static_cast<std::size_t>(j)]);
-                        r = both ? WordScore(Reverse(win), pwm[static_cast<std::size_t>(j)])
+                        f = WordScore(win.view(), pwm[static_cast<std::size_t>(j)]);
+                        r = both ? WordScore(Reverse(win.view()), pwm[static_cast<std::size_t>(j)])
                                  : -2000.0;
                     }
                 }
                 ASSERT_EQ(t.At(i, 2 * j), f) << i << " " << j;
                 ASSERT_EQ(t.At(i, 2 * j + 1), r) << i << " " << j;
             }
-            const CString pair = i == 0 ? dp.seq.Mid(0, 1) : dp.seq.Mid(i - 1, 2);
+            const CString pair = i == 0 ? t.seq.Mid(0, 1) : t.seq.Mid(i - 1, 2);
             double bg = -1.386;
             if (pair.Find("N") < 0 && pair.Find("n") < 0)
-                bg = i == 0 ? std::log(dp.bgFreq[WordCode(pair)])
-                            : std::log(dp.bgTrans[WordCode(pair)]);
+                bg = i == 0 ? std::log(t.bg.bgFreq[WordCode(pair.view())])
+                            : std::log(t.bg.bgTrans[WordCode(pair.view())]);
             ASSERT_EQ(t.At(i, 6), bg) << i;
         }
     }

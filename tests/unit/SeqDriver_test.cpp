@@ -3,11 +3,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "scanner/FastaReader.h"
 #include "scanner/GibbsDP.h"
-#include "scanner/ScanIO.h"
+#include "scanner/ScanModel.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
 
@@ -111,30 +113,36 @@ TEST(PriorWeightsTest, SiteWeightsAndBackgroundWeight)
     EXPECT_EQ(w5[5], 0.9);
 }
 
-// The whole driver on real files: the scanner ends holding the last record.
-TEST(ModuleScanTest, LeavesTheLastRecordInTheScanner)
+// The whole driver on real files: every record is scanned and written, and
+// the totals are the sums over the records.
+TEST(ModuleScanTest, TotalsAreSummedOverTheRecords)
 {
     std::string pattern = (fs::temp_directory_path() / "velmora-scan-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     const fs::path dir = pattern;
-    std::ofstream(dir / "in.fa", std::ios::binary) << ">r1\nACGT\n>r2 last\r\nacg\r\nTTA\r\n";
-    std::ofstream(dir / "m.pwm", std::ios::binary) << ">2\n1\t0\t0\t0\n0\t1\t0\t0\n";
-
-    CGibbsDP scanner;
-    scanner.seqFile = (dir / "in.fa").c_str();
-    scanner.pwmFile = (dir / "m.pwm").c_str();
-    scanner.outFile = (dir / "out").c_str();
-    scanner.motifNum = 1;
-    scanner.moduleLength = 10;
-    ASSERT_TRUE(scanner.ModuleScan()) << scanner.errorText;
-    EXPECT_EQ(scanner.seqName.str(), ">r2 last");
-    EXPECT_EQ(scanner.seq.str(), "ACGTTA");
-    EXPECT_EQ(scanner.seqLength, 6);
-    EXPECT_FALSE(scanner.firstSeq);
-    EXPECT_EQ(scanner.motifWidth, std::vector<int>{2});
-    ASSERT_NE(scanner.moduleList, nullptr);  // the head made for the last record
-    EXPECT_EQ(scanner.moduleList->start, -1);
-    ASSERT_EQ(scanner.siteList.size(), 1u);
-    EXPECT_NE(scanner.siteList[0], nullptr);
+    RUNSETTINGS settings;
+    settings.seqFile = VELMORA_TEST_DATA "/planted.fa";
+    settings.pwmFile = VELMORA_TEST_DATA "/planted.pwm";
+    settings.outFile = (dir / "out").c_str();
+    settings.motifNum = 2;
+    settings.moduleLength = 40;
+    settings.moduleRate = 0.01;
+    CGibbsDP scanner(settings);
+    CConsole console(true);
+    ASSERT_TRUE(scanner.ModuleScan(console)) << scanner.ErrorText();
+    std::ifstream in(dir / "out_module.txt");
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string modules = text.str();
+    EXPECT_NE(modules.find(">short_30 "), std::string::npos) << modules;
+    EXPECT_NE(modules.find(">abutting\t"), std::string::npos) << modules;
+    std::size_t lines = 0;
+    for (std::size_t at = modules.find("\t["); at != std::string::npos; at = modules.find("\t[", at + 1))
+        ++lines;
+    EXPECT_GE(lines, 3u);
+    // Windows without sites count too, so the total is at least the lines.
+    const std::size_t total = modules.rfind("# modules = ");
+    ASSERT_NE(total, std::string::npos);
+    EXPECT_GE(std::stoul(modules.substr(total + 12)), lines);
     fs::remove_all(dir);
 }

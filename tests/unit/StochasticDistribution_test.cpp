@@ -9,7 +9,7 @@
 #include <limits>
 #include <vector>
 
-#include "scanner/GibbsDP.h"  // LogSum
+#include "support/LogSum.h"
 #include "support/StochasticDistribution.h"
 
 static_assert(RAND_MAX == 2147483647, "the variates assume rand() runs to 2147483647");

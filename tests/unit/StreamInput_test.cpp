@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "scanner/ScanIO.h"
+#include "scanner/FastaReader.h"
 #include "support/LineReader.h"
 #include "support/MyString.h"
 

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/RecordScan.h"
+#include "scanner/ReferenceScan.h"
+#include "scanner/ResultWriter.h"
 
 namespace
 {
@@ -30,71 +32,40 @@ struct Case {
 
 // Exact text of everything a scan produces: counters, then every module and
 // site with its doubles in hexadecimal (every bit).
-std::string Results(const CGibbsDP& dp)
+std::string Results(const RECORDRESULT& r)
 {
-    std::string out = "modules " + std::to_string(dp.moduleCount) + "\n";
+    std::string out = "modules " + std::to_string(r.moduleCount) + " window " + std::to_string(r.window) + "\n";
     char line[160];
-    for (std::size_t j = 0; j < dp.siteCount.size(); ++j)
-        out += "sites " + std::to_string(j) + " " + std::to_string(dp.siteCount[j]) + "\n";
-    for (const MODULEINFO* m = dp.moduleList->next.get(); m; m = m->next.get()) {
-        std::snprintf(line, sizeof line, "module %d %a ", m->start, m->score);
-        out += line + m->sites.str() + "\n";
-    }
-    for (std::size_t j = 0; j < dp.siteList.size(); ++j)
-        for (const SITEINFO* s = dp.siteList[j]->next.get(); s; s = s->next.get()) {
-            std::snprintf(line, sizeof line, "site %zu %d %d %a ", j, s->pos, s->forward ? 1 : 0,
-                          s->prob);
-            out += line + s->site.str() + "\n";
+    for (const MODULEINFO& m : r.modules) {
+        std::snprintf(line, sizeof line, "module %d %a ", m.start, m.score);
+        out += line + SiteString(m.sites) + "\n";
+        for (const SITEINFO& s : m.sites) {
+            std::snprintf(line, sizeof line, "site %d %d %d %a ", s.motif, s.pos, s.forward ? 1 : 0, s.prob);
+            out += line + s.site + "\n";
         }
+    }
     return out;
 }
 
-// A scanner holding the case, with fresh lists and its background model.
-void Prepare(CGibbsDP& dp, const Case& c)
-{
-    dp.motifNum = static_cast<int>(c.widths.size());
-    dp.motifWidth = c.widths;
-    dp.moduleLength = c.moduleLength;
-    dp.bothStrands = c.both;
-    dp.seq = c.sequence.c_str();
-    dp.seqLength = dp.seq.GetLength();
-    dp.siteCount.assign(c.widths.size() + 1, 0);
-    dp.siteList.clear();
-    for (std::size_t j = 0; j < c.widths.size(); ++j)
-        dp.siteList.push_back(std::make_unique<SITEINFO>());
-    dp.moduleList = std::make_unique<MODULEINFO>();
-    dp.BuildBackground();
-}
-
-std::vector<double> Prior(const Case& c)
-{
-    const int K = static_cast<int>(c.widths.size());
-    std::vector<double> prior(static_cast<std::size_t>(K) + 1, 0.8 / c.moduleLength);
-    prior[static_cast<std::size_t>(K)] = 1 - 0.8 * K / c.moduleLength;
-    return prior;
-}
+SCANMODEL Model(const Case& c) { return MakeScanModel(c.widths, c.pwm, c.moduleLength, c.both, c.rate); }
 
 std::string WholeTable(const Case& c)
 {
-    CGibbsDP dp;
-    Prepare(dp, c);
-    const std::vector<double> prior = Prior(c);
-    std::vector<double> table((2 * c.widths.size() + 1) * c.sequence.size());
-    dp.CalLogPrPos(table.data(), dp.seqLength, c.pwm);
-    dp.ApproxScanCurSeq(c.rate, prior.data(), c.pwm, table.data());
-    return Results(dp);
+    const SCANMODEL model = Model(c);
+    const std::vector<double> table = CalLogPrPos(model, c.sequence, BuildBackground(c.sequence));
+    RECORDRESULT result;
+    ApproxScanCurSeq(model, c.sequence, table.data(), &result);
+    return Results(result);
 }
 
 std::string Streamed(const Case& c, int blockSize, int checkpointInterval)
 {
-    CGibbsDP dp;
-    Prepare(dp, c);
-    const std::vector<double> prior = Prior(c);
     StreamScanOptions options;
     options.blockSize = blockSize;
     options.checkpointInterval = checkpointInterval;
-    dp.StreamScanCurSeq(c.rate, prior.data(), c.pwm, options);
-    return Results(dp);
+    RECORDRESULT result;
+    StreamScanCurSeq(Model(c), c.sequence, BuildBackground(c.sequence), &result, options);
+    return Results(result);
 }
 
 // A random case. Sequences are drawn base by base with N runs and planted

@@ -1,0 +1,89 @@
+#include "scanner/FastaReader.h"
+
+#include <utility>
+
+std::size_t LeadingLetters(std::string_view text)
+{
+    std::size_t n = 0;
+    while (n < text.size()) {
+        const char c = text[n];
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            break;
+        ++n;
+    }
+    return n;
+}
+
+namespace {
+
+// Appends the letters, upper-cased, to *letters; false when the record
+// has grown too long to hold (nothing is appended then).
+bool AppendUpperCase(std::string_view text, CTextBuilder* letters)
+{
+    if (text.empty())
+        return true;
+    char* to = letters->Extend(text.size());
+    if (!to)
+        return false;
+    for (const char c : text)
+        *to++ = c >= 'a' ? static_cast<char>(c - 32) : c;
+    return true;
+}
+
+}  // namespace
+
+bool CFastaReader::Next(FASTARECORD* record)
+{
+    if (m_finished)
+        return false;
+    CTextBuilder letters;
+    bool tooLong = false;
+    std::string_view piece;
+    bool lineEnds = false;
+    // Each pass of this loop reads one line, starting from its first piece.
+    while (m_lines.NextPiece(&piece, &lineEnds)) {
+        if (!piece.empty() && piece[0] == '>') {
+            std::string name(piece);
+            while (!lineEnds && m_lines.NextPiece(&piece, &lineEnds))
+                name.append(piece);
+            if (m_haveHeader) {
+                // This header ends the record gathered since the previous one.
+                record->name = std::move(m_name);
+                record->letters = letters.Take();
+                record->line = m_nameLine;
+                record->named = true;
+                record->tooLong = tooLong;
+                m_name = std::move(name);
+                m_nameLine = m_lines.LineNumber();
+                return true;
+            }
+            // The first header: letters before it belong to no record.
+            m_haveHeader = true;
+            m_name = std::move(name);
+            m_nameLine = m_lines.LineNumber();
+            letters.Clear();
+            tooLong = false;
+            continue;
+        }
+        // A sequence line gives its letters up to the first non-letter of
+        // the line; once a piece holds one, the rest of the line is dropped.
+        bool taking = true;
+        for (;;) {
+            if (taking) {
+                const std::size_t n = LeadingLetters(piece);
+                if (!tooLong && !AppendUpperCase(piece.substr(0, n), &letters))
+                    tooLong = true;
+                taking = n == piece.size();
+            }
+            if (lineEnds || !m_lines.NextPiece(&piece, &lineEnds))
+                break;
+        }
+    }
+    m_finished = true;
+    record->name = m_haveHeader ? std::move(m_name) : std::string();
+    record->letters = letters.Take();
+    record->line = m_haveHeader ? m_nameLine : 0;
+    record->named = m_haveHeader;
+    record->tooLong = tooLong;
+    return true;
+}

@@ -1,0 +1,55 @@
+// The FASTA reader: records one at a time, so that memory holds one record
+// and not the file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "support/LineReader.h"
+#include "support/MyString.h"
+
+struct FASTARECORD {
+    std::string name;     // header line with its '>', without the line end
+    CString letters;      // leading letters of each sequence line, upper-cased
+    long long line = 0;   // line number of the header (0 when there is none)
+    bool named = false;   // false for the letters of a file without any header
+    bool tooLong = false; // more than CTextBuilder::kMaxLength letters: cut short
+};
+
+// Splits a FASTA file into records, one at a time, so that memory holds one
+// record and not the file. Sequence lines are walked piece by piece as the
+// line reader delivers them, and the letters go straight into one growing
+// buffer that becomes the record's CString: a record costs one byte per
+// base, however long its lines are.
+//
+// A line beginning with '>' starts a record and names it. From every other
+// line the leading letters are taken, upper-cased, up to the first
+// character that is not an ASCII letter (a blank, a digit, a carriage
+// return, ...); the rest of the line is dropped. Letters before the first
+// header belong to no record and are dropped, except in a file that has no
+// header at all: there they form one unnamed record.
+//
+// Next always yields at least one record, even for an empty file, so that
+// every run ends with a last sequence like the one its headers announced.
+class CFastaReader {
+public:
+    explicit CFastaReader(CLineReader& lines) : m_lines(lines) {}
+
+    // Moves the next record into *record; false when there is none left.
+    // After a read error of the source the last record is cut short: check
+    // the line reader's Failed() before using it.
+    bool Next(FASTARECORD* record);
+    // True once the last record has been handed out.
+    bool Done() const { return m_finished; }
+
+private:
+    CLineReader& m_lines;
+    std::string m_name;        // header of the record being gathered
+    long long m_nameLine = 0;
+    bool m_haveHeader = false;
+    bool m_finished = false;
+};
+
+// Number of ASCII letters at the start of text (text.size() when it holds
+// nothing else).
+std::size_t LeadingLetters(std::string_view text);

@@ -1,0 +1,297 @@
+#include "scanner/ResultWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "support/Messages.h"
+#include "support/Version.h"
+
+std::string ModuleFileName(const std::string& base) { return base + "_module.txt"; }
+
+std::string MotifFileName(const std::string& base, int motif)
+{
+    return base + "_motif" + std::to_string(motif) + ".txt";
+}
+
+std::string ModulesBedFileName(const std::string& base) { return base + "_modules.bed"; }
+
+std::string SitesBedFileName(const std::string& base) { return base + "_sites.bed"; }
+
+namespace {
+
+// Numbers through a fixed format of a result file (never a stored text).
+void AppendFormat(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+void AppendFormat(std::string* out, const char* format, ...)
+{
+    char small[128];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (n < 0)
+        return;
+    if (static_cast<std::size_t>(n) < sizeof small) {
+        out->append(small, static_cast<std::size_t>(n));
+        return;
+    }
+    std::string big(static_cast<std::size_t>(n) + 1, '\0');
+    va_start(args, format);
+    (void)std::vsnprintf(big.data(), big.size(), format, args);
+    va_end(args);
+    out->append(big.data(), static_cast<std::size_t>(n));
+}
+
+bool IsNameBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A whole number of digits only, small enough to add positions to.
+bool ReadCoordinate(std::string_view text, long long* value)
+{
+    if (text.empty() || text.size() > 15)
+        return false;
+    long long v = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    *value = v;
+    return true;
+}
+
+std::string WriteError(const std::string& name, int error)
+{
+    return "cannot write result file " + QuotePath(name) + ": " + std::strerror(error);
+}
+
+}  // namespace
+
+std::string SiteString(const std::vector<SITEINFO>& sites)
+{
+    if (sites.empty())
+        return "NULL";
+    std::string text;
+    for (const SITEINFO& site : sites)
+        AppendFormat(&text, "%c%d(%d)", site.forward ? '+' : '-', site.motif + 1, site.pos);
+    return text;
+}
+
+BEDNAME BedSequenceName(std::string_view header)
+{
+    if (!header.empty() && header.front() == '>')
+        header.remove_prefix(1);
+    while (!header.empty() && IsNameBlank(header.front()))
+        header.remove_prefix(1);
+    std::size_t end = 0;
+    while (end < header.size() && !IsNameBlank(header[end]))
+        ++end;
+    const std::string_view word = header.substr(0, end);
+    BEDNAME name;
+    if (word.empty()) {
+        name.chrom = "unnamed";
+        return name;
+    }
+    name.chrom.assign(word);
+    const std::size_t colon = word.rfind(':');
+    if (colon == std::string_view::npos || colon == 0)
+        return name;
+    const std::string_view range = word.substr(colon + 1);
+    const std::size_t dash = range.find('-');
+    long long start = 0;
+    long long stop = 0;
+    if (dash == std::string_view::npos || !ReadCoordinate(range.substr(0, dash), &start) ||
+        !ReadCoordinate(range.substr(dash + 1), &stop) || stop < start)
+        return name;
+    name.chrom.assign(word.substr(0, colon));
+    name.offset = start;
+    return name;
+}
+
+CResultWriter::CResultWriter(std::string base, std::vector<int> widths, bool bed, std::string commandLine)
+    : m_base(std::move(base)), m_widths(std::move(widths)), m_bed(bed), m_commandLine(std::move(commandLine))
+{
+}
+
+CResultWriter::~CResultWriter() { CloseAll(); }
+
+bool CResultWriter::Open(std::string* error)
+{
+    std::vector<std::string> names = {ModuleFileName(m_base)};
+    for (std::size_t k = 1; k <= m_widths.size(); ++k)
+        names.push_back(MotifFileName(m_base, static_cast<int>(k)));
+    if (m_bed) {
+        names.push_back(ModulesBedFileName(m_base));
+        names.push_back(SitesBedFileName(m_base));
+    }
+    m_files.clear();
+    for (std::string& name : names) {
+        RESULTFILE file;
+        file.name = std::move(name);
+        struct stat info {};
+        if (lstat(file.name.c_str(), &info) == 0) {
+            // Only a regular file can be taken back to its size.
+            struct stat target {};
+            file.sizeBefore = stat(file.name.c_str(), &target) == 0 && S_ISREG(target.st_mode) ? target.st_size : -2;
+        }
+        file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        if (file.fd < 0) {
+            *error = WriteError(file.name, errno);
+            CloseAll();
+            for (const RESULTFILE& made : m_files)
+                if (made.sizeBefore == -1)
+                    (void)std::remove(made.name.c_str());
+            m_files.clear();
+            return false;
+        }
+        m_files.push_back(std::move(file));
+    }
+    return true;
+}
+
+bool CResultWriter::Append(RESULTFILE& file, std::string_view text, std::string* error)
+{
+    while (!text.empty()) {
+        const ssize_t written = write(file.fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            *error = WriteError(file.name, written < 0 ? errno : EIO);
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
+{
+    const std::size_t K = m_widths.size();
+    if (m_files.size() < K + 1 + (m_bed ? 2 : 0))
+        return true;  // not open: nothing to write to
+    const bool headings = !m_headingsWritten;
+    m_headingsWritten = true;
+
+    std::string text;
+    if (headings)
+        text.append("\n\n").append(kVersionLine).append("\n").append(m_commandLine).append("\n\n");
+    for (const MODULEINFO& module : record.modules) {
+        text.append(record.name);
+        AppendFormat(&text, "\t[%d,%d]\t%.6lf\t", module.start, module.start + record.window, module.score);
+        text.append(SiteString(module.sites)).append("\n");
+    }
+    if (!Append(m_files[0], text, error))
+        return false;
+
+    BEDNAME bedName;
+    if (m_bed) {
+        bedName = BedSequenceName(record.name);
+        text.clear();
+        for (const MODULEINFO& module : record.modules) {
+            const long long start = bedName.offset + module.start;
+            text.append(bedName.chrom);
+            AppendFormat(&text, "\t%lld\t%lld\tmodule%lld\t%.6lf\t.\t", start, start + record.window,
+                         ++m_bedModuleNumber, module.score);
+            text.append(SiteString(module.sites)).append("\n");
+        }
+        if (!Append(m_files[K + 1], text, error))
+            return false;
+    }
+
+    // The sites of every motif, for the motif files and the sites BED file.
+    struct SITEREF {
+        const SITEINFO* site;
+        int motif;  // 1..K
+    };
+    std::vector<SITEREF> all;
+    for (std::size_t k = 1; k <= K; ++k) {
+        text.clear();
+        if (headings)
+            AppendFormat(&text, "\n\nmotif %d\n\n", static_cast<int>(k));
+        for (const MODULEINFO& module : record.modules)
+            for (const SITEINFO& site : module.sites) {
+                if (static_cast<std::size_t>(site.motif) + 1 != k)
+                    continue;
+                text.append(record.name).append(site.forward ? "\tf\t" : "\tr\t");
+                AppendFormat(&text, "%d\t%.6lf\n", site.pos, site.prob);
+                text.append(site.site).append("\n");
+                all.push_back({&site, static_cast<int>(k)});
+            }
+        if (!Append(m_files[k], text, error))
+            return false;
+    }
+    if (!m_bed)
+        return true;
+
+    std::stable_sort(all.begin(), all.end(), [](const SITEREF& a, const SITEREF& b) { return a.site->pos < b.site->pos; });
+    text.clear();
+    for (const SITEREF& ref : all) {
+        const long long start = bedName.offset + ref.site->pos;
+        const int width = m_widths[static_cast<std::size_t>(ref.motif - 1)];
+        text.append(bedName.chrom);
+        AppendFormat(&text, "\t%lld\t%lld\t%d\t%.6lf\t%c\n", start, start + width, ref.motif, ref.site->prob,
+                     ref.site->forward ? '+' : '-');
+    }
+    return Append(m_files[K + 2], text, error);
+}
+
+bool CResultWriter::WriteSummary(const RUNTOTALS& totals, std::string* error)
+{
+    const std::size_t K = m_widths.size();
+    if (m_files.size() < K + 1)
+        return true;
+    std::string text;
+    AppendFormat(&text, "\n# modules = %lld\n", totals.modules);
+    if (!Append(m_files[0], text, error))
+        return false;
+    for (std::size_t k = 1; k <= K; ++k) {
+        text.clear();
+        AppendFormat(&text, "\n # of sites for motif %d = %lld\n", static_cast<int>(k),
+                     k - 1 < totals.sites.size() ? totals.sites[k - 1] : 0LL);
+        if (!Append(m_files[k], text, error))
+            return false;
+    }
+    return true;
+}
+
+bool CResultWriter::Close(std::string* error)
+{
+    bool ok = true;
+    for (RESULTFILE& file : m_files) {
+        if (file.fd < 0)
+            continue;
+        if (close(file.fd) != 0 && ok) {
+            *error = WriteError(file.name, errno);
+            ok = false;
+        }
+        file.fd = -1;
+    }
+    return ok;
+}
+
+void CResultWriter::CloseAll()
+{
+    for (RESULTFILE& file : m_files) {
+        if (file.fd >= 0)
+            (void)close(file.fd);
+        file.fd = -1;
+    }
+}
+
+void CResultWriter::CutBack()
+{
+    CloseAll();
+    for (const RESULTFILE& file : m_files) {
+        if (file.sizeBefore == -1)
+            (void)std::remove(file.name.c_str());
+        else if (file.sizeBefore >= 0)
+            (void)truncate(file.name.c_str(), static_cast<off_t>(file.sizeBefore));
+    }
+}

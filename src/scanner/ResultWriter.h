@@ -1,0 +1,96 @@
+// The result files of a run, and the one writer that owns them.
+//
+//   <base>_module.txt       the command-line echo once per run, one line per
+//                           module, the module total
+//   <base>_motif<k>.txt     per motif k = 1..K: a heading once per run, two
+//                           lines per site, the site total
+//   <base>_modules.bed      with --bed: one BED line per module
+//   <base>_sites.bed        with --bed: one BED line per site
+//
+// All of them are appended to, so a later run with the same base name adds
+// to what earlier runs left. The writer checks them all before the first
+// record, holds them open for the whole run, and writes each record's
+// lines to each file with one write, so a record is never half in a file
+// while the run goes on. It is the only code that formats result lines.
+// Stored texts (the command-line echo, sequence names, site bases) go out
+// byte for byte: a '%' in a name never reaches a format string.
+//
+// BED lines are 0-based with the end excluded. A module ends at start + the
+// window length its record's scan used (the module file's interval end); a
+// site at start + its motif's width. Scores are printed as the module and
+// motif files print them (%.6f). Module names run module1, module2, ...
+// through the run. Within one record the site lines are ordered by start
+// (motif number, then position order, on ties). The BED sequence name is
+// the first word of the FASTA header (BedSequenceName).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scanner/Results.h"
+
+std::string ModuleFileName(const std::string& base);          // base + "_module.txt"
+std::string MotifFileName(const std::string& base, int motif);  // base + "_motif<k>.txt", k = 1..K
+std::string ModulesBedFileName(const std::string& base);      // base + "_modules.bed"
+std::string SitesBedFileName(const std::string& base);        // base + "_sites.bed"
+
+// A module's site string: one piece per site in position order, "+%d(%d)"
+// for a forward-strand site and "-%d(%d)" for a reverse-strand one, with the
+// motif number (1..K) and the site's start; "NULL" when there is none.
+std::string SiteString(const std::vector<SITEINFO>& sites);
+
+// The BED sequence name of a FASTA header line ('>' included): its first
+// word after '>' and any blanks ("unnamed" when there is none). A word of
+// the form chrom:start-end, as bedtools getfasta names an interval, with
+// whole-number start and end, stands for that interval of chrom: the BED
+// lines then name chrom and carry genomic coordinates (positions shifted by
+// start).
+struct BEDNAME {
+    std::string chrom;       // the BED sequence name
+    long long offset = 0;    // added to every position of the sequence
+};
+BEDNAME BedSequenceName(std::string_view header);
+
+class CResultWriter {
+public:
+    // commandLine: every word typed, each followed by one blank; it goes
+    // under the banner at the top of the module file.
+    CResultWriter(std::string base, std::vector<int> widths, bool bed, std::string commandLine);
+    ~CResultWriter();
+    CResultWriter(const CResultWriter&) = delete;
+    CResultWriter& operator=(const CResultWriter&) = delete;
+
+    // Opens every result file for appending and notes its size. On failure
+    // *error names the file and the reason, and every file this call
+    // created is removed again, so a failed run leaves the directory as it
+    // found it.
+    bool Open(std::string* error);
+    // A record's lines (with the headings before the first record).
+    bool WriteRecord(const RECORDRESULT& record, std::string* error);
+    // The run totals.
+    bool WriteSummary(const RUNTOTALS& totals, std::string* error);
+    // Closes the files; false if closing reports an error.
+    bool Close(std::string* error);
+    // Takes the run's lines back out after a failure: each regular file is
+    // cut back to its size before the run, and a file the run created is
+    // removed, so that no partial results look like a finished run.
+    void CutBack();
+
+private:
+    struct RESULTFILE {
+        std::string name;
+        int fd = -1;
+        long long sizeBefore = -1;  // -1: created by this run; -2: not a regular file
+    };
+    bool Append(RESULTFILE& file, std::string_view text, std::string* error);
+    void CloseAll();
+
+    std::string m_base;
+    std::vector<int> m_widths;
+    bool m_bed;
+    std::string m_commandLine;
+    std::vector<RESULTFILE> m_files;  // module file, K motif files, then the two BED files
+    bool m_headingsWritten = false;
+    long long m_bedModuleNumber = 0;  // module lines in the modules BED file so far
+};
