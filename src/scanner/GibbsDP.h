@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "scanner/MatrixReader.h"
 #include "support/MyString.h"
 
 // ---------------------------------------------------------------------------
@@ -61,8 +62,6 @@ extern const std::array<unsigned char, 256> kComplementCode;
 inline constexpr double kImpossibleScore = -2000.0;
 // Background score of a base whose pair holds N: the decimal -1.386, not log(0.25).
 inline constexpr double kBackgroundAtN = -1.386;
-// Widest motif the matrix reader accepts.
-inline constexpr int kMaxMotifWidth = 1000;
 
 // ---------------------------------------------------------------------------
 // Result records. Every list starts with a head node that carries no result;
@@ -94,9 +93,7 @@ struct MODULEINFO {
     ~MODULEINFO();
 };
 
-// One weight matrix: motifWidth rows of 4 probabilities (A, C, G, T);
-// the entry for motif position r and base code b is element r * 4 + b.
-using Matrix = std::vector<double>;
+// Weight matrices (Matrix, of MatrixFormat.h) in motif order.
 using MatrixSet = std::vector<Matrix>;
 
 // Tuning of the streamed scan (CGibbsDP::StreamScanCurSeq). Neither value

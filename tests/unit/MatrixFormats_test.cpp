@@ -10,7 +10,7 @@
 #include "../GzipForTests.h"
 #include "MatrixFileTest.h"
 #include "scanner/GibbsDP.h"
-#include "scanner/MatrixFormats.h"
+#include "scanner/MatrixReader.h"
 
 namespace fs = std::filesystem;
 
@@ -79,17 +79,17 @@ TEST_F(MatrixFormatsTest, OwnFormatIsChosenWheneverTheFileReadsAsIt)
     ASSERT_TRUE(Read("MOTIF list: bcd\nMEME version none\n" + kOwn)) << scanner.errorText;
     struct Case {
         std::string text;
-        MatrixFormat format;
+        std::string format;
         long long line;
     };
     const std::vector<Case> cases = {
-        {"", MatrixFormat::Own, 0},
-        {"text\n" + kOwn, MatrixFormat::Own, 2},
-        {"text\n" + kJaspar, MatrixFormat::Jaspar, 2},
-        {">abc\nACGT\n", MatrixFormat::Own, 1},  // a sequence line is no letter row
-        {"# MEME file\n\n" + kMeme, MatrixFormat::Meme, 3},
-        {"MOTIF a\n" + kJaspar, MatrixFormat::Meme, 1},
-        {"letter-probability matrix: w= 1\n", MatrixFormat::Meme, 1},
+        {"", "Velmora", 0},
+        {"text\n" + kOwn, "Velmora", 2},
+        {"text\n" + kJaspar, "JASPAR", 2},
+        {">abc\nACGT\n", "Velmora", 1},  // a sequence line is no letter row
+        {"# MEME file\n\n" + kMeme, "MEME", 3},
+        {"MOTIF a\n" + kJaspar, "MEME", 1},
+        {"letter-probability matrix: w= 1\n", "MEME", 1},
     };
     for (const Case& c : cases) {
         MatrixLines lines;
@@ -97,7 +97,7 @@ TEST_F(MatrixFormatsTest, OwnFormatIsChosenWheneverTheFileReadsAsIt)
         for (std::size_t end; (end = c.text.find('\n', start)) != std::string::npos; start = end + 1)
             lines.push_back(c.text.substr(start, end - start));
         long long line = -1;
-        EXPECT_EQ(FirstFormatLine(lines, &line), c.format) << c.text;
+        EXPECT_EQ(FirstFormatLine(lines, &line).name, c.format) << c.text;
         EXPECT_EQ(line, c.line) << c.text;
     }
 }
