@@ -1,5 +1,5 @@
 // Fixture for the matrix-file readers: writes a matrix file into a fresh
-// directory and reads it through ReadInputPWM.
+// directory and reads it through ReadMatrixFile.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/MatrixReader.h"
 
 class MatrixFileTest : public ::testing::Test {
 protected:
@@ -30,16 +30,13 @@ protected:
     }
     bool ReadPath(const std::string& file, int K)
     {
-        scanner.pwmFile = file.c_str();
-        scanner.motifNum = K;
-        scanner.motifWidth.assign(static_cast<std::size_t>(K), 0);
-        scanner.errorText.clear();
-        pwm.clear();
-        return scanner.ReadInputPWM(pwm);
+        set = MATRIXSET();
+        error.clear();
+        return ReadMatrixFile(file, K, &set, &error);
     }
 
     std::filesystem::path dir;
     std::string path;
-    CGibbsDP scanner;
-    MatrixSet pwm;
+    MATRIXSET set;
+    std::string error;
 };

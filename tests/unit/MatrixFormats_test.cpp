@@ -9,7 +9,6 @@
 
 #include "../GzipForTests.h"
 #include "MatrixFileTest.h"
-#include "scanner/GibbsDP.h"
 #include "scanner/MatrixReader.h"
 
 namespace fs = std::filesystem;
@@ -29,8 +28,8 @@ const std::string kMeme =
 
 TEST_F(MatrixFormatsTest, SameCountsGiveTheSameMatricesInEveryFormat)
 {
-    ASSERT_TRUE(Read(kOwn)) << scanner.errorText;
-    const MatrixSet expected = pwm;
+    ASSERT_TRUE(Read(kOwn)) << error;
+    const std::vector<Matrix> expected = set.matrices;
     const std::vector<std::string> forms = {
         kJaspar,
         ">MA1\nA\t8\t1\nC\t0\t1\nG\t2\t1\nT\t0\t5\n",                // no brackets, tabs, no name
@@ -44,21 +43,21 @@ TEST_F(MatrixFormatsTest, SameCountsGiveTheSameMatricesInEveryFormat)
     };
     for (const std::string& form : forms) {
         SCOPED_TRACE(form);
-        ASSERT_TRUE(Read(form)) << scanner.errorText;
-        EXPECT_EQ(pwm, expected);  // bit for bit
-        EXPECT_EQ(scanner.motifWidth, std::vector<int>{2});
+        ASSERT_TRUE(Read(form)) << error;
+        EXPECT_EQ(set.matrices, expected);  // bit for bit
+        EXPECT_EQ(set.widths, std::vector<int>{2});
     }
 }
 
 TEST_F(MatrixFormatsTest, ExampleMatricesAreTheSameInAllThreeFiles)
 {
     const std::string examples = fs::path(VELMORA_TEST_DATA).parent_path().parent_path() / "examples";
-    ASSERT_TRUE(ReadPath(examples + "/fly_bcd_hb_Kr.pwm", 3)) << scanner.errorText;
-    const MatrixSet own = pwm;
+    ASSERT_TRUE(ReadPath(examples + "/fly_bcd_hb_Kr.pwm", 3)) << error;
+    const std::vector<Matrix> own = set.matrices;
     for (const char* file : {"/fly_bcd_hb_Kr.jaspar", "/fly_bcd_hb_Kr.meme"}) {
-        ASSERT_TRUE(ReadPath(examples + file, 3)) << scanner.errorText;
-        EXPECT_EQ(pwm, own) << file;
-        EXPECT_EQ(scanner.motifWidth, (std::vector<int>{6, 10, 9}));
+        ASSERT_TRUE(ReadPath(examples + file, 3)) << error;
+        EXPECT_EQ(set.matrices, own) << file;
+        EXPECT_EQ(set.widths, (std::vector<int>{6, 10, 9}));
     }
 }
 
@@ -67,16 +66,16 @@ TEST_F(MatrixFormatsTest, MemeProbabilitiesAreUsedAsGivenUnlessNsitesRestoresCou
     // 1/3 to six decimals times 3 is not within 1e-6 of 1: taken as given.
     ASSERT_TRUE(Read("MOTIF a\nletter-probability matrix: w= 1 nsites= 3\n0.333333 0.333333 0.333334 0\n"));
     const double s = 0.333333 + 0.333333 + 0.333334 + 0.0;
-    EXPECT_EQ(pwm[0][2], (0.333334 + 0.0025 * s) / (1.01 * s));
+    EXPECT_EQ(set.matrices[0][2], (0.333334 + 0.0025 * s) / (1.01 * s));
     ASSERT_TRUE(Read("MOTIF a\nletter-probability matrix: w= 1 nsites= 3\n0.3333333333 0.3333333333 0.3333333334 0\n"));
-    EXPECT_EQ(pwm[0][2], (1 + 0.0025 * 3.0) / (1.01 * 3.0));
+    EXPECT_EQ(set.matrices[0][2], (1 + 0.0025 * 3.0) / (1.01 * 3.0));
 }
 
 TEST_F(MatrixFormatsTest, OwnFormatIsChosenWheneverTheFileReadsAsIt)
 {
     // Lines outside own-format blocks stay comments, MEME-like ones too
     // (all but a MEME matrix line).
-    ASSERT_TRUE(Read("MOTIF list: bcd\nMEME version none\n" + kOwn)) << scanner.errorText;
+    ASSERT_TRUE(Read("MOTIF list: bcd\nMEME version none\n" + kOwn)) << error;
     struct Case {
         std::string text;
         std::string format;
@@ -182,18 +181,18 @@ TEST_F(MatrixFormatsTest, RejectsBadBlocksWithFileLineAndReason)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content.substr(0, 200));
         EXPECT_FALSE(Read(c.content, c.K));
-        EXPECT_EQ(scanner.errorText.rfind("matrix file '" + path + "'", 0), 0u) << scanner.errorText;
-        EXPECT_NE(scanner.errorText.find(c.expected), std::string::npos) << scanner.errorText;
-        EXPECT_EQ(scanner.errorText.find('\n'), std::string::npos);
+        EXPECT_EQ(error.rfind("matrix file '" + path + "'", 0), 0u) << error;
+        EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
     }
 }
 
 TEST_F(MatrixFormatsTest, CompressedAndHugeMatrixFiles)
 {
     const std::string gz = Gzip(kMeme);
-    ASSERT_TRUE(Read(gz + Gzip("MOTIF b\nletter-probability matrix: w= 1\n1 0 0 0\n"), 2)) << scanner.errorText;
+    ASSERT_TRUE(Read(gz + Gzip("MOTIF b\nletter-probability matrix: w= 1\n1 0 0 0\n"), 2)) << error;
     EXPECT_FALSE(Read(gz.substr(0, gz.size() - 4)));
-    EXPECT_EQ(scanner.errorText,
+    EXPECT_EQ(error,
               "cannot read matrix file '" + path + "': gzip data ends unexpectedly (truncated file?)");
     // A sequence file given as the matrix file: rejected at its first line
     // without being read whole.
@@ -201,6 +200,6 @@ TEST_F(MatrixFormatsTest, CompressedAndHugeMatrixFiles)
     while (genome.size() < (std::size_t{17} << 20))
         genome += std::string(79, 'A') + "\n";
     EXPECT_FALSE(Read(genome));
-    EXPECT_NE(scanner.errorText.find("line 1: the width after '>' must be a whole number from 1 to 1000, got 'chr1'"),
+    EXPECT_NE(error.find("line 1: the width after '>' must be a whole number from 1 to 1000, got 'chr1'"),
               std::string::npos);
 }
