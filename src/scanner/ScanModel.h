@@ -17,10 +17,7 @@
 #include <cstddef>
 #include <vector>
 
-// One weight matrix: width rows of 4 probabilities (A, C, G, T); the entry
-// for motif position r and base code b is element r * 4 + b.
-using Matrix = std::vector<double>;
-using MatrixSet = std::vector<Matrix>;
+#include "scanner/Matrix.h"
 
 // Score of a site that cannot be there (window before the sequence start,
 // window holding N, reverse strand when only the forward one is searched).

@@ -8,7 +8,7 @@
 
 #include "scanner/FastaReader.h"
 #include "scanner/GibbsDP.h"
-#include "scanner/MatrixFormats.h"
+#include "scanner/MatrixReader.h"
 #include "scanner/RecordScan.h"
 #include "scanner/ResultWriter.h"
 #include "support/InputSource.h"

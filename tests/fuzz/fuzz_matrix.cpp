@@ -3,18 +3,17 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
-#include "scanner/MatrixFormats.h"
+#include "scanner/MatrixReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
     static MemFile file;
     if (size == 0)
         return 0;
-    const int motifNum = 1 + data[0] % 4;
     const std::string path = file.Set(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
     MATRIXSET set;
     std::string error;
-    if (ReadMatrixFile(path, motifNum, &set, &error)) {
+    if (ReadMatrixFile(path, 1 + data[0] % 4, &set, &error)) {
         // A matrix that was accepted holds probabilities that sum to 1.
         for (const Matrix& m : set.matrices)
             for (std::size_t r = 0; r + 3 < m.size(); r += 4)

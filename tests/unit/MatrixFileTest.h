@@ -1,5 +1,5 @@
 // Fixture for the matrix-file readers: writes a matrix file into a fresh
-// directory and reads it through ReadInputPWM.
+// directory and reads it through ReadMatrixFile.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "scanner/MatrixFormats.h"
+#include "scanner/MatrixReader.h"
 
 class MatrixFileTest : public ::testing::Test {
 protected:
@@ -30,17 +30,13 @@ protected:
     }
     bool ReadPath(const std::string& file, int K)
     {
-        MATRIXSET set;
+        set = MATRIXSET();
         error.clear();
-        const bool ok = ReadMatrixFile(file, K, &set, &error);
-        widths = std::move(set.widths);
-        pwm = std::move(set.matrices);
-        return ok;
+        return ReadMatrixFile(file, K, &set, &error);
     }
 
     std::filesystem::path dir;
     std::string path;
+    MATRIXSET set;
     std::string error;
-    std::vector<int> widths;
-    MatrixSet pwm;
 };

@@ -9,7 +9,7 @@
 
 #include "../GzipForTests.h"
 #include "MatrixFileTest.h"
-#include "scanner/MatrixFormats.h"
+#include "scanner/MatrixReader.h"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +29,7 @@ const std::string kMeme =
 TEST_F(MatrixFormatsTest, SameCountsGiveTheSameMatricesInEveryFormat)
 {
     ASSERT_TRUE(Read(kOwn)) << error;
-    const MatrixSet expected = pwm;
+    const std::vector<Matrix> expected = set.matrices;
     const std::vector<std::string> forms = {
         kJaspar,
         ">MA1\nA\t8\t1\nC\t0\t1\nG\t2\t1\nT\t0\t5\n",                // no brackets, tabs, no name
@@ -44,8 +44,8 @@ TEST_F(MatrixFormatsTest, SameCountsGiveTheSameMatricesInEveryFormat)
     for (const std::string& form : forms) {
         SCOPED_TRACE(form);
         ASSERT_TRUE(Read(form)) << error;
-        EXPECT_EQ(pwm, expected);  // bit for bit
-        EXPECT_EQ(widths, std::vector<int>{2});
+        EXPECT_EQ(set.matrices, expected);  // bit for bit
+        EXPECT_EQ(set.widths, std::vector<int>{2});
     }
 }
 
@@ -53,11 +53,11 @@ TEST_F(MatrixFormatsTest, ExampleMatricesAreTheSameInAllThreeFiles)
 {
     const std::string examples = fs::path(VELMORA_TEST_DATA).parent_path().parent_path() / "examples";
     ASSERT_TRUE(ReadPath(examples + "/fly_bcd_hb_Kr.pwm", 3)) << error;
-    const MatrixSet own = pwm;
+    const std::vector<Matrix> own = set.matrices;
     for (const char* file : {"/fly_bcd_hb_Kr.jaspar", "/fly_bcd_hb_Kr.meme"}) {
         ASSERT_TRUE(ReadPath(examples + file, 3)) << error;
-        EXPECT_EQ(pwm, own) << file;
-        EXPECT_EQ(widths, (std::vector<int>{6, 10, 9}));
+        EXPECT_EQ(set.matrices, own) << file;
+        EXPECT_EQ(set.widths, (std::vector<int>{6, 10, 9}));
     }
 }
 
@@ -66,9 +66,9 @@ TEST_F(MatrixFormatsTest, MemeProbabilitiesAreUsedAsGivenUnlessNsitesRestoresCou
     // 1/3 to six decimals times 3 is not within 1e-6 of 1: taken as given.
     ASSERT_TRUE(Read("MOTIF a\nletter-probability matrix: w= 1 nsites= 3\n0.333333 0.333333 0.333334 0\n"));
     const double s = 0.333333 + 0.333333 + 0.333334 + 0.0;
-    EXPECT_EQ(pwm[0][2], (0.333334 + 0.0025 * s) / (1.01 * s));
+    EXPECT_EQ(set.matrices[0][2], (0.333334 + 0.0025 * s) / (1.01 * s));
     ASSERT_TRUE(Read("MOTIF a\nletter-probability matrix: w= 1 nsites= 3\n0.3333333333 0.3333333333 0.3333333334 0\n"));
-    EXPECT_EQ(pwm[0][2], (1 + 0.0025 * 3.0) / (1.01 * 3.0));
+    EXPECT_EQ(set.matrices[0][2], (1 + 0.0025 * 3.0) / (1.01 * 3.0));
 }
 
 TEST_F(MatrixFormatsTest, OwnFormatIsChosenWheneverTheFileReadsAsIt)
@@ -78,17 +78,17 @@ TEST_F(MatrixFormatsTest, OwnFormatIsChosenWheneverTheFileReadsAsIt)
     ASSERT_TRUE(Read("MOTIF list: bcd\nMEME version none\n" + kOwn)) << error;
     struct Case {
         std::string text;
-        MatrixFormat format;
+        std::string format;
         long long line;
     };
     const std::vector<Case> cases = {
-        {"", MatrixFormat::Own, 0},
-        {"text\n" + kOwn, MatrixFormat::Own, 2},
-        {"text\n" + kJaspar, MatrixFormat::Jaspar, 2},
-        {">abc\nACGT\n", MatrixFormat::Own, 1},  // a sequence line is no letter row
-        {"# MEME file\n\n" + kMeme, MatrixFormat::Meme, 3},
-        {"MOTIF a\n" + kJaspar, MatrixFormat::Meme, 1},
-        {"letter-probability matrix: w= 1\n", MatrixFormat::Meme, 1},
+        {"", "Velmora", 0},
+        {"text\n" + kOwn, "Velmora", 2},
+        {"text\n" + kJaspar, "JASPAR", 2},
+        {">abc\nACGT\n", "Velmora", 1},  // a sequence line is no letter row
+        {"# MEME file\n\n" + kMeme, "MEME", 3},
+        {"MOTIF a\n" + kJaspar, "MEME", 1},
+        {"letter-probability matrix: w= 1\n", "MEME", 1},
     };
     for (const Case& c : cases) {
         MatrixLines lines;
@@ -96,7 +96,7 @@ TEST_F(MatrixFormatsTest, OwnFormatIsChosenWheneverTheFileReadsAsIt)
         for (std::size_t end; (end = c.text.find('\n', start)) != std::string::npos; start = end + 1)
             lines.push_back(c.text.substr(start, end - start));
         long long line = -1;
-        EXPECT_EQ(FirstFormatLine(lines, &line), c.format) << c.text;
+        EXPECT_EQ(FirstFormatLine(lines, &line).name, c.format) << c.text;
         EXPECT_EQ(line, c.line) << c.text;
     }
 }

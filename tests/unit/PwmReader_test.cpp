@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "MatrixFileTest.h"
+#include "scanner/MatrixReader.h"
 
 namespace fs = std::filesystem;
 
@@ -39,8 +40,8 @@ TEST_F(PwmReaderTest, HeaderGivesTheWidthWhateverFollowsIt)
     for (const char* header : {">12", ">12 bicoid", "> 12", ">\t12\tname", ">+12", ">12\r"}) {
         SCOPED_TRACE(header);
         ASSERT_TRUE(Read(std::string(header) + "\n" + Rows(12, "1\t1\t1\t1\n"))) << error;
-        EXPECT_EQ(widths[0], 12);
-        EXPECT_EQ(pwm[0].size(), 48u);
+        EXPECT_EQ(set.widths[0], 12);
+        EXPECT_EQ(set.matrices[0].size(), 48u);
     }
 }
 
@@ -48,18 +49,18 @@ TEST_F(PwmReaderTest, NormalisesWithThePseudocountToTheLastBit)
 {
     ASSERT_TRUE(Read(">1\n8\t0\t2\t0\n")) << error;
     const double s = 10.0;
-    EXPECT_EQ(pwm[0][0], (8 + 0.0025 * s) / (1.01 * s));
-    EXPECT_EQ(pwm[0][1], (0 + 0.0025 * s) / (1.01 * s));
-    EXPECT_EQ(SevenDecimals(pwm[0][0]), "0.7945545");
-    EXPECT_EQ(SevenDecimals(pwm[0][1]), "0.0024752");
-    EXPECT_EQ(SevenDecimals(pwm[0][2]), "0.2004950");
-    EXPECT_EQ(SevenDecimals(pwm[0][3]), "0.0024752");
+    EXPECT_EQ(set.matrices[0][0], (8 + 0.0025 * s) / (1.01 * s));
+    EXPECT_EQ(set.matrices[0][1], (0 + 0.0025 * s) / (1.01 * s));
+    EXPECT_EQ(SevenDecimals(set.matrices[0][0]), "0.7945545");
+    EXPECT_EQ(SevenDecimals(set.matrices[0][1]), "0.0024752");
+    EXPECT_EQ(SevenDecimals(set.matrices[0][2]), "0.2004950");
+    EXPECT_EQ(SevenDecimals(set.matrices[0][3]), "0.0024752");
 }
 
 TEST_F(PwmReaderTest, AcceptsEveryRowFormOfTheSameNumbers)
 {
     ASSERT_TRUE(Read(">1\n8\t0\t2\t0\n"));
-    const Matrix expected = pwm[0];
+    const Matrix expected = set.matrices[0];
     const std::vector<std::string> forms = {
         ">1\r\n8\t0\t2\t0\r\n",             // CRLF line ends
         ">1\n8.0\t0.000\t2.\t0\n",          // decimals
@@ -73,20 +74,20 @@ TEST_F(PwmReaderTest, AcceptsEveryRowFormOfTheSameNumbers)
     for (const std::string& form : forms) {
         SCOPED_TRACE(form);
         ASSERT_TRUE(Read(form)) << error;
-        EXPECT_EQ(pwm[0], expected);  // bit for bit
+        EXPECT_EQ(set.matrices[0], expected);  // bit for bit
     }
 }
 
 TEST_F(PwmReaderTest, ReadsBlocksInFileOrderAndSkipsLinesOutsideThem)
 {
     ASSERT_TRUE(ReadPath(std::string(VELMORA_TEST_DATA) + "/small3.pwm", 3)) << error;
-    EXPECT_EQ(widths, (std::vector<int>{3, 4, 2}));
-    ASSERT_EQ(pwm.size(), 3u);
-    EXPECT_EQ(pwm[0].size(), 12u);
-    EXPECT_EQ(pwm[2].size(), 8u);
-    EXPECT_EQ(pwm[1][0], 0.25);  // 0.25 each: (0.25 + 0.0025) / 1.01 = 0.25
-    EXPECT_EQ(pwm[2][3], (4 + 0.0025 * 4.0) / (1.01 * 4.0));
-    for (const Matrix& m : pwm)
+    EXPECT_EQ(set.widths, (std::vector<int>{3, 4, 2}));
+    ASSERT_EQ(set.matrices.size(), 3u);
+    EXPECT_EQ(set.matrices[0].size(), 12u);
+    EXPECT_EQ(set.matrices[2].size(), 8u);
+    EXPECT_EQ(set.matrices[1][0], 0.25);  // 0.25 each: (0.25 + 0.0025) / 1.01 = 0.25
+    EXPECT_EQ(set.matrices[2][3], (4 + 0.0025 * 4.0) / (1.01 * 4.0));
+    for (const Matrix& m : set.matrices)
         for (std::size_t r = 0; r < m.size(); r += 4)
             EXPECT_NEAR(m[r] + m[r + 1] + m[r + 2] + m[r + 3], 1.0, 1e-15);
 }
