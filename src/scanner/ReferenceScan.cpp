@@ -11,6 +11,7 @@
 
 #include "scanner/PositionScorer.h"
 #include "scanner/ScanSteps.h"
+#include "scanner/SiteTraceback.h"
 #include "support/Bases.h"
 
 using namespace scansteps;

@@ -1,4 +1,5 @@
-// The site traceback inside one module window.
+#include "scanner/SiteTraceback.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>

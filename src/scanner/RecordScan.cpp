@@ -1,6 +1,7 @@
-// The maximizing module scan as the tool runs it: block by block, without a
-// whole-sequence table, with the results of the whole-table scan
-// (ReferenceScan.cpp) to the last bit.
+// The scan of one record as the tool runs it: the background model, then
+// the maximizing module scan block by block, without a whole-record table,
+// with the results of the whole-table scan (ReferenceScan.cpp) to the last
+// bit.
 //
 // Memory is what makes a chromosome scannable: the table would take
 // (2K + 1) * 8 bytes per base and the scan's four whole-sequence arrays
@@ -23,9 +24,11 @@
 #include <memory>
 #include <vector>
 
-#include "scanner/PositionScorer.h"
 #include "scanner/RecordScan.h"
+
+#include "scanner/PositionScorer.h"
 #include "scanner/ScanSteps.h"
+#include "scanner/SiteTraceback.h"
 
 using namespace scansteps;
 
@@ -265,4 +268,26 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
 
     CStretchWindows windows(mm, seq, scorer, checkpoints, interval, L);
     TraceModules(mm, seq, n, L, marks, windows, result);
+}
+
+RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases,
+                              const BasesObserver& progress)
+{
+    RECORDRESULT result;
+    result.name = std::move(name);
+    result.length = static_cast<int>(bases.size());
+    result.window = model.WindowLength(result.length);
+    // The scan needs two positions at least; shorter records were reported
+    // by the caller and only take part in the output (headings, totals).
+    if (result.length < 2)
+        return result;
+    const BACKGROUND background = BuildBackground(bases);
+    if (!BackgroundScoresEveryBase(bases, background)) {
+        result.unscorable = true;
+        return result;
+    }
+    // Scored block by block: memory does not grow with the table of
+    // length rows that the whole-record scan would need.
+    StreamScanCurSeq(model, bases, background, &result, StreamScanOptions(), progress);
+    return result;
 }

@@ -38,28 +38,6 @@ std::string RecordLabel(const std::string& name)
 
 }  // namespace
 
-RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases,
-                              const BasesObserver& progress)
-{
-    RECORDRESULT result;
-    result.name = std::move(name);
-    result.length = static_cast<int>(bases.size());
-    result.window = model.WindowLength(result.length);
-    // The scan needs two positions at least; shorter records were reported
-    // by the caller and only take part in the output (headings, totals).
-    if (result.length < 2)
-        return result;
-    const BACKGROUND background = BuildBackground(bases);
-    if (!BackgroundScoresEveryBase(bases, background)) {
-        result.unscorable = true;
-        return result;
-    }
-    // Scored block by block: memory does not grow with the table of
-    // length rows that the whole-record scan would need.
-    StreamScanCurSeq(model, bases, background, &result, StreamScanOptions(), progress);
-    return result;
-}
-
 CGibbsDP::CGibbsDP(RUNSETTINGS settings) : m_settings(std::move(settings)) {}
 
 bool CGibbsDP::ModuleScan(CConsole& console)
