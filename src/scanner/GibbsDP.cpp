@@ -44,7 +44,8 @@ bool CGibbsDP::ModuleScan(CConsole& console)
 {
     // Nothing in the scan draws random numbers; the generator is seeded for
     // the random variates only.
-    std::srand(static_cast<unsigned>(std::time(nullptr)));  // NOLINT(cert-msc32-c,cert-msc51-cpp): only the variates draw from it
+    // NOLINTNEXTLINE(cert-msc32-c,cert-msc51-cpp): only the variates draw from it
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     const RUNSETTINGS& s = m_settings;
     MATRIXSET matrices;

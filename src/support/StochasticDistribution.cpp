@@ -14,7 +14,8 @@ constexpr double kOpenDivisor = 2147483649.0;
 
 // Strictly between 0 and 1, so its logarithm is finite and negative.
 // The variates are defined on rand() values (a fixed seed gives fixed draws).
-double OpenUnit() { return (static_cast<double>(std::rand()) + 1) / kOpenDivisor; }  // NOLINT(cert-msc30-c,cert-msc50-cpp)
+// NOLINTNEXTLINE(cert-msc30-c,cert-msc50-cpp)
+double OpenUnit() { return (static_cast<double>(std::rand()) + 1) / kOpenDivisor; }
 
 // Sum of log(open unit) over count draws; 0 when count is 0 or less.
 double SumLogOpenUnits(int count)
