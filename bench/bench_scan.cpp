@@ -33,8 +33,7 @@
 #include "scanner/ReferenceScan.h"
 #include "support/LogSum.h"
 
-namespace
-{
+namespace {
 
 constexpr int kMotifs = 3;
 const int kWidths[kMotifs] = {10, 12, 14};
@@ -92,9 +91,9 @@ struct Scanner {
     std::vector<double> prior;
     explicit Scanner(const Input& in)
         : model(MakeScanModel({kWidths, kWidths + kMotifs}, in.pwm, kModuleLength, true, kRate)),
-          seq(in.sequence), prior(model.priorWeight)
-    {
-    }
+          seq(in.sequence),
+          prior(model.priorWeight)
+    {}
     std::vector<double> Table() const { return CalLogPrPos(model, seq, BuildBackground(seq)); }
 };
 
@@ -193,8 +192,7 @@ void BM_ScanFromTable(benchmark::State& state)
 }
 
 // The console report, then the scan's time per base over the floor's.
-class RatioReporter : public benchmark::ConsoleReporter
-{
+class RatioReporter : public benchmark::ConsoleReporter {
 public:
     // Plain text: the report often goes to a file or a pipe.
     RatioReporter() : ConsoleReporter(OO_Tabular) {}
@@ -205,8 +203,8 @@ public:
         // disturbed by other work on the machine.
         for (const Run& run : runs) {
             const auto items = run.counters.find("items_per_second");
-            if (run.error_occurred || run.run_type == Run::RT_Aggregate ||
-                items == run.counters.end() || items->second.value <= 0)
+            if (run.error_occurred || run.run_type == Run::RT_Aggregate || items == run.counters.end() ||
+                items->second.value <= 0)
                 continue;
             const std::string name = run.benchmark_name();
             const double ns = 1e9 / items->second.value;
@@ -223,8 +221,8 @@ public:
         const auto scan = m_nsPerBase.find("BM_StreamScan");
         if (floor == m_nsPerBase.end() || scan == m_nsPerBase.end())
             return;
-        std::printf("floor %.1f ns/base, streamed scan %.1f ns/base: scan / floor = %.3f\n",
-                    floor->second, scan->second, scan->second / floor->second);
+        std::printf("floor %.1f ns/base, streamed scan %.1f ns/base: scan / floor = %.3f\n", floor->second,
+                    scan->second, scan->second / floor->second);
     }
 
 private:

@@ -85,12 +85,18 @@ int main(int argc, char** argv)
     const char* fastaPath = nullptr;
     const char* matrixPath = nullptr;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--bases")) bases = std::atoll(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--records")) records = std::atoll(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--line")) lineWidth = std::atoi(argv[i + 1]);
-        else if (!std::strcmp(argv[i], "--fasta")) fastaPath = argv[i + 1];
-        else if (!std::strcmp(argv[i], "--matrices")) matrixPath = argv[i + 1];
+        if (!std::strcmp(argv[i], "--bases"))
+            bases = std::atoll(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--records"))
+            records = std::atoll(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--seed"))
+            seed = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (!std::strcmp(argv[i], "--line"))
+            lineWidth = std::atoi(argv[i + 1]);
+        else if (!std::strcmp(argv[i], "--fasta"))
+            fastaPath = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--matrices"))
+            matrixPath = argv[i + 1];
     }
     if (!fastaPath || !matrixPath || bases < 1 || records < 1 || lineWidth < 1) {
         std::fprintf(stderr, "usage: velmora_synth --bases N [--records R] [--seed S] [--line W] "
@@ -114,9 +120,9 @@ int main(int argc, char** argv)
         const long long length = bases / records + (rec < bases % records ? 1 : 0);
         std::fprintf(out, ">synthetic%lld length=%lld\n", rec + 1, length);
         int prev = 0;
-        long long plantLeft = 0;   // bases left in the current module
-        long long nLeft = 0;       // bases left in the current N run
-        std::string site;          // letters of the site being written
+        long long plantLeft = 0;  // bases left in the current module
+        long long nLeft = 0;      // bases left in the current N run
+        std::string site;         // letters of the site being written
         std::size_t siteAt = 0;
         line.clear();
         for (long long i = 0; i < length; ++i) {

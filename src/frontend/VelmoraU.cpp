@@ -92,7 +92,13 @@ bool ParseDecimalNumber(const char* word, double* value)
 bool TakesValue(char letter)
 {
     switch (letter) {
-    case 'K': case 'L': case 'M': case 'i': case 'o': case 'r': case 'x':
+    case 'K':
+    case 'L':
+    case 'M':
+    case 'i':
+    case 'o':
+    case 'r':
+    case 'x':
         return true;
     default:
         return false;
@@ -165,11 +171,20 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
             if (!ParseDecimalNumber(value, &param->moduleRate))
                 fail("option " + std::string(text) + " expects a decimal number, got '" + value + "'");
             break;
-        case 'M': param->pwmFile = value; break;
-        case 'i': param->seqFile = value; break;
-        case 'o': param->outFile = value; break;
-        case 'r': param->bothStrands = value[0] == '0' ? 0 : 1; break;
-        default: break;
+        case 'M':
+            param->pwmFile = value;
+            break;
+        case 'i':
+            param->seqFile = value;
+            break;
+        case 'o':
+            param->outFile = value;
+            break;
+        case 'r':
+            param->bothStrands = value[0] == '0' ? 0 : 1;
+            break;
+        default:
+            break;
         }
     }
     param->cmdLine = CString(std::move(echo));
@@ -179,29 +194,29 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
 std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
 {
     if (param.minWidth < 5 || param.maxWidth > 40)
-        return ParamProblem{"input motif width range error!", true};
+        return ParamProblem {"input motif width range error!", true};
     if (param.motifNum <= 0)
-        return ParamProblem{"Input number of transcription factors error!", true};
+        return ParamProblem {"Input number of transcription factors error!", true};
     if (param.moduleLength < param.minWidth)
-        return ParamProblem{"Input module length too small!", true};
+        return ParamProblem {"Input module length too small!", true};
     if (param.seqFile.GetLength() == 0)
-        return ParamProblem{"no sequence file given: -i FILE is required", false};
+        return ParamProblem {"no sequence file given: -i FILE is required", false};
     if (param.pwmFile.GetLength() == 0)
-        return ParamProblem{"no matrix file given: -M FILE is required", false};
+        return ParamProblem {"no matrix file given: -M FILE is required", false};
     if (!(param.moduleRate > 0.0 && param.moduleRate < 1.0)) {
         char text[128];
         (void)std::snprintf(text, sizeof text, "module rate -x must lie strictly between 0 and 1, got %g",
-                      param.moduleRate);
-        return ParamProblem{text, false};
+                            param.moduleRate);
+        return ParamProblem {text, false};
     }
     // The same expression the prior weights use: a zero or negative
     // background weight has no logarithm.
     if (!(1 - 0.8 * param.motifNum / param.moduleLength > 0)) {
         char text[160];
         (void)std::snprintf(text, sizeof text,
-                      "-K %d with -L %d leaves no weight for background bases (0.8 * K must be below L)",
-                      param.motifNum, param.moduleLength);
-        return ParamProblem{text, false};
+                            "-K %d with -L %d leaves no weight for background bases (0.8 * K must be below L)",
+                            param.motifNum, param.moduleLength);
+        return ParamProblem {text, false};
     }
     return std::nullopt;
 }

@@ -13,11 +13,11 @@ class CConsole;
 // The run's settings (RUNSETTINGS, with their defaults) and what only the
 // front end needs.
 struct INPUTPARAMETER : RUNSETTINGS {
-    int minWidth = 10;               // bounds of the motif width, checked only
+    int minWidth = 10;  // bounds of the motif width, checked only
     int maxWidth = 14;
-    bool showHelp = false;           // -h, --help
-    bool showVersion = false;        // --version
-    bool quiet = false;              // --quiet: no warnings, no progress line
+    bool showHelp = false;              // -h, --help
+    bool showVersion = false;           // --version
+    bool quiet = false;                 // --quiet: no warnings, no progress line
     std::vector<std::string> warnings;  // unknown options, for the caller to print
 };
 

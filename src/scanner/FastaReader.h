@@ -9,11 +9,11 @@
 #include "support/MyString.h"
 
 struct FASTARECORD {
-    std::string name;     // header line with its '>', without the line end
-    CString letters;      // leading letters of each sequence line, upper-cased
-    long long line = 0;   // line number of the header (0 when there is none)
-    bool named = false;   // false for the letters of a file without any header
-    bool tooLong = false; // more than CTextBuilder::kMaxLength letters: cut short
+    std::string name;      // header line with its '>', without the line end
+    CString letters;       // leading letters of each sequence line, upper-cased
+    long long line = 0;    // line number of the header (0 when there is none)
+    bool named = false;    // false for the letters of a file without any header
+    bool tooLong = false;  // more than CTextBuilder::kMaxLength letters: cut short
 };
 
 // Splits a FASTA file into records, one at a time, so that memory holds one
@@ -44,7 +44,7 @@ public:
 
 private:
     CLineReader& m_lines;
-    std::string m_name;        // header of the record being gathered
+    std::string m_name;  // header of the record being gathered
     long long m_nameLine = 0;
     bool m_haveHeader = false;
     bool m_finished = false;

@@ -26,9 +26,8 @@ std::string TooShortWarning(const std::string& where, const FASTARECORD& record)
             return where + " holds no sequence: nothing to scan";
         return where + " has no '>' header and 1 letter: too short to scan (at least 2 needed)";
     }
-    return where + ", line " + std::to_string(record.line) + ": record " + QuoteForMessage(record.name) +
-           " has " + std::to_string(n) + (n == 1 ? " base" : " bases") +
-           ": too short to scan (at least 2 needed)";
+    return where + ", line " + std::to_string(record.line) + ": record " + QuoteForMessage(record.name) + " has " +
+           std::to_string(n) + (n == 1 ? " base" : " bases") + ": too short to scan (at least 2 needed)";
 }
 
 std::string RecordLabel(const std::string& name)

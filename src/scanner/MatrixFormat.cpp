@@ -75,11 +75,20 @@ std::vector<std::string_view> Words(std::string_view text)
 int BaseIndex(char letter)
 {
     switch (letter) {
-    case 'A': case 'a': return 0;
-    case 'C': case 'c': return 1;
-    case 'G': case 'g': return 2;
-    case 'T': case 't': return 3;
-    default: return -1;
+    case 'A':
+    case 'a':
+        return 0;
+    case 'C':
+    case 'c':
+        return 1;
+    case 'G':
+    case 'g':
+        return 2;
+    case 'T':
+    case 't':
+        return 3;
+    default:
+        return -1;
     }
 }
 

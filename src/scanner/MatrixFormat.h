@@ -19,7 +19,6 @@
 // Widest motif the matrix reader accepts.
 inline constexpr int kMaxMotifWidth = 1000;
 
-
 // The matrices of a file in file order, each normalised, with their widths
 // and the line that starts each of them.
 struct MATRIXSET {
@@ -76,8 +75,7 @@ class CFormatCheck {
 public:
     CFormatCheck(const MATRIXFORMAT& format, const MatrixLines& lines, const std::string& path)
         : m_format(format), m_lines(lines), m_path(path)
-    {
-    }
+    {}
     std::string Shows(std::size_t i, long long first) const;
     std::string Starts(std::size_t i, long long first) const;
 

@@ -7,15 +7,15 @@
 #include <string_view>
 #include <utility>
 
-#include "support/Messages.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
+#include "support/Messages.h"
 
 // Every format the reader knows, one line each, in the order a file is
 // tried with them. Each is defined in its own file under formats/.
-#define VELMORA_MATRIX_FORMATS(FORMAT) \
-    FORMAT(kVelmoraFormat)             \
-    FORMAT(kJasparFormat)              \
+#define VELMORA_MATRIX_FORMATS(FORMAT)                                                                                 \
+    FORMAT(kVelmoraFormat)                                                                                             \
+    FORMAT(kJasparFormat)                                                                                              \
     FORMAT(kMemeFormat)
 
 #define VELMORA_DECLARE_FORMAT(format) extern const MATRIXFORMAT format;
@@ -32,7 +32,7 @@ const MATRIXFORMAT* const kFormats[] = {VELMORA_MATRIX_FORMATS(VELMORA_LIST_FORM
 // to -M. From this size on the own-format reading is tried on what has been
 // read so far (again at every doubling), so that such a file is rejected
 // without being held in memory whole.
-constexpr std::size_t kEarlyVerdictBytes = std::size_t{16} << 20;
+constexpr std::size_t kEarlyVerdictBytes = std::size_t {16} << 20;
 
 MATRIXPARSE ReadAs(const MATRIXFORMAT& format, const MatrixLines& lines, const std::string& path)
 {

@@ -27,8 +27,7 @@ PositionScorer::PositionScorer(const SCANMODEL& model, const BACKGROUND& backgro
         m_logTrans[e] = std::log(background.bgTrans[e]);
 }
 
-namespace
-{
+namespace {
 
 // Window sums of one motif for `rows` consecutive positions. fc points at
 // the first base code of the first position's window (the next position's
@@ -43,8 +42,8 @@ namespace
 // base code is loaded once for the four windows that share it, which more
 // than halves the instructions per row. kWidth = 0 takes the width from w.
 template <int kWidth, bool kBoth>
-void SumWindows(const double* logs, int w, const unsigned char* fc, const unsigned char* rc, int rows,
-                double* fwdOut, double* revOut, std::size_t cols)
+void SumWindows(const double* logs, int w, const unsigned char* fc, const unsigned char* rc, int rows, double* fwdOut,
+                double* revOut, std::size_t cols)
 {
     const int width = kWidth > 0 ? kWidth : w;
     int t = 0;
@@ -95,8 +94,8 @@ void SumWindows(const double* logs, int w, const unsigned char* fc, const unsign
     }
 }
 
-using SumWindowsFn = void (*)(const double*, int, const unsigned char*, const unsigned char*, int,
-                              double*, double*, std::size_t);
+using SumWindowsFn = void (*)(const double*, int, const unsigned char*, const unsigned char*, int, double*, double*,
+                              std::size_t);
 
 // Widths up to this get a kernel of their own; wider motifs (rare) use the
 // general one.
@@ -115,8 +114,7 @@ constexpr auto kKernels = MakeKernels<kBoth>(std::make_integer_sequence<int, kFi
 SumWindowsFn Kernel(int w, bool both)
 {
     const int index = w <= kFixedWidths ? w : 0;
-    return both ? kKernels<true>[static_cast<std::size_t>(index)]
-                : kKernels<false>[static_cast<std::size_t>(index)];
+    return both ? kKernels<true>[static_cast<std::size_t>(index)] : kKernels<false>[static_cast<std::size_t>(index)];
 }
 
 }  // namespace
@@ -191,8 +189,8 @@ void PositionScorer::ScoreRows(const unsigned char* s, int first, int count, dou
         // Code index of the window start of row t0 (and of its last base).
         const auto start = static_cast<std::size_t>(first + t0 - w + 1 - from);
         double* fwdOut = out + static_cast<std::size_t>(t0) * cols + 2 * static_cast<std::size_t>(j);
-        Kernel(w, both)(logs.data(), w, fwdCode + start, revCode + start + (w - 1), count - t0, fwdOut,
-                        fwdOut + 1, cols);
+        Kernel(w, both)(logs.data(), w, fwdCode + start, revCode + start + (w - 1), count - t0, fwdOut, fwdOut + 1,
+                        cols);
         if (!both)
             impossible(j, t0, count, false);
         // A window holding an N (the N at q spoils rows q..q+w-1) scores
@@ -201,4 +199,3 @@ void PositionScorer::ScoreRows(const unsigned char* s, int first, int count, dou
             impossible(j, std::max(q - first, t0), std::min(q - first + w, count), true);
     }
 }
-

@@ -32,19 +32,14 @@
 
 using namespace scansteps;
 
-namespace
-{
+namespace {
 
 // The module-end marks of the maximizing pass, one bit per position.
-class CMarkBits
-{
+class CMarkBits {
 public:
     explicit CMarkBits(int n) : m_words((static_cast<std::size_t>(n) + 63) / 64, 0) {}
 
-    void Set(int p)
-    {
-        m_words[static_cast<std::size_t>(p) >> 6] |= std::uint64_t{1} << (p & 63);
-    }
+    void Set(int p) { m_words[static_cast<std::size_t>(p) >> 6] |= std::uint64_t {1} << (p & 63); }
 
     // The largest marked position at or before pos, or -1. Unmarked
     // stretches are skipped a word at a time.
@@ -53,7 +48,7 @@ public:
         if (pos < 0)
             return -1;
         std::size_t word = static_cast<std::size_t>(pos) >> 6;
-        std::uint64_t bits = m_words[word] & (~std::uint64_t{0} >> (63 - (pos & 63)));
+        std::uint64_t bits = m_words[word] & (~std::uint64_t {0} >> (63 - (pos & 63)));
         while (bits == 0) {
             if (word == 0)
                 return -1;
@@ -73,13 +68,11 @@ private:
 // max(block, hist) new values after them, that happens at most once per
 // block and moves at most one value per position written, whatever the
 // window length.
-class CSlidingValues
-{
+class CSlidingValues {
 public:
     CSlidingValues(std::size_t hist, std::size_t block)
         : m_hist(hist), m_values(hist + std::max(block, hist), 0.0), m_next(hist)
-    {
-    }
+    {}
 
     // Room for `count` (<= block) more values: where the first one goes.
     double* Reserve(std::size_t count)
@@ -103,16 +96,12 @@ private:
 // of the `width` positions before position c * interval, all that
 // RecursionStep reads to go on from there. Values of positions before 0 are
 // placeholders that are never read.
-class CCheckpoints
-{
+class CCheckpoints {
 public:
     CCheckpoints(int n, int interval, int width)
         : m_width(static_cast<std::size_t>(width)),
-          m_values((static_cast<std::size_t>(n - 1) / static_cast<std::size_t>(interval) + 1) *
-                       m_width,
-                   0.0)
-    {
-    }
+          m_values((static_cast<std::size_t>(n - 1) / static_cast<std::size_t>(interval) + 1) * m_width, 0.0)
+    {}
 
     // Saves the values just before `here` as state c.
     void Save(std::size_t c, const double* here)
@@ -134,8 +123,7 @@ private:
 // backwards, so the next module (ending at or before pos-L) is often still
 // inside the stretch; otherwise a new, earlier stretch is made. Every
 // position is thus recomputed at most about twice, and only near modules.
-class CStretchWindows
-{
+class CStretchWindows {
 public:
     CStretchWindows(const SCANMODEL& mm, std::string_view seq, const PositionScorer& scorer,
                     const CCheckpoints& checkpoints, int interval, int L)
@@ -147,8 +135,7 @@ public:
           m_hist(static_cast<std::size_t>(mm.maxWidth)),
           m_interval(interval),
           m_L(L)
-    {
-    }
+    {}
 
     ModuleWindow At(int pos)
     {
@@ -201,8 +188,8 @@ private:
 
 }  // namespace
 
-void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUND& background,
-                      RECORDRESULT* result, const StreamScanOptions& options, const BasesObserver& progress)
+void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUND& background, RECORDRESULT* result,
+                      const StreamScanOptions& options, const BasesObserver& progress)
 {
     const int n = static_cast<int>(seq.size());
     const int L = mm.WindowLength(n);
@@ -251,9 +238,8 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
                 continue;
             }
             const bool first = p == L - 1;
-            const Candidates c =
-                StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L],
-                               ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]));
+            const Candidates c = StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L],
+                                                ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]));
             bool toModule = false;
             best[t] = ChooseBest(c, &toModule);
             if (toModule)

@@ -46,6 +46,5 @@ struct StreamScanOptions {
 // and with the window length L by about 32 L + (2K + 1) * 8 L bytes (plus
 // fixed buffers of (2K + 1) * 8 * (blockSize + checkpointInterval) bytes).
 // Adds to result->moduleCount and result->modules; sets result->window.
-void StreamScanCurSeq(const SCANMODEL& model, std::string_view seq, const BACKGROUND& background,
-                      RECORDRESULT* result, const StreamScanOptions& options = StreamScanOptions(),
-                      const BasesObserver& progress = {});
+void StreamScanCurSeq(const SCANMODEL& model, std::string_view seq, const BACKGROUND& background, RECORDRESULT* result,
+                      const StreamScanOptions& options = StreamScanOptions(), const BasesObserver& progress = {});

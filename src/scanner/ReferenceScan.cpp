@@ -25,8 +25,8 @@ const double* Row(const double* table, std::size_t cols, int p) { return table +
 // L-1 prefix values are the running background sum, started at 0.0; from
 // L-1 on, prefix[j] = combine(j, candidates at j).
 template <class Combine>
-void PrefixPass(const SCANMODEL& mm, int n, int L, const double* table, const double* fwdLogPr,
-                double* moduleLogPr, double* prefix, Combine combine)
+void PrefixPass(const SCANMODEL& mm, int n, int L, const double* table, const double* fwdLogPr, double* moduleLogPr,
+                double* prefix, Combine combine)
 {
     const std::size_t cols = mm.columns;
     const std::size_t bgCol = mm.bgColumn;
@@ -62,8 +62,7 @@ struct TableWindows {
 };
 
 // Both whole-table decodings.
-void WholeTableScan(const SCANMODEL& mm, std::string_view seq, const double* table, bool maximize,
-                    RECORDRESULT* result)
+void WholeTableScan(const SCANMODEL& mm, std::string_view seq, const double* table, bool maximize, RECORDRESULT* result)
 {
     const int n = static_cast<int>(seq.size());
     const int L = mm.WindowLength(n);
@@ -126,8 +125,8 @@ double CalModuleLogPr(const SCANMODEL& mm, int end, int len, const double* table
     return out[len - 1];
 }
 
-void MaximizePass(const SCANMODEL& mm, int n, int L, const double* table, const double* fwdLogPr,
-                  double* moduleLogPr, double* bestLogPr, std::vector<bool>& moduleEnd)
+void MaximizePass(const SCANMODEL& mm, int n, int L, const double* table, const double* fwdLogPr, double* moduleLogPr,
+                  double* bestLogPr, std::vector<bool>& moduleEnd)
 {
     moduleEnd.assign(static_cast<std::size_t>(std::max(n, 0)), false);
     if (n < 1 || L < 1 || L > n)
@@ -140,8 +139,8 @@ void MaximizePass(const SCANMODEL& mm, int n, int L, const double* table, const 
     });
 }
 
-void PosteriorPass(const SCANMODEL& mm, int n, int L, const double* table, const double* fwdLogPr,
-                   double* moduleLogPr, double* totalLogPr)
+void PosteriorPass(const SCANMODEL& mm, int n, int L, const double* table, const double* fwdLogPr, double* moduleLogPr,
+                   double* totalLogPr)
 {
     if (n < 1 || L < 1 || L > n)
         return;
@@ -154,14 +153,14 @@ void ApproxScanCurSeq(const SCANMODEL& model, std::string_view seq, const double
     WholeTableScan(model, seq, table, true, result);
 }
 
-void MaximizeModule(const SCANMODEL& model, std::string_view seq, const double* moduleLogPr, int n,
-                    const double* table, const std::vector<bool>& moduleEnd, RECORDRESULT* result)
+void MaximizeModule(const SCANMODEL& model, std::string_view seq, const double* moduleLogPr, int n, const double* table,
+                    const std::vector<bool>& moduleEnd, RECORDRESULT* result)
 {
     const int L = model.WindowLength(n);
     if (L < 1 || static_cast<int>(moduleEnd.size()) < n)
         return;
-    TableMarks marks{moduleEnd};
-    TableWindows windows{table, moduleLogPr};
+    TableMarks marks {moduleEnd};
+    TableWindows windows {table, moduleLogPr};
     TraceModules(model, seq, n, L, marks, windows, result);
 }
 
@@ -170,8 +169,8 @@ void ApproxSampleCurSeq(const SCANMODEL& model, std::string_view seq, const doub
     WholeTableScan(model, seq, table, false, result);
 }
 
-void SampleModule(const SCANMODEL& model, std::string_view seq, const double* moduleLogPr,
-                  const double* totalLogPr, int n, const double* table, RECORDRESULT* result)
+void SampleModule(const SCANMODEL& model, std::string_view seq, const double* moduleLogPr, const double* totalLogPr,
+                  int n, const double* table, RECORDRESULT* result)
 {
     const int L = model.WindowLength(n);
     if (L < 1)
@@ -199,8 +198,7 @@ void SampleModule(const SCANMODEL& model, std::string_view seq, const double* mo
     std::reverse(result->modules.begin() + static_cast<std::ptrdiff_t>(firstNew), result->modules.end());
 }
 
-std::vector<SITEINFO> SampleSites(const SCANMODEL& model, std::string_view seq, const double* table, int end,
-                                  int len)
+std::vector<SITEINFO> SampleSites(const SCANMODEL& model, std::string_view seq, const double* table, int end, int len)
 {
     return SampleSitesIn(model, seq, table, 0, end, len);
 }

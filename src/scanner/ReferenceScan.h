@@ -46,19 +46,17 @@ void PosteriorPass(const SCANMODEL& model, int n, int L, const double* table, co
 // result->moduleCount and result->modules, sets result->window.
 void ApproxScanCurSeq(const SCANMODEL& model, std::string_view seq, const double* table, RECORDRESULT* result);
 // Its traceback (TraceModules over the table's marks and scores).
-void MaximizeModule(const SCANMODEL& model, std::string_view seq, const double* moduleLogPr, int n,
-                    const double* table, const std::vector<bool>& moduleEnd, RECORDRESULT* result);
+void MaximizeModule(const SCANMODEL& model, std::string_view seq, const double* moduleLogPr, int n, const double* table,
+                    const std::vector<bool>& moduleEnd, RECORDRESULT* result);
 
 // The posterior decoding: a module wherever the log posterior of a module
 // end, d = ((log(rate) + moduleLogPr[pos]) + totalLogPr[pos-L]) -
 // totalLogPr[pos] (without the prefix term at pos = L-1), is above -0.6931,
 // scanning from the end and jumping back L after each; the module's score
 // is exp(d), and it is kept even without sites.
-void ApproxSampleCurSeq(const SCANMODEL& model, std::string_view seq, const double* table,
-                        RECORDRESULT* result);
-void SampleModule(const SCANMODEL& model, std::string_view seq, const double* moduleLogPr,
-                  const double* totalLogPr, int n, const double* table, RECORDRESULT* result);
+void ApproxSampleCurSeq(const SCANMODEL& model, std::string_view seq, const double* table, RECORDRESULT* result);
+void SampleModule(const SCANMODEL& model, std::string_view seq, const double* moduleLogPr, const double* totalLogPr,
+                  int n, const double* table, RECORDRESULT* result);
 
 // The sites of the window end-len+1..end from the whole table.
-std::vector<SITEINFO> SampleSites(const SCANMODEL& model, std::string_view seq, const double* table, int end,
-                                  int len);
+std::vector<SITEINFO> SampleSites(const SCANMODEL& model, std::string_view seq, const double* table, int end, int len);

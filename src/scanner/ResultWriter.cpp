@@ -117,8 +117,7 @@ BEDNAME BedSequenceName(std::string_view header)
 
 CResultWriter::CResultWriter(std::string base, std::vector<int> widths, bool bed, std::string commandLine)
     : m_base(std::move(base)), m_widths(std::move(widths)), m_bed(bed), m_commandLine(std::move(commandLine))
-{
-}
+{}
 
 CResultWriter::~CResultWriter() { CloseAll(); }
 
@@ -230,7 +229,8 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
     if (!m_bed)
         return true;
 
-    std::stable_sort(all.begin(), all.end(), [](const SITEREF& a, const SITEREF& b) { return a.site->pos < b.site->pos; });
+    std::stable_sort(all.begin(), all.end(),
+                     [](const SITEREF& a, const SITEREF& b) { return a.site->pos < b.site->pos; });
     text.clear();
     for (const SITEREF& ref : all) {
         const long long start = bedName.offset + ref.site->pos;

@@ -30,10 +30,10 @@
 
 #include "scanner/Results.h"
 
-std::string ModuleFileName(const std::string& base);          // base + "_module.txt"
+std::string ModuleFileName(const std::string& base);            // base + "_module.txt"
 std::string MotifFileName(const std::string& base, int motif);  // base + "_motif<k>.txt", k = 1..K
-std::string ModulesBedFileName(const std::string& base);      // base + "_modules.bed"
-std::string SitesBedFileName(const std::string& base);        // base + "_sites.bed"
+std::string ModulesBedFileName(const std::string& base);        // base + "_modules.bed"
+std::string SitesBedFileName(const std::string& base);          // base + "_sites.bed"
 
 // A module's site string: one piece per site in position order, "+%d(%d)"
 // for a forward-strand site and "-%d(%d)" for a reverse-strand one, with the
@@ -47,8 +47,8 @@ std::string SiteString(const std::vector<SITEINFO>& sites);
 // lines then name chrom and carry genomic coordinates (positions shifted by
 // start).
 struct BEDNAME {
-    std::string chrom;       // the BED sequence name
-    long long offset = 0;    // added to every position of the sequence
+    std::string chrom;     // the BED sequence name
+    long long offset = 0;  // added to every position of the sequence
 };
 BEDNAME BedSequenceName(std::string_view header);
 

@@ -8,33 +8,33 @@
 
 // One predicted binding site.
 struct SITEINFO {
-    int motif = 0;         // 0-based motif number j
-    int pos = 0;           // leftmost base on the forward strand
-    bool forward = true;   // forward-strand site
-    double prob = 0.0;     // probability of the traceback step that took it
-    std::string site;      // the site's bases as read on its own strand
+    int motif = 0;        // 0-based motif number j
+    int pos = 0;          // leftmost base on the forward strand
+    bool forward = true;  // forward-strand site
+    double prob = 0.0;    // probability of the traceback step that took it
+    std::string site;     // the site's bases as read on its own strand
 };
 
 // One predicted module: a window of `window` bases from `start`.
 struct MODULEINFO {
-    int start = 0;                 // first base of the module window
+    int start = 0;  // first base of the module window
     double score = 0.0;
-    std::vector<SITEINFO> sites;   // ascending position; none makes the site string "NULL"
+    std::vector<SITEINFO> sites;  // ascending position; none makes the site string "NULL"
 };
 
 struct RECORDRESULT {
-    std::string name;               // header line with its '>', without the line end
-    int length = 0;                 // bases in the record
-    int window = 0;                 // the module window the scan used: min(L, length)
-    long long moduleCount = 0;      // module ends the traceback visited, "NULL" windows included
+    std::string name;                 // header line with its '>', without the line end
+    int length = 0;                   // bases in the record
+    int window = 0;                   // the module window the scan used: min(L, length)
+    long long moduleCount = 0;        // module ends the traceback visited, "NULL" windows included
     std::vector<MODULEINFO> modules;  // ascending start
-    bool unscorable = false;        // not scanned: its background gives a base probability 0
+    bool unscorable = false;          // not scanned: its background gives a base probability 0
 };
 
 // Run totals, summed over the records.
 struct RUNTOTALS {
     long long modules = 0;
-    std::vector<long long> sites;   // per motif
+    std::vector<long long> sites;  // per motif
 
     explicit RUNTOTALS(int motifNum = 0) : sites(static_cast<std::size_t>(motifNum), 0) {}
     void Add(const RECORDRESULT& record)

@@ -26,12 +26,12 @@ inline constexpr double kImpossibleScore = -2000.0;
 inline constexpr double kBackgroundAtN = -1.386;
 
 struct SCANMODEL {
-    int motifNum = 0;               // K
-    bool bothStrands = true;        // score the reverse strand as well
-    int moduleLength = 200;         // L
-    double moduleRate = 0.0005;     // expected module occurrence rate per position
-    std::vector<int> widths;        // K motif widths
-    MatrixSet matrices;             // K matrices of probabilities (may be empty in hand-made models)
+    int motifNum = 0;                 // K
+    bool bothStrands = true;          // score the reverse strand as well
+    int moduleLength = 200;           // L
+    double moduleRate = 0.0005;       // expected module occurrence rate per position
+    std::vector<int> widths;          // K motif widths
+    MatrixSet matrices;               // K matrices of probabilities (may be empty in hand-made models)
     std::vector<double> priorWeight;  // K + 1: a site of each motif, then a background base
 
     // log of every matrix entry, same layout. A motif without a usable
@@ -40,20 +40,20 @@ struct SCANMODEL {
     std::vector<bool> usable;
 
     // Logarithms, taken once.
-    std::vector<double> logPrior;   // log priorWeight[j], j < K
-    double logBg = 0.0;             // log priorWeight[K]
-    double logHalf = 0.0;           // log 0.5
-    double logRate = 0.0;           // log(rate), -inf or NaN outside (0, 1)
-    double logStay = 0.0;           // log(1 - rate)
+    std::vector<double> logPrior;  // log priorWeight[j], j < K
+    double logBg = 0.0;            // log priorWeight[K]
+    double logHalf = 0.0;          // log 0.5
+    double logRate = 0.0;          // log(rate), -inf or NaN outside (0, 1)
+    double logStay = 0.0;          // log(1 - rate)
 
     // Table layout: row p holds 2K + 1 doubles, the forward and reverse
     // score of each motif for the window ending at p, then the background
     // score of base p.
-    std::size_t motifCount = 0;     // K as an index bound
-    std::size_t bgColumn = 0;       // 2K
-    std::size_t columns = 1;        // 2K + 1
-    int minWidth = 1;               // smallest motif width, at least 1
-    int maxWidth = 1;               // widest motif, at least 1
+    std::size_t motifCount = 0;  // K as an index bound
+    std::size_t bgColumn = 0;    // 2K
+    std::size_t columns = 1;     // 2K + 1
+    int minWidth = 1;            // smallest motif width, at least 1
+    int maxWidth = 1;            // widest motif, at least 1
 
     // The scans' window length: L, or the whole record when it is shorter.
     int WindowLength(int n) const { return std::min(moduleLength, n); }

@@ -20,8 +20,7 @@
 #include "scanner/ScanModel.h"
 #include "support/LogSum.h"
 
-namespace scansteps
-{
+namespace scansteps {
 
 // ---------------------------------------------------------------------------
 // Module model
@@ -76,8 +75,7 @@ inline double WindowForwardStep(const SCANMODEL& mm, const double* row, int k, c
             continue;
         double site;
         if (mm.bothStrands)
-            site = (LogSum(row[2 * j], row[2 * j + 1]) + mm.logPrior[j]) +
-                   mm.logHalf;
+            site = (LogSum(row[2 * j], row[2 * j + 1]) + mm.logPrior[j]) + mm.logHalf;
         else
             site = mm.logPrior[j] + row[2 * j];
         if (k > w)
@@ -102,8 +100,8 @@ struct Candidates {
     double module;      // (log(rate) + beforeModule) + moduleScore, or log(rate) + moduleScore
 };
 
-inline Candidates StepCandidates(const SCANMODEL& mm, double before, double bg, bool moduleFirst,
-                                 double beforeModule, double moduleScore)
+inline Candidates StepCandidates(const SCANMODEL& mm, double before, double bg, bool moduleFirst, double beforeModule,
+                                 double moduleScore)
 {
     Candidates c;
     c.background = (mm.logStay + before) + bg;

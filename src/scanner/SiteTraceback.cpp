@@ -9,8 +9,8 @@
 
 namespace scansteps {
 
-std::vector<SITEINFO> SampleSitesIn(const SCANMODEL& mm, std::string_view seq, const double* rows,
-                                    int firstRow, int end, int len)
+std::vector<SITEINFO> SampleSitesIn(const SCANMODEL& mm, std::string_view seq, const double* rows, int firstRow,
+                                    int end, int len)
 {
     std::vector<SITEINFO> sites;
     const int start = end - len + 1;

@@ -22,8 +22,8 @@ namespace scansteps {
 // those after it (firstRow <= end - len + 1); nothing before it is read.
 // Returns the sites in ascending position order; none when the window lies
 // outside seq.
-std::vector<SITEINFO> SampleSitesIn(const SCANMODEL& mm, std::string_view seq, const double* rows,
-                                    int firstRow, int end, int len);
+std::vector<SITEINFO> SampleSitesIn(const SCANMODEL& mm, std::string_view seq, const double* rows, int firstRow,
+                                    int end, int len);
 
 // What the traceback needs of the module ending at a position: the table
 // rows of its window and its module score.

@@ -4,7 +4,7 @@ namespace {
 
 constexpr std::array<unsigned char, 256> MakeBaseCode(bool complement)
 {
-    std::array<unsigned char, 256> table{};
+    std::array<unsigned char, 256> table {};
     table[static_cast<unsigned char>('A')] = complement ? 3 : 0;
     table[static_cast<unsigned char>('C')] = complement ? 2 : 1;
     table[static_cast<unsigned char>('G')] = complement ? 1 : 2;
@@ -20,13 +20,20 @@ const std::array<unsigned char, 256> kComplementCode = MakeBaseCode(true);
 char Complement(char c)
 {
     switch (c) {
-    case 'A': return 'T';
-    case 'C': return 'G';
-    case 'G': return 'C';
-    case 'T': return 'A';
-    case 'R': return 'Y';
-    case 'Y': return 'R';
-    default: return c;  // S, W and everything else, lower case included
+    case 'A':
+        return 'T';
+    case 'C':
+        return 'G';
+    case 'G':
+        return 'C';
+    case 'T':
+        return 'A';
+    case 'R':
+        return 'Y';
+    case 'Y':
+        return 'R';
+    default:
+        return c;  // S, W and everything else, lower case included
     }
 }
 

@@ -13,10 +13,14 @@
 std::string ReadErrorText(int error)
 {
     switch (error) {
-    case kGzipCorrupt: return "corrupt gzip data";
-    case kGzipChecksum: return "corrupt gzip data (checksum mismatch)";
-    case kGzipTruncated: return "gzip data ends unexpectedly (truncated file?)";
-    default: return std::strerror(error);
+    case kGzipCorrupt:
+        return "corrupt gzip data";
+    case kGzipChecksum:
+        return "corrupt gzip data (checksum mismatch)";
+    case kGzipTruncated:
+        return "gzip data ends unexpectedly (truncated file?)";
+    default:
+        return std::strerror(error);
     }
 }
 
@@ -53,14 +57,14 @@ std::size_t CPrefixSource::Read(char* buffer, std::size_t size)
 // gzip
 
 struct CGzipSource::State {
-    static constexpr std::size_t kInputSize = std::size_t{1} << 17;
+    static constexpr std::size_t kInputSize = std::size_t {1} << 17;
 
     z_stream stream {};
-    bool ready = false;            // inflateInit2 succeeded
+    bool ready = false;  // inflateInit2 succeeded
     std::vector<unsigned char> input = std::vector<unsigned char>(kInputSize);
-    bool inputEnded = false;       // the compressed source has nothing more
-    bool betweenMembers = false;   // a member ended; more data starts a new one
-    bool finished = false;         // all members read, nothing follows
+    bool inputEnded = false;      // the compressed source has nothing more
+    bool betweenMembers = false;  // a member ended; more data starts a new one
+    bool finished = false;        // all members read, nothing follows
 
     State()
     {
@@ -97,8 +101,7 @@ std::size_t CGzipSource::Read(char* buffer, std::size_t size)
     zs.avail_out = want;
     while (zs.avail_out > 0) {
         if (zs.avail_in == 0 && !s.inputEnded) {
-            const std::size_t got =
-                m_in->Read(reinterpret_cast<char*>(s.input.data()), s.input.size());
+            const std::size_t got = m_in->Read(reinterpret_cast<char*>(s.input.data()), s.input.size());
             if (got == 0) {
                 if (m_in->Error() != 0) {
                     m_error = m_in->Error();

@@ -45,8 +45,7 @@ class CPrefixSource final : public CByteSource {
 public:
     CPrefixSource(std::string prefix, std::unique_ptr<CByteSource> rest)
         : m_prefix(std::move(prefix)), m_rest(std::move(rest))
-    {
-    }
+    {}
     std::size_t Read(char* buffer, std::size_t size) override;
     int Error() const override { return m_rest->Error(); }
 

@@ -50,8 +50,7 @@ std::size_t CMemorySource::Read(char* buffer, std::size_t size)
 
 CLineReader::CLineReader(std::unique_ptr<CByteSource> source, std::size_t blockSize)
     : m_source(std::move(source)), m_block(std::max<std::size_t>(blockSize, 1))
-{
-}
+{}
 
 bool CLineReader::Refill()
 {

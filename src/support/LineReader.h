@@ -60,10 +60,9 @@ private:
 
 class CLineReader {
 public:
-    static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 17;  // 128 KiB
+    static constexpr std::size_t kDefaultBlockSize = std::size_t {1} << 17;  // 128 KiB
 
-    explicit CLineReader(std::unique_ptr<CByteSource> source,
-                         std::size_t blockSize = kDefaultBlockSize);
+    explicit CLineReader(std::unique_ptr<CByteSource> source, std::size_t blockSize = kDefaultBlockSize);
 
     // Stores the next line in *line and returns true; returns false at the
     // end of the data or after a read error (check Failed). The line end,
@@ -99,12 +98,12 @@ private:
 
     std::unique_ptr<CByteSource> m_source;
     std::vector<char> m_block;
-    std::size_t m_pos = 0;      // next unread byte of m_block
-    std::size_t m_end = 0;      // bytes of m_block holding data
-    bool m_atEnd = false;       // the source has nothing more
-    std::string m_carry;        // a line that runs across blocks
-    bool m_inLine = false;      // NextPiece has handed out part of a line
-    bool m_heldCR = false;      // a carriage return ended a block: held back
-                                // until the next byte shows whether it ends the line
+    std::size_t m_pos = 0;  // next unread byte of m_block
+    std::size_t m_end = 0;  // bytes of m_block holding data
+    bool m_atEnd = false;   // the source has nothing more
+    std::string m_carry;    // a line that runs across blocks
+    bool m_inLine = false;  // NextPiece has handed out part of a line
+    bool m_heldCR = false;  // a carriage return ended a block: held back
+                            // until the next byte shows whether it ends the line
     long long m_lineNumber = 0;
 };

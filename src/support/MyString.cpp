@@ -38,30 +38,20 @@ int CheckedLength(std::size_t na, std::size_t nb)
 
 CString::CString(const char* a, std::size_t na, const char* b, std::size_t nb)
     : m_length(CheckedLength(na, nb)), m_text(Join(a, na, b, nb))
-{
-}
+{}
 
-CString::CString(const CString& other)
-    : CString(other.c_str(), static_cast<std::size_t>(other.m_length), nullptr, 0)
-{
-}
+CString::CString(const CString& other) : CString(other.c_str(), static_cast<std::size_t>(other.m_length), nullptr, 0) {}
 
-CString::CString(CString&& other) noexcept
-    : m_length(std::exchange(other.m_length, 0)), m_text(std::move(other.m_text))
-{
-}
+CString::CString(CString&& other) noexcept : m_length(std::exchange(other.m_length, 0)), m_text(std::move(other.m_text))
+{}
 
-
-CString::CString(const char* text) : CString(text ? text : "", text ? std::strlen(text) : 0, nullptr, 0)
-{
-}
+CString::CString(const char* text) : CString(text ? text : "", text ? std::strlen(text) : 0, nullptr, 0) {}
 
 CString::CString(std::string_view text) : CString(text.data(), text.size(), nullptr, 0) {}
 
 CString::CString(MallocText text, int length) noexcept
     : m_length(std::max(length, 0)), m_text(length > 0 ? std::move(text) : nullptr)
-{
-}
+{}
 
 CString& CString::operator=(const CString& other)
 {
@@ -86,17 +76,9 @@ CString& CString::operator=(const char* text)
     return *this;
 }
 
-
-
-
-
-
 // Clamping: a negative start becomes 0, a start past the end becomes the last
 // character, and a range running past the end gives the whole text rather
 // than a shortened piece.
-
-
-
 
 // ---------------------------------------------------------------------------
 

@@ -48,11 +48,7 @@ public:
     // Zero-terminated view of the text (never null).
     const char* c_str() const { return m_text ? m_text.get() : ""; }
     std::string str() const { return std::string(view()); }
-    std::string_view view() const
-    {
-        return std::string_view(c_str(), static_cast<std::size_t>(m_length));
-    }
-
+    std::string_view view() const { return std::string_view(c_str(), static_cast<std::size_t>(m_length)); }
 
     // The text operations of the original toolbox (MyStringExtras.cpp): no
     // run calls them. Mid, Left and Right clamp their positions: a start

@@ -25,8 +25,7 @@ CString CString::operator+(const char* text) const { return *this + CString(text
 
 bool CString::operator==(const CString& other) const
 {
-    return m_length == other.m_length &&
-           std::memcmp(c_str(), other.c_str(), static_cast<std::size_t>(m_length)) == 0;
+    return m_length == other.m_length && std::memcmp(c_str(), other.c_str(), static_cast<std::size_t>(m_length)) == 0;
 }
 
 CString CString::Left(int n) const

@@ -41,6 +41,6 @@ private:
     double m_lastDraw = 0;
     long long m_records = 0;
     long long m_bases = 0;
-    bool m_drawnOnce = false;     // large enough: draw from now on
-    std::size_t m_shownWidth = 0; // characters on the terminal line, 0 when clear
+    bool m_drawnOnce = false;      // large enough: draw from now on
+    std::size_t m_shownWidth = 0;  // characters on the terminal line, 0 when clear
 };

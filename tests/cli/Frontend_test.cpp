@@ -24,7 +24,7 @@ using FrontendTest = CliTest;
 TEST_F(FrontendTest, UsageTextWithoutArgumentsOrOnRequest)
 {
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"-h"}, {"--help"}, {"-i", "a.fa", "--help", "-K"}}) {
+         {std::vector<std::string> {}, {"-h"}, {"--help"}, {"-i", "a.fa", "--help", "-K"}}) {
         const RunResult r = Run(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, kUsage);
@@ -74,8 +74,7 @@ TEST_F(FrontendTest, RejectedWordsAndParametersGiveOneLineOnStandardError)
         {{"-i", "a.fa", "-M", "m", "-K", "99999999999"},
          "Velmora: option -K expects a whole number, got '99999999999'\n"},
         {{"-i", "a.fa", "-M", "m", "-x", "abc"}, "Velmora: option -x expects a decimal number, got 'abc'\n"},
-        {{"-i", "a.fa", "-M", "m", "-x", "0"},
-         "Velmora: module rate -x must lie strictly between 0 and 1, got 0\n"},
+        {{"-i", "a.fa", "-M", "m", "-x", "0"}, "Velmora: module rate -x must lie strictly between 0 and 1, got 0\n"},
         {{"-i", "a.fa", "-M", "m", "-x", "1.5"},
          "Velmora: module rate -x must lie strictly between 0 and 1, got 1.5\n"},
         {{"-i", "a.fa", "-M", "m", "-x", "-0.1"},
@@ -100,11 +99,10 @@ TEST_F(FrontendTest, UnknownOptionLettersAreIgnoredWithAWarning)
 {
     const RunResult r = Run({"-k", "5", "-q", "--frobnicate", "-M", "m"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              "Velmora: warning: unknown option -k ignored\n"
-              "Velmora: warning: unknown option -q ignored\n"
-              "Velmora: warning: unknown option --frobnicate ignored\n"
-              "Velmora: no sequence file given: -i FILE is required\n");
+    EXPECT_EQ(r.err, "Velmora: warning: unknown option -k ignored\n"
+                     "Velmora: warning: unknown option -q ignored\n"
+                     "Velmora: warning: unknown option --frobnicate ignored\n"
+                     "Velmora: no sequence file given: -i FILE is required\n");
     // Negative numbers given as values are not mistaken for options.
     const RunResult values = Run({"-o", "-weird", "-M", "m"});
     EXPECT_EQ(values.err, "Velmora: no sequence file given: -i FILE is required\n");

@@ -52,7 +52,6 @@ protected:
             ExpectGolden(base + suffix, goldenDir + "/" + base + suffix);
     }
 
-
     std::string Concat(const std::string& base) const
     {
         std::string all;
@@ -120,8 +119,8 @@ TEST_F(RunTest, PlantedSitesOnBothStrandsAndForwardOnly)
     CopyIn(TestData("planted.pwm"));
     for (const std::string strands : {"1", "0"}) {
         const std::string base = strands == "1" ? "both" : "forward";
-        const RunResult r = Run({"-i", "planted.fa", "-M", "planted.pwm", "-K", "2", "-L", "40", "-x",
-                                 "0.01", "-r", strands, "-o", base});
+        const RunResult r = Run(
+            {"-i", "planted.fa", "-M", "planted.pwm", "-K", "2", "-L", "40", "-x", "0.01", "-r", strands, "-o", base});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
         for (const std::string suffix : {"_module.txt", "_motif1.txt", "_motif2.txt"})
@@ -135,13 +134,12 @@ TEST_F(RunTest, ShortRecordsAreReportedAndStillTakePart)
     CopyIn(TestData("small3.pwm"));
     const RunResult r = Run({"-i", "short_records.fa", "-M", "small3.pwm", "-o", "out"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err,
-              "Velmora: warning: sequence file 'short_records.fa', line 1: record '>empty' has 0 bases: "
-              "too short to scan (at least 2 needed)\n"
-              "Velmora: warning: sequence file 'short_records.fa', line 2: record '>one letter' has 1 base: "
-              "too short to scan (at least 2 needed)\n"
-              "Velmora: warning: sequence file 'short_records.fa', line 6: record '>digits only' has 0 bases: "
-              "too short to scan (at least 2 needed)\n");
+    EXPECT_EQ(r.err, "Velmora: warning: sequence file 'short_records.fa', line 1: record '>empty' has 0 bases: "
+                     "too short to scan (at least 2 needed)\n"
+                     "Velmora: warning: sequence file 'short_records.fa', line 2: record '>one letter' has 1 base: "
+                     "too short to scan (at least 2 needed)\n"
+                     "Velmora: warning: sequence file 'short_records.fa', line 6: record '>digits only' has 0 bases: "
+                     "too short to scan (at least 2 needed)\n");
     ExpectGoldenResults("out", "short_records");
 }
 
@@ -274,32 +272,58 @@ TEST_F(RunTest, InputErrorsStopTheRunBeforeAnyResultIsWritten)
     ASSERT_EQ(Run({"-i", "one_record.fa", "-M", "small3.pwm", "-o", "old"}).status, 0);
 
     struct Case {
-        std::string matrix;          // content of bad.pwm, used when not empty
+        std::string matrix;  // content of bad.pwm, used when not empty
         std::vector<std::string> args;
         std::string message;
     };
     const std::string row = "1\t1\t1\t1\n";
     const std::vector<Case> cases = {
-        {"", {"-i", "one_record.fa", "-M", "nope.pwm"}, "cannot open matrix file 'nope.pwm': No such file or directory"},
+        {"",
+         {"-i", "one_record.fa", "-M", "nope.pwm"},
+         "cannot open matrix file 'nope.pwm': No such file or directory"},
         {"", {"-i", "one_record.fa", "-M", "adir"}, "cannot open matrix file 'adir': Is a directory"},
-        {"", {"-i", "one_record.fa", "-M", "small3.pwm", "-K", "4"},
+        {"",
+         {"-i", "one_record.fa", "-M", "small3.pwm", "-K", "4"},
          "matrix file 'small3.pwm' holds 3 matrices, but -K asks for 4"},
-        {"", {"-i", "one_record.fa", "-M", "small3.pwm", "-K", "2"},
+        {"",
+         {"-i", "one_record.fa", "-M", "small3.pwm", "-K", "2"},
          "matrix file 'small3.pwm' holds 3 matrices, but -K asks for 2"},
-        {">abc\n" + row, {"-K", "1"}, "matrix file 'bad.pwm', line 1: the width after '>' must be a whole number from 1 to 1000, got 'abc'"},
-        {">0\n", {"-K", "1"}, "matrix file 'bad.pwm', line 1: the width after '>' must be a whole number from 1 to 1000, got '0'"},
-        {">-3\n", {"-K", "1"}, "matrix file 'bad.pwm', line 1: the width after '>' must be a whole number from 1 to 1000, got '-3'"},
-        {">1001 wide\n", {"-K", "1"}, "matrix file 'bad.pwm', line 1: the width after '>' must be a whole number from 1 to 1000, got '1001 wide'"},
-        {">3\n" + row + row, {"-K", "1"}, "matrix file 'bad.pwm' is truncated: the matrix at line 1 has width 3 but the file ends after 2 rows"},
-        {">1\n1\t\t1\t1\n", {"-K", "1"}, "matrix file 'bad.pwm', line 2: field 2 (C) is empty; a row holds four tab-separated numbers for A, C, G, T"},
+        {">abc\n" + row,
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 1: the width after '>' must be a whole number from 1 to 1000, got 'abc'"},
+        {">0\n",
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 1: the width after '>' must be a whole number from 1 to 1000, got '0'"},
+        {">-3\n",
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 1: the width after '>' must be a whole number from 1 to 1000, got '-3'"},
+        {">1001 wide\n",
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 1: the width after '>' must be a whole number from 1 to 1000, got '1001 wide'"},
+        {">3\n" + row + row,
+         {"-K", "1"},
+         "matrix file 'bad.pwm' is truncated: the matrix at line 1 has width 3 but the file ends after 2 rows"},
+        {">1\n1\t\t1\t1\n",
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 2: field 2 (C) is empty; a row holds four tab-separated numbers for A, C, G, T"},
         {">1\n1\tx\t1\t1\n", {"-K", "1"}, "matrix file 'bad.pwm', line 2: field 2 (C) 'x' is not a number"},
         {">1\n3abc\t1\t1\t1\n", {"-K", "1"}, "matrix file 'bad.pwm', line 2: field 1 (A) '3abc' is not a number"},
-        {">1\n1 1 1 1\n", {"-K", "1"}, "matrix file 'bad.pwm', line 2: found 1 field where a row needs four numbers for A, C, G, T separated by tabs"},
-        {">1\n1\t1\t1\n", {"-K", "1"}, "matrix file 'bad.pwm', line 2: found 3 fields where a row needs four numbers for A, C, G, T separated by tabs"},
-        {">1\n1\t1\t-1\t1\n", {"-K", "1"}, "matrix file 'bad.pwm', line 2: field 3 (G) '-1' is negative; counts and frequencies cannot be"},
+        {">1\n1 1 1 1\n",
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 2: found 1 field where a row needs four numbers for A, C, G, T separated by "
+         "tabs"},
+        {">1\n1\t1\t1\n",
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 2: found 3 fields where a row needs four numbers for A, C, G, T separated by "
+         "tabs"},
+        {">1\n1\t1\t-1\t1\n",
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 2: field 3 (G) '-1' is negative; counts and frequencies cannot be"},
         {">1\n1\t1\t1\tinf\n", {"-K", "1"}, "matrix file 'bad.pwm', line 2: field 4 (T) 'inf' is not a finite number"},
         {">1\nnan\t1\t1\t1\n", {"-K", "1"}, "matrix file 'bad.pwm', line 2: field 1 (A) 'nan' is not a finite number"},
-        {"x\n>1\n0\t0\t0\t0\n", {"-K", "1"}, "matrix file 'bad.pwm', line 3: the row sums to 0; at least one of A, C, G, T must be positive"},
+        {"x\n>1\n0\t0\t0\t0\n",
+         {"-K", "1"},
+         "matrix file 'bad.pwm', line 3: the row sums to 0; at least one of A, C, G, T must be positive"},
         {"", {"-i", "nope.fa", "-M", "small3.pwm"}, "cannot open sequence file 'nope.fa': No such file or directory"},
         {"", {"-i", "adir", "-M", "small3.pwm"}, "cannot open sequence file 'adir': Is a directory"},
     };
@@ -336,7 +360,7 @@ TEST_F(RunTest, ResultFileThatCannotBeCreatedStopsTheRunFirst)
     r = Run({"-i", "one_record.fa", "-M", "small3.pwm", "-o", "out"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Velmora: cannot write result file 'out_motif2.txt': Is a directory\n");
-    EXPECT_EQ(Files(), (std::vector<std::string>{"one_record.fa", "out_motif2.txt", "small3.pwm"}));
+    EXPECT_EQ(Files(), (std::vector<std::string> {"one_record.fa", "out_motif2.txt", "small3.pwm"}));
 
     if (geteuid() != 0) {  // permissions do not stop root
         fs::create_directory(dir / "ro");

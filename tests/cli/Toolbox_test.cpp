@@ -40,7 +40,6 @@ protected:
             CopyIn(Example(m));
     }
 
-
     std::string fasta;
 };
 
@@ -50,7 +49,8 @@ TEST_F(ToolboxTest, EveryInputFormGivesTheSameResultFiles)
 {
     // The golden run of the example: Velmora's matrix format, a plain file.
     const fs::path golden = TestData("expected/eve_modules");
-    const std::string goldenEcho = Echo(With({"-i", "eve_stripe2.fa", "-M", "fly_bcd_hb_Kr.pwm"}, With(kParams, {"-o", "eve"})));
+    const std::string goldenEcho =
+        Echo(With({"-i", "eve_stripe2.fa", "-M", "fly_bcd_hb_Kr.pwm"}, With(kParams, {"-o", "eve"})));
     const std::string goldenModules = ReadWholeFile(golden / "eve_module.txt");
     ASSERT_EQ(goldenModules.rfind(goldenEcho, 0), 0u);
 
@@ -98,7 +98,9 @@ TEST_F(ToolboxTest, BedFilesInSequenceAndGenomicCoordinates)
               "eve_stripe2\t417\t426\t3\t0.560577\t+\n"
               "eve_stripe2\t444\t454\t2\t0.872008\t+\n"
               "eve_stripe2\t474\t480\t1\t0.662597\t-\n");  // Bicoid, width 6, reverse strand
-    EXPECT_EQ(ReadFile("eve_module.txt").rfind(Echo(With({"-i", "eve.fa", "-M", "fly_bcd_hb_Kr.pwm", "--bed", "-o", "eve"}, kParams)), 0), 0u);
+    EXPECT_EQ(ReadFile("eve_module.txt")
+                  .rfind(Echo(With({"-i", "eve.fa", "-M", "fly_bcd_hb_Kr.pwm", "--bed", "-o", "eve"}, kParams)), 0),
+              0u);
 
     // As bedtools getfasta names an interval, twice, through a pipe: the
     // second record's module is module2, positions are shifted by start.
@@ -106,9 +108,8 @@ TEST_F(ToolboxTest, BedFilesInSequenceAndGenomicCoordinates)
     const std::string getfasta = ">2R:5000-5484" + body + ">2R:9000-9484 second copy" + body;
     r = Run(With({"-i", "-", "-M", "fly_bcd_hb_Kr.meme", "-o", "g", "--bed"}, kParams), Gzip(getfasta));
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(ReadFile("g_modules.bed"),
-              "2R\t5380\t5480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
-              "2R\t9380\t9480\tmodule2\t3.643496\t.\t+3(417)+2(444)-1(474)\n");
+    EXPECT_EQ(ReadFile("g_modules.bed"), "2R\t5380\t5480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
+                                         "2R\t9380\t9480\tmodule2\t3.643496\t.\t+3(417)+2(444)-1(474)\n");
     const std::string sites = ReadFile("g_sites.bed");
     EXPECT_EQ(sites.substr(0, sites.size() / 2), "2R\t5417\t5426\t3\t0.560577\t+\n2R\t5444\t5454\t2\t0.872008\t+\n"
                                                  "2R\t5474\t5480\t1\t0.662597\t-\n");
@@ -146,15 +147,22 @@ TEST_F(ToolboxTest, BadInputsStopTheRunAndLeaveTheResultFilesAsTheyWere)
     };
     const std::vector<Case> cases = {
         {{"-i", "cut.fa.gz", "-M", "fly_bcd_hb_Kr.pwm"}, "", "cannot read sequence file 'cut.fa.gz': " + cut},
-        {{"-i", "-", "-M", "fly_bcd_hb_Kr.pwm"}, gz.substr(0, gz.size() / 2),
+        {{"-i", "-", "-M", "fly_bcd_hb_Kr.pwm"},
+         gz.substr(0, gz.size() / 2),
          "cannot read sequence file '-' (standard input): " + cut},
-        {{"-i", "crc.fa.gz", "-M", "fly_bcd_hb_Kr.pwm"}, "",
+        {{"-i", "crc.fa.gz", "-M", "fly_bcd_hb_Kr.pwm"},
+         "",
          "cannot read sequence file 'crc.fa.gz': corrupt gzip data (checksum mismatch)"},
-        {{"-i", "-", "-M", "fly_bcd_hb_Kr.pwm"}, gz + "\n", "cannot read sequence file '-' (standard input): corrupt gzip data"},
-        {{"-i", "tail.fa.gz", "-M", "fly_bcd_hb_Kr.pwm"}, "", "cannot read sequence file 'tail.fa.gz': corrupt gzip data"},
+        {{"-i", "-", "-M", "fly_bcd_hb_Kr.pwm"},
+         gz + "\n",
+         "cannot read sequence file '-' (standard input): corrupt gzip data"},
+        {{"-i", "tail.fa.gz", "-M", "fly_bcd_hb_Kr.pwm"},
+         "",
+         "cannot read sequence file 'tail.fa.gz': corrupt gzip data"},
         {{"-i", "eve.fa", "-M", "cut.meme.gz"}, "", "cannot read matrix file 'cut.meme.gz': " + cut},
         {{"-i", "eve.fa", "-M", "-"}, "", "cannot open matrix file '-': No such file or directory"},
-        {{"-i", "eve.fa", "-M", "fly_bcd_hb_Kr.jaspar", "-K", "2"}, "",
+        {{"-i", "eve.fa", "-M", "fly_bcd_hb_Kr.jaspar", "-K", "2"},
+         "",
          "matrix file 'fly_bcd_hb_Kr.jaspar' holds 3 matrices, but -K asks for 2"},
     };
     // Results of an earlier run under one base name, none under the other.

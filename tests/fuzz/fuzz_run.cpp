@@ -9,9 +9,8 @@
 #include "frontend/VelmoraU.h"
 
 namespace {
-const char* const kDefaultMatrices =
-    ">3 a\n9\t1\t0\t0\n0\t9\t1\t0\n0\t0\t9\t1\n"
-    ">2 b\n1\t0\t0\t9\n0\t1\t9\t0\n";
+const char* const kDefaultMatrices = ">3 a\n9\t1\t0\t0\n0\t9\t1\t0\n0\t0\t9\t1\n"
+                                     ">2 b\n1\t0\t0\t9\n0\t1\t9\t0\n";
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
@@ -38,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         fastaPath = fastaFile.Set(second);
     }
     const std::string base = scratch.FreshBase();
-    std::string words[] = {"./Velmora", "-i", fastaPath, "-M", matrixPath, "-K", k,
-                           "-L", std::to_string(moduleLength), "-r", both ? "1" : "0",
-                           "-x", rate, "-o", base, "--quiet"};
+    std::string words[] = {
+        "./Velmora",      "-i", fastaPath, "-M", matrixPath, "-K",     k, "-L", std::to_string(moduleLength), "-r",
+        both ? "1" : "0", "-x", rate,      "-o", base,       "--quiet"};
     char* argv[std::size(words) + 1];
     for (std::size_t i = 0; i < std::size(words); ++i)
         argv[i] = words[i].data();

@@ -23,7 +23,11 @@ struct HandTable {
 
     HandTable(const char* text, const std::vector<int>& motifWidths, int length, bool bothStrands,
               std::vector<double> priorWeight, double bgScore = std::log(0.25))
-        : seq(text), widths(motifWidths), moduleLength(length), both(bothStrands), prior(std::move(priorWeight)),
+        : seq(text),
+          widths(motifWidths),
+          moduleLength(length),
+          both(bothStrands),
+          prior(std::move(priorWeight)),
           cols(2 * static_cast<int>(motifWidths.size()) + 1)
     {
         table.assign(seq.size() * static_cast<std::size_t>(cols), kImpossibleScore);

@@ -77,8 +77,8 @@ TEST(InputSourceTest, GzipMembersJoinWhateverTheReadSizes)
         {"large member", Gzip(big) + Gzip(kText), big + kText},
     };
     for (const Case& c : cases)
-        for (std::size_t chunk : {std::size_t{1}, std::size_t{7}, std::size_t{1} << 20})
-            for (std::size_t block : {std::size_t{1}, std::size_t{3}, std::size_t{1} << 17}) {
+        for (std::size_t chunk : {std::size_t {1}, std::size_t {7}, std::size_t {1} << 20})
+            for (std::size_t block : {std::size_t {1}, std::size_t {3}, std::size_t {1} << 17}) {
                 SCOPED_TRACE(std::string(c.what) + " chunk " + std::to_string(chunk) + " block " +
                              std::to_string(block));
                 if (chunk == 1 && block == 1 && c.text.size() > 1000)

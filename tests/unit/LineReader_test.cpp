@@ -64,9 +64,9 @@ TEST(LineReaderTest, SplitsLinesTheSameWayWhateverTheBlockSize)
 TEST(LineReaderTest, HandlesEmptyInputAndFinalLineFeed)
 {
     EXPECT_TRUE(ReadAll("", 4).empty());
-    EXPECT_EQ(ReadAll("\n", 4), std::vector<std::string>{""});
-    EXPECT_EQ(ReadAll("abc\n", 4), std::vector<std::string>{"abc"});
-    EXPECT_EQ(ReadAll("abc", 4), std::vector<std::string>{"abc"});
+    EXPECT_EQ(ReadAll("\n", 4), std::vector<std::string> {""});
+    EXPECT_EQ(ReadAll("abc\n", 4), std::vector<std::string> {"abc"});
+    EXPECT_EQ(ReadAll("abc", 4), std::vector<std::string> {"abc"});
 }
 
 TEST(LineReaderTest, ReadsVeryLongLinesWhole)

@@ -101,8 +101,8 @@ TEST(ParamsTest, OptionWithoutValueIsRejectedNamingTheOption)
 TEST(ParamsTest, MalformedNumbersAreRejectedNamingOptionAndValue)
 {
     const std::vector<std::vector<std::string>> cases = {
-        {"-L", "20O"}, {"-K", "3x"}, {"-K", "abc"}, {"-K", ""}, {"-K", "2147483648"},
-        {"-L", "-2147483649"}, {"-K", "1.5"}, {"-K", "0x10"},
+        {"-L", "20O"},        {"-K", "3x"},          {"-K", "abc"}, {"-K", ""},
+        {"-K", "2147483648"}, {"-L", "-2147483649"}, {"-K", "1.5"}, {"-K", "0x10"},
     };
     for (const auto& c : cases) {
         const Parsed p = Parse({"V", c[0], c[1]});
@@ -147,7 +147,9 @@ TEST(ParamsTest, NewChecksCoverFilesRateAndBackgroundWeight)
     EXPECT_EQ(ProblemOf({"V", "-i", "a"}), "no matrix file given: -M FILE is required");
     EXPECT_EQ(ProblemOf({"V", "-i", "", "-M", "m"}), "no sequence file given: -i FILE is required");
     for (const char* rate : {"0", "1", "1.5", "-0.1"})
-        EXPECT_EQ(ProblemOf({"V", "-i", "a", "-M", "m", "-x", rate}).rfind("module rate -x must lie strictly between 0 and 1", 0), 0u)
+        EXPECT_EQ(ProblemOf({"V", "-i", "a", "-M", "m", "-x", rate})
+                      .rfind("module rate -x must lie strictly between 0 and 1", 0),
+                  0u)
             << rate;
     // 0.8 * 250 = 200 leaves nothing for background bases at L = 200.
     EXPECT_EQ(ProblemOf({"V", "-i", "a", "-M", "m", "-K", "250"}),

@@ -1,8 +1,8 @@
 // The progress line: when it shows, how often it is redrawn, how it is
 // cleared, and that it never reaches standard error unless that is a
 // terminal.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 

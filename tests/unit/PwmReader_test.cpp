@@ -62,13 +62,13 @@ TEST_F(PwmReaderTest, AcceptsEveryRowFormOfTheSameNumbers)
     ASSERT_TRUE(Read(">1\n8\t0\t2\t0\n"));
     const Matrix expected = set.matrices[0];
     const std::vector<std::string> forms = {
-        ">1\r\n8\t0\t2\t0\r\n",             // CRLF line ends
-        ">1\n8.0\t0.000\t2.\t0\n",          // decimals
-        ">1\n8e0\t0E+3\t0.2e1\t0e-5\n",     // exponents
-        ">1\n 8 \t0 \t 2\t0 \n",            // blanks around the numbers
-        ">1\n8\t0\t2\t0\t99\tnot read\n",   // fields after the fourth are ignored
-        ">1\n8\t0\t2\t0",                   // last line without a line feed
-        ">1\n0.8\t0\t0.2\t0\n",             // frequencies instead of counts
+        ">1\r\n8\t0\t2\t0\r\n",            // CRLF line ends
+        ">1\n8.0\t0.000\t2.\t0\n",         // decimals
+        ">1\n8e0\t0E+3\t0.2e1\t0e-5\n",    // exponents
+        ">1\n 8 \t0 \t 2\t0 \n",           // blanks around the numbers
+        ">1\n8\t0\t2\t0\t99\tnot read\n",  // fields after the fourth are ignored
+        ">1\n8\t0\t2\t0",                  // last line without a line feed
+        ">1\n0.8\t0\t0.2\t0\n",            // frequencies instead of counts
         ">1\n80\t0\t20\t0\n",
     };
     for (const std::string& form : forms) {
@@ -81,7 +81,7 @@ TEST_F(PwmReaderTest, AcceptsEveryRowFormOfTheSameNumbers)
 TEST_F(PwmReaderTest, ReadsBlocksInFileOrderAndSkipsLinesOutsideThem)
 {
     ASSERT_TRUE(ReadPath(std::string(VELMORA_TEST_DATA) + "/small3.pwm", 3)) << error;
-    EXPECT_EQ(set.widths, (std::vector<int>{3, 4, 2}));
+    EXPECT_EQ(set.widths, (std::vector<int> {3, 4, 2}));
     ASSERT_EQ(set.matrices.size(), 3u);
     EXPECT_EQ(set.matrices[0].size(), 12u);
     EXPECT_EQ(set.matrices[2].size(), 8u);
@@ -109,7 +109,9 @@ TEST_F(PwmReaderTest, RejectsBadFilesWithFileLineAndReason)
         {">12.5\n", 1, {"line 1:", "got '12.5'"}},
         {">1001\n", 1, {"line 1:", "from 1 to 1000, got '1001'"}},
         {">99999999999999999999\n", 1, {"line 1:", "got '99999999999999999999'"}},
-        {"comment\n>3 x\n" + row + row, 1, {"is truncated: the matrix at line 2 has width 3 but the file ends after 2 rows"}},
+        {"comment\n>3 x\n" + row + row,
+         1,
+         {"is truncated: the matrix at line 2 has width 3 but the file ends after 2 rows"}},
         {">1\n1\t\t2\t3\n", 1, {"line 2:", "field 2 (C) is empty"}},
         {">1\n1\t2\t3\t\n", 1, {"line 2:", "field 4 (T) is empty"}},
         {">1\nx\t1\t2\t3\n", 1, {"line 2:", "field 1 (A) 'x' is not a number"}},
@@ -117,7 +119,9 @@ TEST_F(PwmReaderTest, RejectsBadFilesWithFileLineAndReason)
         {">1\n1 2 3 4\n", 1, {"line 2:", "found 1 field where a row needs four numbers"}},
         {">1\n1\t2\t3\n", 1, {"line 2:", "found 3 fields"}},
         {">2\n" + row + "\n", 1, {"line 3:", "found 1 field"}},  // blank line inside a block
-        {">3\n" + row + ">1\n" + row, 1, {"line 3:", "a header where row 2 of the matrix at line 1 (width 3) should be"}},
+        {">3\n" + row + ">1\n" + row,
+         1,
+         {"line 3:", "a header where row 2 of the matrix at line 1 (width 3) should be"}},
         {">1\n1\t-2\t3\t4\n", 1, {"line 2:", "field 2 (C) '-2' is negative"}},
         {">1\n1\tinf\t3\t4\n", 1, {"line 2:", "field 2 (C) 'inf' is not a finite number"}},
         {">1\n1\t2\tnan\t4\n", 1, {"line 2:", "field 3 (G) 'nan' is not a finite number"}},
@@ -142,8 +146,7 @@ TEST_F(PwmReaderTest, RejectsBadFilesWithFileLineAndReason)
 TEST_F(PwmReaderTest, RejectsAFileThatCannotBeOpened)
 {
     EXPECT_FALSE(ReadPath((dir / "missing.pwm").string(), 1));
-    EXPECT_EQ(error,
-              "cannot open matrix file '" + (dir / "missing.pwm").string() + "': No such file or directory");
+    EXPECT_EQ(error, "cannot open matrix file '" + (dir / "missing.pwm").string() + "': No such file or directory");
     EXPECT_FALSE(ReadPath(dir.string(), 1));
     EXPECT_EQ(error, "cannot open matrix file '" + dir.string() + "': Is a directory");
     EXPECT_FALSE(ReadPath("", 1));

@@ -8,8 +8,7 @@
 #include "scanner/ReferenceScan.h"
 #include "support/LogSum.h"
 
-namespace
-{
+namespace {
 
 // A scanner with K motifs of the given widths and a table of `rows` rows,
 // every background cell ln 0.25 and every motif cell impossible.
@@ -44,20 +43,17 @@ TEST(RecursionTest, ThreeBaseExampleOnOneAndBothStrands)
         Recursion r({2}, 3, both);
         for (int p = 1; p <= 2; ++p) {
             r.Cell(p, 0) = std::log(0.1);
-            r.Cell(p, 1) =
-                both ? std::log(0.3) : std::numeric_limits<double>::quiet_NaN();  // unread
+            r.Cell(p, 1) = both ? std::log(0.3) : std::numeric_limits<double>::quiet_NaN();  // unread
         }
         const std::vector<double> out = r.Run(2, 3, {0.25, 0.75});
-        const std::vector<double> want =
-            both ? std::vector<double>{0.1875, 0.08515625, 0.025341796875}
-                 : std::vector<double>{0.1875, 0.06015625, 0.015966796875};
+        const std::vector<double> want = both ? std::vector<double> {0.1875, 0.08515625, 0.025341796875}
+                                              : std::vector<double> {0.1875, 0.06015625, 0.015966796875};
         for (std::size_t m = 0; m < 3; ++m)
             EXPECT_NEAR(out[m], std::log(want[m]), 1e-14) << both << m;
         EXPECT_EQ(out[0], std::log(0.75) + std::log(0.25));
         // Evaluation order: ((bg + out[m-1]) + log prior(bg)) folded with the site term.
-        const double site =
-            both ? (LogSum(std::log(0.1), std::log(0.3)) + std::log(0.5)) + std::log(0.25)
-                 : std::log(0.1) + std::log(0.25);
+        const double site = both ? (LogSum(std::log(0.1), std::log(0.3)) + std::log(0.5)) + std::log(0.25)
+                                 : std::log(0.1) + std::log(0.25);
         EXPECT_EQ(out[1], LogSum((std::log(0.25) + out[0]) + std::log(0.75), site));
         EXPECT_EQ(out[2], LogSum((std::log(0.25) + out[1]) + std::log(0.75), site + out[0]));
     }
@@ -127,7 +123,6 @@ TEST(RecursionTest, MatchesLiteralRecursionBitForBit)
             ref[static_cast<std::size_t>(m)] = v;
         }
         for (int m = 0; m < len; ++m)
-            ASSERT_EQ(out[static_cast<std::size_t>(m)], ref[static_cast<std::size_t>(m)])
-                << both << m;
+            ASSERT_EQ(out[static_cast<std::size_t>(m)], ref[static_cast<std::size_t>(m)]) << both << m;
     }
 }

@@ -15,12 +15,12 @@ namespace {
 
 SITEINFO Site(int motif, int pos, bool forward, double prob, const char* bases)
 {
-    return SITEINFO{motif, pos, forward, prob, bases};
+    return SITEINFO {motif, pos, forward, prob, bases};
 }
 
 MODULEINFO Module(int start, double score, std::vector<SITEINFO> sites = {})
 {
-    return MODULEINFO{start, score, std::move(sites)};
+    return MODULEINFO {start, score, std::move(sites)};
 }
 
 RECORDRESULT Record(const char* name, int length, std::vector<MODULEINFO> modules, int window = 200)
@@ -63,37 +63,33 @@ TEST_F(ResultFilesTest, WritesModulesSitesHeadingsAndTotalsByteForByte)
 {
     CResultWriter writer(base, {3, 4}, false, "./Velmora -o 100% ");
     ASSERT_TRUE(writer.Open(&error)) << error;
-    ASSERT_TRUE(writer.WriteRecord(Record(">s1 50%d%s", 1000,
-                                          {Module(120, 12.5, {Site(0, 130, true, 0.5, "ACG"),
-                                                              Site(1, 150, false, 1.0, "TTGA")}),
-                                           Module(640, -3.25)}),
-                                   &error))
+    ASSERT_TRUE(writer.WriteRecord(
+        Record(">s1 50%d%s", 1000,
+               {Module(120, 12.5, {Site(0, 130, true, 0.5, "ACG"), Site(1, 150, false, 1.0, "TTGA")}),
+                Module(640, -3.25)}),
+        &error))
         << error;
     // A second record, shorter than the module: no headings, and the
     // interval ends where the window does, at the record's end.
-    ASSERT_TRUE(
-        writer.WriteRecord(Record(">s2", 57, {Module(0, 0.0000004, {Site(1, 3, false, 1, "ACGT")})}), &error));
+    ASSERT_TRUE(writer.WriteRecord(Record(">s2", 57, {Module(0, 0.0000004, {Site(1, 3, false, 1, "ACGT")})}), &error));
     RUNTOTALS totals(2);
     totals.modules = 4;
     totals.sites = {1, 2};
     ASSERT_TRUE(writer.WriteSummary(totals, &error));
     ASSERT_TRUE(writer.Close(&error));
 
-    EXPECT_EQ(Read("_module.txt"),
-              "\n\nVelmora 1.0\n./Velmora -o 100% \n\n"
-              ">s1 50%d%s\t[120,320]\t12.500000\t+1(130)-2(150)\n"
-              ">s1 50%d%s\t[640,840]\t-3.250000\tNULL\n"
-              ">s2\t[0,57]\t0.000000\t-2(3)\n"
-              "\n# modules = 4\n");
-    EXPECT_EQ(Read("_motif1.txt"),
-              "\n\nmotif 1\n\n"
-              ">s1 50%d%s\tf\t130\t0.500000\nACG\n"
-              "\n # of sites for motif 1 = 1\n");
-    EXPECT_EQ(Read("_motif2.txt"),
-              "\n\nmotif 2\n\n"
-              ">s1 50%d%s\tr\t150\t1.000000\nTTGA\n"
-              ">s2\tr\t3\t1.000000\nACGT\n"
-              "\n # of sites for motif 2 = 2\n");
+    EXPECT_EQ(Read("_module.txt"), "\n\nVelmora 1.0\n./Velmora -o 100% \n\n"
+                                   ">s1 50%d%s\t[120,320]\t12.500000\t+1(130)-2(150)\n"
+                                   ">s1 50%d%s\t[640,840]\t-3.250000\tNULL\n"
+                                   ">s2\t[0,57]\t0.000000\t-2(3)\n"
+                                   "\n# modules = 4\n");
+    EXPECT_EQ(Read("_motif1.txt"), "\n\nmotif 1\n\n"
+                                   ">s1 50%d%s\tf\t130\t0.500000\nACG\n"
+                                   "\n # of sites for motif 1 = 1\n");
+    EXPECT_EQ(Read("_motif2.txt"), "\n\nmotif 2\n\n"
+                                   ">s1 50%d%s\tr\t150\t1.000000\nTTGA\n"
+                                   ">s2\tr\t3\t1.000000\nACGT\n"
+                                   "\n # of sites for motif 2 = 2\n");
 }
 
 TEST_F(ResultFilesTest, AppendsToWhatIsThere)
@@ -125,8 +121,8 @@ TEST_F(ResultFilesTest, OpenFindsAnUnwritableFileAndRemovesWhatItCreated)
     }
     EXPECT_EQ(error, "cannot write result file '" + (dir / "r%d_motif2.txt").string() + "': Is a directory");
     EXPECT_FALSE(fs::exists(dir / "r%d_module.txt"));  // created by the check, removed again
-    EXPECT_EQ(Read("_motif1.txt"), "kept");             // there before: left alone
-    EXPECT_FALSE(fs::exists(dir / "r%d_motif3.txt"));   // never reached
+    EXPECT_EQ(Read("_motif1.txt"), "kept");            // there before: left alone
+    EXPECT_FALSE(fs::exists(dir / "r%d_motif3.txt"));  // never reached
 
     fs::remove(dir / "r%d_motif2.txt");
     CResultWriter writer(base, {3, 3, 3}, false, "");
@@ -141,28 +137,24 @@ TEST_F(ResultFilesTest, BedFilesHoldModulesAndSitesInGenomicCoordinates)
     ASSERT_TRUE(writer.Open(&error)) << error;
     // bedtools getfasta's name; a site of motif 1 and one of motif 2 start
     // at 150: motif order.
-    ASSERT_TRUE(writer.WriteRecord(
-        Record(">chr2:1000-2000 peak 7", 1000,
-               {Module(120, 12.5,
-                       {Site(0, 130, true, 0.5, "ACG"), Site(0, 150, true, 0.125, "ACG"),
-                        Site(1, 150, false, 1.0, "TTGA")}),
-                Module(640, -3.25, {Site(1, 700, false, 0.25, "TTGA")})}),
-        &error))
+    ASSERT_TRUE(writer.WriteRecord(Record(">chr2:1000-2000 peak 7", 1000,
+                                          {Module(120, 12.5,
+                                                  {Site(0, 130, true, 0.5, "ACG"), Site(0, 150, true, 0.125, "ACG"),
+                                                   Site(1, 150, false, 1.0, "TTGA")}),
+                                           Module(640, -3.25, {Site(1, 700, false, 0.25, "TTGA")})}),
+                                   &error))
         << error;
     // Shorter than the module: the window ends at 57.
-    ASSERT_TRUE(
-        writer.WriteRecord(Record(">s2", 57, {Module(0, 0.0000004, {Site(1, 3, false, 1, "ACGT")})}), &error));
+    ASSERT_TRUE(writer.WriteRecord(Record(">s2", 57, {Module(0, 0.0000004, {Site(1, 3, false, 1, "ACGT")})}), &error));
 
-    EXPECT_EQ(Read("_modules.bed"),
-              "chr2\t1120\t1320\tmodule1\t12.500000\t.\t+1(130)+1(150)-2(150)\n"
-              "chr2\t1640\t1840\tmodule2\t-3.250000\t.\t-2(700)\n"
-              "s2\t0\t57\tmodule3\t0.000000\t.\t-2(3)\n");
-    EXPECT_EQ(Read("_sites.bed"),
-              "chr2\t1130\t1133\t1\t0.500000\t+\n"
-              "chr2\t1150\t1153\t1\t0.125000\t+\n"
-              "chr2\t1150\t1154\t2\t1.000000\t-\n"
-              "chr2\t1700\t1704\t2\t0.250000\t-\n"
-              "s2\t3\t7\t2\t1.000000\t-\n");
+    EXPECT_EQ(Read("_modules.bed"), "chr2\t1120\t1320\tmodule1\t12.500000\t.\t+1(130)+1(150)-2(150)\n"
+                                    "chr2\t1640\t1840\tmodule2\t-3.250000\t.\t-2(700)\n"
+                                    "s2\t0\t57\tmodule3\t0.000000\t.\t-2(3)\n");
+    EXPECT_EQ(Read("_sites.bed"), "chr2\t1130\t1133\t1\t0.500000\t+\n"
+                                  "chr2\t1150\t1153\t1\t0.125000\t+\n"
+                                  "chr2\t1150\t1154\t2\t1.000000\t-\n"
+                                  "chr2\t1700\t1704\t2\t0.250000\t-\n"
+                                  "s2\t3\t7\t2\t1.000000\t-\n");
     // The usual files keep the whole header line and record positions.
     EXPECT_EQ(Read("_motif1.txt"), "\n\nmotif 1\n\n"
                                    ">chr2:1000-2000 peak 7\tf\t130\t0.500000\nACG\n"
@@ -172,7 +164,8 @@ TEST_F(ResultFilesTest, BedFilesHoldModulesAndSitesInGenomicCoordinates)
 TEST_F(ResultFilesTest, WithoutBedNoBedFileIsTouched)
 {
     CResultWriter writer(base, {3, 4}, false, "");
-    ASSERT_TRUE(writer.Open(&error) && writer.WriteRecord(Record(">s", 10, {Module(1, 1, {Site(0, 2, true, 1, "ACG")})}), &error) &&
+    ASSERT_TRUE(writer.Open(&error) &&
+                writer.WriteRecord(Record(">s", 10, {Module(1, 1, {Site(0, 2, true, 1, "ACG")})}), &error) &&
                 writer.WriteSummary(RUNTOTALS(2), &error));
     EXPECT_FALSE(fs::exists(dir / "r%d_modules.bed"));
     EXPECT_FALSE(fs::exists(dir / "r%d_sites.bed"));
@@ -196,7 +189,7 @@ TEST(BedNameTest, FirstWordOfTheHeaderAndBedtoolsIntervals)
         {">chr2:1000-2000 peak", "chr2", 1000},
         {">HLA:A:0-99", "HLA:A", 0},
         {">chrUn:5-5", "chrUn", 5},
-        {">chr2:2000-1000", "chr2:2000-1000", 0},    // end before start
+        {">chr2:2000-1000", "chr2:2000-1000", 0},  // end before start
         {">chr2:1000-2000(+)", "chr2:1000-2000(+)", 0},
         {">chr2:1e3-2000", "chr2:1e3-2000", 0},
         {">chr2:-5-10", "chr2:-5-10", 0},

@@ -9,8 +9,7 @@
 
 #include "HandTable.h"
 
-namespace
-{
+namespace {
 
 struct Scan : HandTable {
     using HandTable::HandTable;
@@ -22,8 +21,7 @@ struct Scan : HandTable {
         return fwd;
     }
     // moduleLogPr, bestLogPr and the marks of the maximizing pass.
-    std::vector<bool> Marks(double rate, std::vector<double>* mod = nullptr,
-                            std::vector<double>* best = nullptr)
+    std::vector<bool> Marks(double rate, std::vector<double>* mod = nullptr, std::vector<double>* best = nullptr)
     {
         const std::vector<double> fwd = Forward();
         std::vector<double> m(fwd.size()), b(fwd.size());
@@ -55,13 +53,12 @@ TEST(ScanTest, EightBaseExampleTableAndTraceback)
     std::vector<double> mod, best;
     const std::vector<bool> ends = s.Marks(0.5, &mod, &best);
     // Columns moduleLogPr, S_bg, S_mod of the example, j = 2..7.
-    const double want[6][3] = {
-        {-4.942068, -4.852030, -5.635216},   {-4.870766, -6.931472, -6.950207},
-        {-2.912528, -9.010913, -6.378264},   {-2.973140, -8.457706, -8.518317},
-        {-2.968849, -10.537147, -10.593468}, {-4.932453, -12.616589, -12.003864}};
+    const double want[6][3] = {{-4.942068, -4.852030, -5.635216},   {-4.870766, -6.931472, -6.950207},
+                               {-2.912528, -9.010913, -6.378264},   {-2.973140, -8.457706, -8.518317},
+                               {-2.968849, -10.537147, -10.593468}, {-4.932453, -12.616589, -12.003864}};
     const double l = std::log(0.5);
     const double bg = std::log(0.25);
-    EXPECT_EQ(ends, (std::vector<bool>{false, false, false, false, true, false, false, true}));
+    EXPECT_EQ(ends, (std::vector<bool> {false, false, false, false, true, false, false, true}));
     EXPECT_EQ(best[1], (0.0 + bg) + bg);
     for (std::size_t j = 2; j < 8; ++j) {
         const double sBg = (l + best[j - 1]) + bg;
@@ -75,10 +72,9 @@ TEST(ScanTest, EightBaseExampleTableAndTraceback)
     s.result.moduleCount = 5;
     s.Maximize(0.5);
     EXPECT_EQ(s.result.moduleCount, 7);  // the "NULL" window 5..7 is counted too
-    EXPECT_EQ(s.Modules(), std::vector<std::string>{"2:+1(3)"});
+    EXPECT_EQ(s.Modules(), std::vector<std::string> {"2:+1(3)"});
     EXPECT_NEAR(s.FirstModule().score, 1.246355, 5e-7);
-    EXPECT_EQ(s.FirstModule().score,
-              mod[4] - (((0.0 + std::log(0.25)) + std::log(0.25)) + std::log(0.25)));
+    EXPECT_EQ(s.FirstModule().score, mod[4] - (((0.0 + std::log(0.25)) + std::log(0.25)) + std::log(0.25)));
     ASSERT_EQ(s.SitesOf(0).size(), 1u);
     EXPECT_EQ(s.SitesOf(0)[0].site, "TA");
 }
@@ -88,20 +84,17 @@ TEST(ScanTest, TiesAndNonNumbersGoToTheModuleAndTracebackJumpsByL)
     // n = 2, L = 2, prior(bg) = 1, every bg ln 0.5, rate 0.5: S_bg = (l + l) + l
     // equals S_mod = l + (l + l); the only window is taken and is "NULL".
     Scan tie("AC", {5}, 200, true, {0.1, 1.0}, std::log(0.5));
-    EXPECT_EQ(tie.Marks(0.5), (std::vector<bool>{false, true}));
+    EXPECT_EQ(tie.Marks(0.5), (std::vector<bool> {false, true}));
     tie.Maximize(0.5);
     EXPECT_EQ(tie.result.moduleCount, 1);
     EXPECT_TRUE(tie.Modules().empty());
 
-    for (const double rate :
-         {1.0, 2.0, -0.1}) {  // S_bg -inf / NaN, or S_mod NaN: every j >= L-1 marked
+    for (const double rate : {1.0, 2.0, -0.1}) {  // S_bg -inf / NaN, or S_mod NaN: every j >= L-1 marked
         EightBases s;
-        EXPECT_EQ(s.Marks(rate),
-                  (std::vector<bool>{false, false, true, true, true, true, true, true}))
-            << rate;
+        EXPECT_EQ(s.Marks(rate), (std::vector<bool> {false, false, true, true, true, true, true, true})) << rate;
         s.Maximize(rate);
         EXPECT_EQ(s.result.moduleCount, 2) << rate;  // visits 7 and 4 only, the modules abut
-        EXPECT_EQ(s.Modules(), std::vector<std::string>{"2:+1(3)"});
+        EXPECT_EQ(s.Modules(), std::vector<std::string> {"2:+1(3)"});
     }
 
     EightBases none;
@@ -115,14 +108,14 @@ TEST(ScanTest, ShortSequencesUseTheWholeSequenceAsWindow)
     EightBases s;
     s.moduleLength = 200;
     const std::vector<bool> ends = s.Marks(0.9);
-    EXPECT_EQ(ends, (std::vector<bool>{false, false, false, false, false, false, false, true}));
+    EXPECT_EQ(ends, (std::vector<bool> {false, false, false, false, false, false, false, true}));
     s.Maximize(0.9);
-    EXPECT_EQ(s.Modules(), std::vector<std::string>{"0:+1(3)"});
+    EXPECT_EQ(s.Modules(), std::vector<std::string> {"0:+1(3)"});
 
     Scan two("GA", {2}, 10, true, {0.4, 0.6});
     two.Cell(1, 0) = std::log(0.9);
     two.Maximize(0.5);
-    EXPECT_EQ(two.Modules(), std::vector<std::string>{"0:+1(0)"});
+    EXPECT_EQ(two.Modules(), std::vector<std::string> {"0:+1(0)"});
 
     // One base and no bases stay in range (the driver skips them anyway).
     Scan one("A", {2}, 10, true, {0.4, 0.6});
@@ -140,8 +133,7 @@ TEST(ScanTest, PosteriorExampleTakesWindowThreeToFive)
     std::vector<double> mod(8), total(8);
     PosteriorPass(s.Model(0.5), 8, 3, s.table.data(), fwd.data(), mod.data(), total.data());
     auto d = [&](int pos) {
-        return ((std::log(0.5) + mod[static_cast<std::size_t>(pos)]) +
-                total[static_cast<std::size_t>(pos - 3)]) -
+        return ((std::log(0.5) + mod[static_cast<std::size_t>(pos)]) + total[static_cast<std::size_t>(pos - 3)]) -
                total[static_cast<std::size_t>(pos)];
     };
     EXPECT_NEAR(d(7), -1.174573, 5e-7);
@@ -151,7 +143,7 @@ TEST(ScanTest, PosteriorExampleTakesWindowThreeToFive)
 
     s.Posterior(0.5);
     EXPECT_EQ(s.result.moduleCount, 1);
-    EXPECT_EQ(s.Modules(), std::vector<std::string>{"3:+1(3)"});
+    EXPECT_EQ(s.Modules(), std::vector<std::string> {"3:+1(3)"});
     EXPECT_NEAR(s.FirstModule().score, 0.538478, 5e-7);
     EXPECT_EQ(s.FirstModule().score, std::exp(d(5)));
 
@@ -161,11 +153,10 @@ TEST(ScanTest, PosteriorExampleTakesWindowThreeToFive)
     tie.Posterior(0.5);
     EXPECT_EQ(tie.result.moduleCount, 0);
     tie.Posterior(0.9);
-    EXPECT_EQ(tie.Modules(), std::vector<std::string>{"0:NULL"});
+    EXPECT_EQ(tie.Modules(), std::vector<std::string> {"0:NULL"});
 }
 
-namespace
-{
+namespace {
 
 // Whole-sequence pipeline as the driver runs it, on a sequence and matrices
 // drawn from a fixed linear congruential generator; returns every module
@@ -193,8 +184,7 @@ std::string PipelineDigest(int n, int moduleLength, bool both, double rate, bool
         if (i % 97 == 50 && i + 14 <= n) {
             const Matrix& m = pwm[static_cast<std::size_t>(next() % 3)];
             for (std::size_t r = 0; r < m.size() / 4; ++r)
-                text += "ACGT"[std::max_element(m.begin() + 4 * r, m.begin() + 4 * r + 4) -
-                               (m.begin() + 4 * r)];
+                text += "ACGT"[std::max_element(m.begin() + 4 * r, m.begin() + 4 * r + 4) - (m.begin() + 4 * r)];
             i += static_cast<int>(m.size() / 4) - 1;
         } else {
             text += "ACGTACGTACGTACGTACGTN"[next() % (i % 1000 < 990 ? 20 : 21)];
@@ -262,8 +252,8 @@ TEST(ScanTest, EveryShortLengthStaysInRange)
     for (int n = 0; n < 10; ++n)
         for (const int moduleLength : {1, 2, 3, 10})
             for (const bool posterior : {false, true}) {
-                Scan s(std::string("ACNGTRACGT").substr(0, static_cast<std::size_t>(n)).c_str(),
-                       {1, 4, 12}, moduleLength, true, {0.1, 0.1, 0.1, 0.7});
+                Scan s(std::string("ACNGTRACGT").substr(0, static_cast<std::size_t>(n)).c_str(), {1, 4, 12},
+                       moduleLength, true, {0.1, 0.1, 0.1, 0.7});
                 const SCANMODEL model = MakeScanModel(s.widths, pwm, moduleLength, true, 0.3, s.prior);
                 s.table = CalLogPrPos(model, s.seq, BuildBackground(s.seq));
                 if (posterior)

@@ -11,8 +11,7 @@
 #include "support/MyString.h"
 #include "support/NumericHelpers.h"
 
-namespace
-{
+namespace {
 
 // A record's background model, and its table under pwm.
 struct Table {
@@ -38,8 +37,7 @@ double WordScore(std::string_view word, const Matrix& m)
 {
     double sum = 0.0;
     for (std::size_t k = 0; k < word.size(); ++k)
-        sum += std::log(
-            m[static_cast<std::size_t>(4 * k + kBaseCode[static_cast<unsigned char>(word[k])])]);
+        sum += std::log(m[static_cast<std::size_t>(4 * k + kBaseCode[static_cast<unsigned char>(word[k])])]);
     return sum;
 }
 
@@ -57,9 +55,7 @@ TEST(ScoreTableTest, AcngtTableOnBothStrandsAndForwardOnly)
     const Table fwd("ACNGT", {2}, kAcMatrix, false);
     for (int r = 0; r < 5; ++r) {
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(t.At(r, c),
-                      expected[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])
-                << r << c;
+            EXPECT_EQ(t.At(r, c), expected[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]) << r << c;
         EXPECT_EQ(fwd.At(r, 0), t.At(r, 0));
         EXPECT_EQ(fwd.At(r, 1), -2000.0);
         EXPECT_EQ(fwd.At(r, 2), t.At(r, 2));
@@ -72,9 +68,8 @@ TEST(ScoreTableTest, AcngtTableOnBothStrandsAndForwardOnly)
 
 TEST(ScoreTableTest, StrandsAmbiguityLettersAndShortSequences)
 {
-    const Table palindrome(
-        "ACGT", {4},
-        {{0.1, 0.2, 0.3, 0.4, 0.4, 0.3, 0.2, 0.1, 0.25, 0.25, 0.4, 0.1, 0.6, 0.2, 0.1, 0.1}}, true);
+    const Table palindrome("ACGT", {4},
+                           {{0.1, 0.2, 0.3, 0.4, 0.4, 0.3, 0.2, 0.1, 0.25, 0.25, 0.4, 0.1, 0.6, 0.2, 0.1, 0.1}}, true);
     EXPECT_EQ(palindrome.At(3, 0), palindrome.At(3, 1));
 
     const Table r("GR", {2}, kAcMatrix, true);  // forward GA; reverse YC scores as AC
@@ -128,8 +123,7 @@ TEST(ScoreTableTest, MatchesLiteralReadingBitForBit)
                     const CString win = t.seq.Mid(i - w + 1, w);
                     if (win.Find("N") < 0 && win.Find("n") < 0) {
                         f = WordScore(win.view(), pwm[static_cast<std::size_t>(j)]);
-                        r = both ? WordScore(Reverse(win.view()), pwm[static_cast<std::size_t>(j)])
-                                 : -2000.0;
+                        r = both ? WordScore(Reverse(win.view()), pwm[static_cast<std::size_t>(j)]) : -2000.0;
                     }
                 }
                 ASSERT_EQ(t.At(i, 2 * j), f) << i << " " << j;

@@ -61,8 +61,8 @@ TEST(FastaReaderTest, NamesAreHeaderLinesWithoutTheirLineEnd)
 TEST(FastaReaderTest, SequenceLinesGiveTheirLeadingLettersUpperCased)
 {
     const std::vector<std::pair<std::string, std::string>> lines = {
-        {"acgtnACGT", "ACGTNACGT"}, {"ACGT ACGT", "ACGT"}, {"10 ACGT", ""}, {"", ""},
-        {";comment", ""},           {"ACGT\r", "ACGT"},   {"AC\tGT", "AC"}, {"xyzRYSW-", "XYZRYSW"},
+        {"acgtnACGT", "ACGTNACGT"}, {"ACGT ACGT", "ACGT"}, {"10 ACGT", ""},  {"", ""},
+        {";comment", ""},           {"ACGT\r", "ACGT"},    {"AC\tGT", "AC"}, {"xyzRYSW-", "XYZRYSW"},
         {"AC\xc3\xa9GT", "AC"},
     };
     for (const auto& [line, letters] : lines)
@@ -71,8 +71,7 @@ TEST(FastaReaderTest, SequenceLinesGiveTheirLeadingLettersUpperCased)
 
 TEST(FastaReaderTest, RecordsEndAtTheNextHeaderAndAtTheEnd)
 {
-    ExpectRecords(">r1\nAC\nGT\n>r2\n>r3\nT\nTT",
-                  {{">r1", "ACGT", 1}, {">r2", "", 4}, {">r3", "TTT", 5}});
+    ExpectRecords(">r1\nAC\nGT\n>r2\n>r3\nT\nTT", {{">r1", "ACGT", 1}, {">r2", "", 4}, {">r3", "TTT", 5}});
     // Lines before the first header belong to no record.
     ExpectRecords("GGGG\n\n;x\n>s\nA\n", {{">s", "A", 4}});
 }

@@ -13,8 +13,7 @@
 #include "support/LineReader.h"
 #include "support/MyString.h"
 
-namespace
-{
+namespace {
 
 struct PieceLine {
     std::string text;
@@ -184,8 +183,8 @@ TEST(FastaPiecesTest, LettersAreTakenUpToTheFirstNonLetterOfTheLineAcrossPieces)
     // The letter walk stops at the first non-letter of the line even when
     // the line arrives in many pieces, and a CR LF split over a block border
     // is still the line end.
-    const std::string bytes = ">r1 name\r\nacgtNNac\r\nAC GT\r\nTT\r\n;x\r\n>r2\r\n" +
-                              std::string(50, 'g') + "\r\n>r3\r\nA1CCCC\r\n";
+    const std::string bytes =
+        ">r1 name\r\nacgtNNac\r\nAC GT\r\nTT\r\n;x\r\n>r2\r\n" + std::string(50, 'g') + "\r\n>r3\r\nA1CCCC\r\n";
     for (const std::size_t block : {1, 2, 3, 5, 8, 64, 1 << 17}) {
         CLineReader lines(std::make_unique<CMemorySource>(bytes), block);
         CFastaReader fasta(lines);

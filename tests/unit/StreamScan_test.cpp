@@ -18,8 +18,7 @@
 #include "scanner/ReferenceScan.h"
 #include "scanner/ResultWriter.h"
 
-namespace
-{
+namespace {
 
 struct Case {
     std::string sequence;
@@ -73,9 +72,7 @@ std::string Streamed(const Case& c, int blockSize, int checkpointInterval)
 // rates to give many modules, some of them abutting.
 Case RandomCase(std::mt19937_64& gen)
 {
-    auto pick = [&gen](int lo, int hi) {
-        return std::uniform_int_distribution<int>(lo, hi)(gen);
-    };
+    auto pick = [&gen](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(gen); };
     Case c;
     const int K = pick(1, 4);
     std::vector<std::string> consensus;
@@ -115,11 +112,21 @@ Case RandomCase(std::mt19937_64& gen)
     c.sequence.resize(static_cast<std::size_t>(n));
     // Window lengths around the motif widths and the sequence length.
     switch (pick(0, 4)) {
-    case 0: c.moduleLength = pick(1, 20); break;
-    case 1: c.moduleLength = pick(20, 80); break;
-    case 2: c.moduleLength = 200; break;
-    case 3: c.moduleLength = n + pick(-2, 5); break;
-    default: c.moduleLength = pick(1, 400); break;
+    case 0:
+        c.moduleLength = pick(1, 20);
+        break;
+    case 1:
+        c.moduleLength = pick(20, 80);
+        break;
+    case 2:
+        c.moduleLength = 200;
+        break;
+    case 3:
+        c.moduleLength = n + pick(-2, 5);
+        break;
+    default:
+        c.moduleLength = pick(1, 400);
+        break;
     }
     c.moduleLength = std::max(c.moduleLength, 1);
     // Keep the background weight positive, as the front end does.
@@ -150,8 +157,8 @@ TEST(StreamScanTest, MatchesTheWholeTableScanBitForBit)
                     continue;  // the same borders as interval 2, for twice the time
                 ASSERT_EQ(Streamed(c, block, interval), expected)
                     << "case " << index << ": n = " << c.sequence.size() << ", K = " << c.widths.size()
-                    << ", L = " << c.moduleLength << ", both = " << c.both << ", rate = " << c.rate
-                    << ", block " << block << ", interval " << interval;
+                    << ", L = " << c.moduleLength << ", both = " << c.both << ", rate = " << c.rate << ", block "
+                    << block << ", interval " << interval;
             }
         int count = 0;
         for (std::size_t at = expected.find("\nmodule "); at != std::string::npos;
@@ -204,8 +211,7 @@ TEST(StreamScanTest, DefaultOptionsMatchOnALongerSequence)
         c.rate = rate;
         const std::string expected = WholeTable(c);
         EXPECT_NE(expected.find("\nmodule "), std::string::npos);
-        EXPECT_EQ(Streamed(c, StreamScanOptions().blockSize, StreamScanOptions().checkpointInterval),
-                  expected);
+        EXPECT_EQ(Streamed(c, StreamScanOptions().blockSize, StreamScanOptions().checkpointInterval), expected);
     }
 }
 

@@ -59,11 +59,11 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
     const std::size_t n = lines.size();
 
     // The block being read.
-    long long header = 0;              // its header line; 0 before the first
+    long long header = 0;  // its header line; 0 before the first
     std::vector<double> rows[4];
     long long rowLine[4] = {};
     int rowCount = 0;
-    long long first = 0;               // the first block's header line
+    long long first = 0;  // the first block's header line
 
     auto missing = [&]() {
         for (int b = 0; b < 4; ++b)
@@ -131,8 +131,8 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
             if (rowLine[b] == 0 || rows[b].size() == values.size())
                 continue;
             return fail(MatrixWhere(path, at) + "the " + kBases[base] + " row holds " + std::to_string(values.size()) +
-                            " numbers but the " + kBases[b] + " row (line " + std::to_string(rowLine[b]) +
-                            ") holds " + std::to_string(rows[b].size()) + "; the rows of a matrix are equally long",
+                            " numbers but the " + kBases[b] + " row (line " + std::to_string(rowLine[b]) + ") holds " +
+                            std::to_string(rows[b].size()) + "; the rows of a matrix are equally long",
                         at);
         }
         rows[base] = std::move(values);

@@ -70,8 +70,8 @@ bool ReadDecimal(std::string_view text, double* value)
 // colon: "alength= 4 w= 6" and "alength=4 w=6" alike.
 struct MEMEMATRIXLINE {
     long alength = 4;
-    long width = -1;       // -1: not given, the rows end at the first other line
-    double nsites = 0;     // 0: not given
+    long width = -1;    // -1: not given, the rows end at the first other line
+    double nsites = 0;  // 0: not given
 };
 
 bool ParseMatrixLine(std::string_view line, MEMEMATRIXLINE* info, std::string* problem)
@@ -140,8 +140,8 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
     MATRIXPARSE result;
     const CFailure fail(&result);
     const std::size_t n = lines.size();
-    long long first = 0;       // the first MEME line
-    long long motif = 0;       // the current MOTIF line
+    long long first = 0;  // the first MEME line
+    long long motif = 0;  // the current MOTIF line
     bool motifHasMatrix = false;
     std::string problem;
     for (std::size_t i = 0; i < n; ++i) {
@@ -209,19 +209,18 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
             ++i;
             ++rowCount;
             if (rowCount > kMaxMotifWidth)
-                return fail(MatrixWhere(path, header) + matrixAt + " is more than " +
-                                std::to_string(kMaxMotifWidth) + " positions wide",
+                return fail(MatrixWhere(path, header) + matrixAt + " is more than " + std::to_string(kMaxMotifWidth) +
+                                " positions wide",
                             header);
             const std::vector<std::string_view> words = Words(lines[i]);
             if (words.size() != 4)
                 return fail(MatrixWhere(path, rowAt) + "row " + std::to_string(rowCount) + " holds " +
-                                std::to_string(words.size()) +
-                                " numbers; alength= 4 needs one for each of A, C, G, T",
+                                std::to_string(words.size()) + " numbers; alength= 4 needs one for each of A, C, G, T",
                             rowAt);
             for (int b = 0; b < 4; ++b) {
                 double v = 0;
-                const std::string label = "row " + std::to_string(rowCount) + ", column " + std::to_string(b + 1) +
-                                          " (" + kBases[b] + "):";
+                const std::string label =
+                    "row " + std::to_string(rowCount) + ", column " + std::to_string(b + 1) + " (" + kBases[b] + "):";
                 if (!ParseMatrixNumber(words[static_cast<std::size_t>(b)], label, &v, &problem))
                     return fail(MatrixWhere(path, rowAt) + problem, rowAt);
                 raw.push_back(v);
@@ -230,8 +229,8 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
         if (rowCount == 0)
             return fail(MatrixWhere(path, header) + matrixAt + " has no rows", header);
         if (i + 1 < n && IsNumberRow(lines[i + 1]))
-            return fail(MatrixWhere(path, static_cast<long long>(i) + 2) + "a row beyond the w= " +
-                            std::to_string(info.width) + " rows of " + matrixAt,
+            return fail(MatrixWhere(path, static_cast<long long>(i) + 2) +
+                            "a row beyond the w= " + std::to_string(info.width) + " rows of " + matrixAt,
                         static_cast<long long>(i) + 2);
         RestoreCounts(&raw, info.nsites);
         Matrix matrix;
