@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -28,15 +27,11 @@ std::string SitesBedFileName(const std::string& base) { return base + "_sites.be
 namespace {
 
 // Numbers through a fixed format of a result file (never a stored text).
-void AppendFormat(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-void AppendFormat(std::string* out, const char* format, ...)
+template <typename... Args>
+void AppendFormat(std::string* out, const char* format, Args... args)
 {
     char small[128];
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(small, sizeof small, format, args);
-    va_end(args);
+    const int n = std::snprintf(small, sizeof small, format, args...);
     if (n < 0)
         return;
     if (static_cast<std::size_t>(n) < sizeof small) {
@@ -44,9 +39,7 @@ void AppendFormat(std::string* out, const char* format, ...)
         return;
     }
     std::string big(static_cast<std::size_t>(n) + 1, '\0');
-    va_start(args, format);
-    (void)std::vsnprintf(big.data(), big.size(), format, args);
-    va_end(args);
+    (void)std::snprintf(big.data(), big.size(), format, args...);
     out->append(big.data(), static_cast<std::size_t>(n));
 }
 
