@@ -1,0 +1,318 @@
+// Runs the command-line cases of tests/cli/cases.tst (whose head describes
+// the format) and tests/data/reference/cases.tst: each case is one test
+// that sets up a fresh directory, runs ./Velmora there (a link to the built
+// binary, so the command-line echo is the same on every machine) and checks
+// what its table says.
+//
+// Two rules hold for every run without being written down: a run that
+// fails leaves every file as it found it, and a run that succeeds only
+// appends to the files that were there before, writing no nan or inf.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../GzipForTests.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// A directive's words: blanks separate them; a word in double quotes may
+// hold blanks and C escapes; N*"text" repeats the text N times.
+std::vector<std::string> Words(const std::string& line)
+{
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < line.size();) {
+        if (line[i] == ' ') {
+            ++i;
+            continue;
+        }
+        std::size_t repeat = 1;
+        const std::size_t digits = line.find_first_not_of("0123456789", i);
+        if (digits != i && digits != std::string::npos && line.compare(digits, 2, "*\"") == 0) {
+            repeat = std::stoul(line.substr(i, digits - i));
+            i = digits + 1;
+        }
+        std::string word;
+        if (line[i] != '"') {
+            const std::size_t end = std::min(line.find(' ', i), line.size());
+            word = line.substr(i, end - i);
+            i = end;
+        } else {
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                if (line[i] != '\\') {
+                    word += line[i];
+                } else if (line[++i] == 'x') {
+                    word += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
+                    i += 2;
+                } else {
+                    const std::size_t at = std::string("ntr0").find(line[i]);
+                    word += at == std::string::npos ? line[i] : std::string("\n\t\r\0", 4)[at];
+                }
+            }
+            ++i;
+        }
+        std::string repeated;
+        for (std::size_t k = 0; k < repeat; ++k)
+            repeated += word;
+        words.push_back(std::move(repeated));
+    }
+    return words;
+}
+
+struct Case {
+    std::string name;
+    std::vector<std::string> lines;  // directives, in order
+};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
+// "section NAME" starts a section, whose directives before its first case
+// are run before each of its cases; "case NAME" starts a case.
+std::vector<Case> ReadTable(const fs::path& table, std::vector<Case> cases = {})
+{
+    std::vector<std::string> prelude;
+    bool inPrelude = false;
+    std::ifstream in(table);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("section ", 0) == 0) {
+            prelude.clear();
+            inPrelude = true;
+        } else if (line.rfind("case ", 0) == 0) {
+            cases.push_back({line.substr(5), prelude});
+            inPrelude = false;
+        } else if (!line.empty() && line[0] != '#') {
+            (inPrelude ? prelude : cases.back().lines).push_back(line);
+        }
+    }
+    return cases;
+}
+
+// A module file's echo is its fourth line, after "\n\nVelmora 1.0\n": the
+// words typed, which differ between runs that must agree otherwise.
+std::string WithoutEcho(std::string text)
+{
+    if (text.rfind("\n\nVelmora ", 0) == 0)
+        text.erase(14, text.find('\n', 14) - 14);
+    return text;
+}
+
+class CaseTest : public ::testing::TestWithParam<Case> {
+protected:
+    void RunCase()
+    {
+        std::string pattern = (fs::temp_directory_path() / "velmora-case-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        fs::create_symlink(fs::absolute(VELMORA_BINARY), m_dir / "Velmora");
+        for (const std::string& line : GetParam().lines) {
+            SCOPED_TRACE(line);
+            const std::size_t blank = std::min(line.find(' '), line.size());
+            Directive(line.substr(0, blank), Words(line.substr(blank)));
+        }
+        Finish();
+        fs::remove_all(m_dir);
+    }
+
+private:
+    // The text of words: "@name" is the content of that file of the
+    // directory ("@name:from:length" a part of it), "junk:N" N fixed bytes
+    // of every value.
+    std::string Text(const std::vector<std::string>& words, std::size_t from = 0) const
+    {
+        std::string text;
+        for (std::size_t i = from; i < words.size(); ++i) {
+            if (words[i].rfind('@', 0) == 0) {
+                std::istringstream spec(words[i].substr(1));
+                std::string name;
+                std::size_t start = 0;
+                std::size_t length = std::string::npos;
+                std::getline(spec, name, ':');
+                spec >> start;
+                spec.ignore(1) >> length;
+                text += ReadAll(m_dir / name).substr(start, length);
+            } else if (words[i].rfind("junk:", 0) == 0) {
+                for (int k = 0; k < std::stoi(words[i].substr(5)); ++k)
+                    text += static_cast<char>((k * 151 + 7) % 256);
+            } else {
+                text += words[i];
+            }
+        }
+        return text;
+    }
+
+    std::map<std::string, std::string> Snapshot() const
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(m_dir))
+            if (entry.path().filename() != "Velmora")
+                files[fs::relative(entry.path(), m_dir).string()] =
+                    entry.is_regular_file() ? ReadAll(entry.path()) : "<not a file>";
+        return files;
+    }
+
+    void Directive(const std::string& key, const std::vector<std::string>& w)
+    {
+        const fs::path data = VELMORA_TEST_DATA;
+        if (key == "copy") {
+            for (const std::string& s : w)
+                fs::copy_file(s.rfind("examples/", 0) == 0 ? data / "../.." / s : data / s,
+                              m_dir / fs::path(s).filename());
+        } else if (key == "write") {
+            WriteAll(m_dir / w.at(0), Text(w, 1));
+        } else if (key == "gzip") {
+            WriteAll(m_dir / w.at(0), Gzip(ReadAll(m_dir / w.at(0))));
+        } else if (key == "cut" || key == "flip") {
+            std::string bytes = ReadAll(m_dir / w.at(0));
+            const std::size_t n = w.at(1) == "half" ? bytes.size() / 2 : std::stoul(w[1]);
+            if (key == "cut")
+                bytes.resize(bytes.size() - n);
+            else
+                bytes[bytes.size() - n] = static_cast<char>(bytes[bytes.size() - n] ^ 0x55);
+            WriteAll(m_dir / w[0], bytes);
+        } else if (key == "mkdir") {
+            fs::create_directories(m_dir / w.at(0));
+        } else if (key == "symlink") {
+            fs::create_symlink(w.at(1), m_dir / w.at(0));
+        } else if (key == "stdin") {
+            m_stdin = Text(w);
+        } else if (key == "run") {
+            Finish();
+            Run(w);
+        } else if (key == "status") {
+            m_status = std::stoi(w.at(0));
+        } else if (key == "stdout" || key == "stderr") {
+            EXPECT_EQ(key == "stdout" ? m_out : m_err, Text(w));
+        } else if (key == "stderr-starts") {
+            EXPECT_EQ(m_err.rfind(Text(w), 0), 0u) << m_err;
+        } else if (key == "file") {
+            EXPECT_EQ(ReadAll(m_dir / w.at(0)), Text(w, 1)) << w[0];
+        } else if (key == "has") {
+            EXPECT_NE(ReadAll(m_dir / w.at(0)).find(Text(w, 1)), std::string::npos) << w[0];
+        } else if (key == "same") {
+            EXPECT_EQ(WithoutEcho(ReadAll(m_dir / w.at(0))), WithoutEcho(ReadAll(m_dir / w.at(1)))) << w[0];
+        } else if (key == "absent") {
+            for (const std::string& name : w)
+                EXPECT_FALSE(fs::exists(m_dir / name)) << name;
+        } else if (key == "expect" || key == "expect-but-echo") {
+            Expect(w.at(0), key == "expect-but-echo");
+        } else {
+            FAIL() << "unknown directive '" << key << "'";
+        }
+    }
+
+    // Every file of tests/data matching the pattern ('*' in its name for
+    // any text) must be in the directory with the same bytes.
+    void Expect(const std::string& pattern, bool butEcho) const
+    {
+        std::string glob;
+        for (const char c : fs::path(pattern).filename().string())
+            glob += c == '*' ? std::string(".*") : c == '.' ? std::string("\\.") : std::string(1, c);
+        int compared = 0;
+        for (const auto& entry :
+             fs::directory_iterator(fs::path(VELMORA_TEST_DATA) / fs::path(pattern).parent_path())) {
+            const std::string name = entry.path().filename().string();
+            if (!std::regex_match(name, std::regex(glob)))
+                continue;
+            ++compared;
+            const std::string want = ReadAll(entry.path());
+            const std::string got = ReadAll(m_dir / name);
+            EXPECT_EQ(butEcho ? WithoutEcho(got) : got, butEcho ? WithoutEcho(want) : want) << name;
+        }
+        EXPECT_GT(compared, 0) << "no file matches " << pattern;
+    }
+
+    void Run(std::vector<std::string> words)
+    {
+        m_before = Snapshot();
+        m_status = 0;
+        m_ran = true;
+        const std::string io[] = {m_dir.string() + ".in", m_dir.string() + ".out", m_dir.string() + ".err"};
+        WriteAll(io[0], m_stdin);
+        words.insert(words.begin(), "./Velmora");
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        if (fork() == 0) {
+            for (int fd = 0; fd < 3; ++fd)
+                dup2(open(io[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644), fd);
+            if (chdir(m_dir.c_str()) == 0)
+                execv("./Velmora", argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        wait(&status);
+        m_got = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        m_out = ReadAll(io[1]);
+        m_err = ReadAll(io[2]);
+        for (const std::string& name : io)
+            fs::remove(name);
+    }
+
+    // The checks of the last run that wait for its expected status.
+    void Finish()
+    {
+        if (!std::exchange(m_ran, false))
+            return;
+        EXPECT_EQ(m_got, m_status) << m_err;
+        const auto after = Snapshot();
+        if (m_got != 0) {
+            EXPECT_EQ(after, m_before) << "a failed run changed files";
+            return;
+        }
+        for (const auto& [name, text] : after) {
+            const auto was = m_before.find(name);
+            if (was != m_before.end()) {
+                EXPECT_EQ(text.rfind(was->second, 0), 0u) << name << " was not only appended to";
+            }
+            for (const char* bad : {"\tnan", "\t-nan", "\tinf", "\t-inf"})
+                EXPECT_EQ(text.find(bad), std::string::npos) << name;
+        }
+    }
+
+    fs::path m_dir;
+    std::string m_stdin;
+    std::map<std::string, std::string> m_before;
+    bool m_ran = false;
+    int m_status = 0;
+    int m_got = 0;
+    std::string m_out;
+    std::string m_err;
+};
+
+TEST_P(CaseTest, Run) { RunCase(); }
+
+const fs::path kData = VELMORA_TEST_DATA;
+
+INSTANTIATE_TEST_SUITE_P(Table, CaseTest,
+                         ::testing::ValuesIn(ReadTable(kData / "reference/cases.tst",
+                                                       ReadTable(kData / "../cli/cases.tst"))),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
+
+}  // namespace

@@ -1,0 +1,1095 @@
+# Command-line cases: each "case" runs ./Velmora in a fresh directory and
+# checks what follows its run lines. Run by tests/cli/CaseRunner.cpp; the
+# exported reference cases in tests/data/reference/cases.tst use the same
+# format.
+#
+#   section NAME          its directives before the first case are run
+#                         before each of its cases
+#   case NAME             starts a case
+#   copy PATH...          files of tests/data (or examples/...) into the directory
+#   write NAME TEXT...    writes a file
+#   gzip NAME             compresses a file in place
+#   cut NAME N|half       drops the last N bytes
+#   flip NAME N|half      changes the byte N from the end
+#   mkdir NAME, symlink NAME TARGET
+#   stdin TEXT...         standard input of the following runs
+#   run WORDS...          runs ./Velmora WORDS
+#   status N              the run's exit status (0 when not given)
+#   stdout TEXT..., stderr TEXT...   exact output of the run (stderr-starts:
+#                         its beginning)
+#   file NAME TEXT...     a file's exact content; has NAME TEXT: a part of it
+#   same NAME NAME        equal files (module files without their echo line)
+#   absent NAME...        no such files
+#   expect PATTERN        every file of tests/data matching PATTERN ('*' in
+#                         its name) is in the directory with the same bytes
+#   expect-but-echo PATTERN   the same, module files without their echo line
+#
+# TEXT is words joined without blanks: "quoted" with C escapes (\n \t \r
+# \0 \\ \" \xNN), N*"repeated", @file or @file:from:length (a file of the
+# directory, or part of it), junk:N (N fixed bytes of every value).
+#
+# Every run must also leave the files as they were when it fails, and only
+# append to existing files, writing no nan or inf, when it succeeds.
+
+section usage, options and messages
+
+case usage without arguments
+run
+stdout "\n******************************\n   Velmora 1.0 \n******************************\n\nUsage: ./Velmora -i Seqfile (options)\nSeqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n\nOptions:\n\t-o\tOutput file (default output.txt)\n\t-r\t1: search for both strands; 0: only search for forward strand (default 1)\n\t-K\tNumber of transcription factors (default 3)\n\t-L\tModule length (default 200)\n\t-M\tInput text files for weight matrices\n\t-x\tExpected module occurrent rate (default 0.0005)\n"
+stderr ""
+
+case usage on request
+run -h
+stdout "\n******************************\n   Velmora 1.0 \n******************************\n\nUsage: ./Velmora -i Seqfile (options)\nSeqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n\nOptions:\n\t-o\tOutput file (default output.txt)\n\t-r\t1: search for both strands; 0: only search for forward strand (default 1)\n\t-K\tNumber of transcription factors (default 3)\n\t-L\tModule length (default 200)\n\t-M\tInput text files for weight matrices\n\t-x\tExpected module occurrent rate (default 0.0005)\n"
+stderr ""
+
+case usage on request among other words
+run -i a.fa --help -K
+stdout "\n******************************\n   Velmora 1.0 \n******************************\n\nUsage: ./Velmora -i Seqfile (options)\nSeqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n\nOptions:\n\t-o\tOutput file (default output.txt)\n\t-r\t1: search for both strands; 0: only search for forward strand (default 1)\n\t-K\tNumber of transcription factors (default 3)\n\t-L\tModule length (default 200)\n\t-M\tInput text files for weight matrices\n\t-x\tExpected module occurrent rate (default 0.0005)\n"
+stderr ""
+
+case version
+run --version
+stdout "Velmora 1.0\n"
+stderr ""
+
+case no factors
+run -i a.fa -M m.txt -K 0
+status 1
+stdout "Input number of transcription factors error!\n"
+stderr ""
+
+case negative factors
+run -i a.fa -M m.txt -K -2
+status 1
+stdout "Input number of transcription factors error!\n"
+stderr ""
+
+case module length 9
+run -i a.fa -M m.txt -L 9
+status 1
+stdout "Input module length too small!\n"
+stderr ""
+
+case classic checks in order
+run -K 0 -L 9
+status 1
+stdout "Input number of transcription factors error!\n"
+stderr ""
+
+case option without value
+run -i a.fa -K
+status 1
+stderr "Velmora: option -K needs a value\n"
+
+case malformed whole number
+run -i a.fa -M m -L 20O
+status 1
+stderr "Velmora: option -L expects a whole number, got '20O'\n"
+
+case whole number with letters
+run -i a.fa -M m -K 3x
+status 1
+stderr "Velmora: option -K expects a whole number, got '3x'\n"
+
+case whole number beyond 32 bits
+run -i a.fa -M m -K 99999999999
+status 1
+stderr "Velmora: option -K expects a whole number, got '99999999999'\n"
+
+case module length beyond 32 bits
+run -i a.fa -M m -L 2147483648
+status 1
+stderr "Velmora: option -L expects a whole number, got '2147483648'\n"
+
+case malformed decimal
+run -i a.fa -M m -x abc
+status 1
+stderr "Velmora: option -x expects a decimal number, got 'abc'\n"
+
+case rate 0
+run -i a.fa -M m -x 0
+status 1
+stderr "Velmora: module rate -x must lie strictly between 0 and 1, got 0\n"
+
+case rate 1
+run -i a.fa -M m -x 1
+status 1
+stderr "Velmora: module rate -x must lie strictly between 0 and 1, got 1\n"
+
+case rate above 1
+run -i a.fa -M m -x 1.5
+status 1
+stderr "Velmora: module rate -x must lie strictly between 0 and 1, got 1.5\n"
+
+case negative rate
+run -i a.fa -M m -x -0.1
+status 1
+stderr "Velmora: module rate -x must lie strictly between 0 and 1, got -0.1\n"
+
+case no weight for background
+run -i a.fa -M m -K 13 -L 10
+status 1
+stderr "Velmora: -K 13 with -L 10 leaves no weight for background bases (0.8 * K must be below L)\n"
+
+case background weight just above 0
+run -i a.fa -M m -K 12 -L 10
+status 1
+stderr "Velmora: cannot open matrix file 'm': No such file or directory\n"
+
+case background weight exactly 0
+run -i a.fa -M m -K 25 -L 20
+status 1
+stderr "Velmora: -K 25 with -L 20 leaves no weight for background bases (0.8 * K must be below L)\n"
+
+case rate just below 1
+run -i a.fa -M m -L 10 -x 0.999999
+status 1
+stderr "Velmora: cannot open matrix file 'm': No such file or directory\n"
+
+case no sequence file
+run -M m
+status 1
+stderr "Velmora: no sequence file given: -i FILE is required\n"
+
+case no matrix file
+run -i a.fa
+status 1
+stderr "Velmora: no matrix file given: -M FILE is required\n"
+
+case reading errors before classic checks
+run -K 0 -L x
+status 1
+stderr "Velmora: option -L expects a whole number, got 'x'\n"
+
+case unknown options warn
+run -k 5 -q --frobnicate -M m
+status 1
+stderr "Velmora: warning: unknown option -k ignored\nVelmora: warning: unknown option -q ignored\nVelmora: warning: unknown option --frobnicate ignored\nVelmora: no sequence file given: -i FILE is required\n"
+
+case negative values are no options
+run -o -weird -M m
+status 1
+stderr "Velmora: no sequence file given: -i FILE is required\n"
+
+case bed and quiet are known
+run --bed --quiet -M m
+status 1
+stderr "Velmora: no sequence file given: -i FILE is required\n"
+
+case quiet silences earlier warnings
+run -k 5 --frobnicate -M m --quiet
+status 1
+stderr "Velmora: no sequence file given: -i FILE is required\n"
+
+case long options spelt whole
+run --bedx -M m -i -
+status 1
+stderr "Velmora: warning: unknown option --bedx ignored\nVelmora: cannot open matrix file 'm': No such file or directory\n"
+
+section golden runs
+copy one_record.fa three_records.fa short_records.fa small3.pwm planted.fa planted.pwm examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm
+
+case one record
+run -i one_record.fa -M small3.pwm -o out
+stderr ""
+expect expected/one_record/*
+
+case three records
+run -i three_records.fa -M small3.pwm -o out
+stderr ""
+expect expected/three_records/*
+
+case example data at the defaults
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o eve
+stderr ""
+expect expected/eve/*
+
+case example data finds a module
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve
+stderr ""
+expect expected/eve_modules/*
+
+case planted sites on both strands
+run -i planted.fa -M planted.pwm -K 2 -L 40 -x 0.01 -r 1 -o both
+stderr ""
+expect expected/planted/both_*
+
+case planted sites forward only
+run -i planted.fa -M planted.pwm -K 2 -L 40 -x 0.01 -r 0 -o forward
+stderr ""
+expect expected/planted/forward_*
+
+case short records warn and take part
+run -i short_records.fa -M small3.pwm -o out
+stderr "Velmora: warning: sequence file 'short_records.fa', line 1: record '>empty' has 0 bases: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'short_records.fa', line 2: record '>one letter' has 1 base: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'short_records.fa', line 6: record '>digits only' has 0 bases: too short to scan (at least 2 needed)\n"
+expect expected/short_records/*
+
+case second run appends
+run -i one_record.fa -M small3.pwm -o a
+stderr ""
+run -i one_record.fa -M small3.pwm -o b
+stderr ""
+run -i one_record.fa -M small3.pwm -o b
+stderr ""
+file b_motif2.txt @a_motif2.txt @a_motif2.txt
+
+case empty file
+write empty.fa ""
+run -i empty.fa -M small3.pwm -o e
+stderr "Velmora: warning: sequence file 'empty.fa' holds no sequence: nothing to scan\n"
+file e_module.txt "\n\nVelmora 1.0\n./Velmora -i empty.fa -M small3.pwm -o e \n\n\n# modules = 0\n"
+file e_motif3.txt "\n\nmotif 3\n\n\n # of sites for motif 3 = 0\n"
+
+case no header at all
+write bare.fa "acgt\nACGT\n"
+run -i bare.fa -M small3.pwm -o b
+stderr ""
+
+case no header and one letter
+write one.fa "A\n"
+run -i one.fa -M small3.pwm -o o
+stderr "Velmora: warning: sequence file 'one.fa' has no '>' header and 1 letter: too short to scan (at least 2 needed)\n"
+file o_motif1.txt "\n\nmotif 1\n\n\n # of sites for motif 1 = 0\n"
+
+case background that cannot score a record
+write in.fa ">odd\nRRRRYY\n>fine\nACGTAC\n"
+run -i in.fa -M small3.pwm -o out
+stderr "Velmora: warning: sequence file 'in.fa': record '>odd' not scanned: its background model gives one of its bases probability 0\n"
+file out_motif1.txt "\n\nmotif 1\n\n\n # of sites for motif 1 = 0\n"
+
+case lines before the first header
+write in.fa "ACGT\nacgt\n\n>late\nA\n"
+run -i in.fa -M small3.pwm -o out
+stderr "Velmora: warning: sequence file 'in.fa', line 4: record '>late' has 1 base: too short to scan (at least 2 needed)\n"
+
+case crlf like lf
+write lf.fa ">r1 first\nACGTacgt\nGGCC\n>r2\nT\n>r3 x\n\n>r4\nTTTT"
+write crlf.fa ">r1 first\r\nACGTacgt\r\nGGCC\r\n>r2\r\nT\r\n>r3 x\r\n\r\n>r4\r\nTTTT\r\n"
+run -i lf.fa -M planted.pwm -K 2 -L 10 -x 0.5 -o lf
+stderr "Velmora: warning: sequence file 'lf.fa', line 4: record '>r2' has 1 base: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'lf.fa', line 6: record '>r3 x' has 0 bases: too short to scan (at least 2 needed)\n"
+run -i crlf.fa -M planted.pwm -K 2 -L 10 -x 0.5 -o crlf
+stderr "Velmora: warning: sequence file 'crlf.fa', line 4: record '>r2' has 1 base: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'crlf.fa', line 6: record '>r3 x' has 0 bases: too short to scan (at least 2 needed)\n"
+same lf_module.txt crlf_module.txt
+same lf_motif1.txt crlf_motif1.txt
+
+case long lines and long headers
+write in.fa ">long line\n" 6250*"ACGT" "\n>" 19999*"n" "\nA\n"
+run -i in.fa -M small3.pwm -o out
+stderr "Velmora: warning: sequence file 'in.fa', line 3: record '>nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...' has 1 base: too short to scan (at least 2 needed)\n"
+file out_module.txt "\n\nVelmora 1.0\n./Velmora -i in.fa -M small3.pwm -o out \n\n\n# modules = 0\n"
+
+case percent signs stay as they are
+write in.fa ">%s%n%d%%\nA\n"
+run -i in.fa -M small3.pwm -o p%d%s
+stderr "Velmora: warning: sequence file 'in.fa', line 1: record '>%s%n%d%%' has 1 base: too short to scan (at least 2 needed)\n"
+file p%d%s_module.txt "\n\nVelmora 1.0\n./Velmora -i in.fa -M small3.pwm -o p%d%s \n\n\n# modules = 0\n"
+file p%d%s_motif2.txt "\n\nmotif 2\n\n\n # of sites for motif 2 = 0\n"
+
+case names written byte for byte
+write case.fa ">caf\xc3\xa9 %s%d\\n\\\nGGATCACAGTCTGATTACTCCAACCCCGGCCACTTCCGGTAAGTCCGAGGAGAGGACTTCCGGGT\n"
+run -i case.fa -M planted.pwm -K 2 -L 30 -x 0.1 -o out
+stderr ""
+has out_module.txt "\n>caf\xc3\xa9 %s%d\\n\\\t["
+has out_motif1.txt "\n>caf\xc3\xa9 %s%d\\n\\\t"
+
+section bad input
+copy examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm examples/fly_bcd_hb_Kr.jaspar examples/fly_bcd_hb_Kr.meme planted.pwm one_record.fa small3.pwm
+write out_module.txt "earlier run\n"
+
+case empty matrix file
+write case.pwm ""
+run -o out -i eve_stripe2.fa -M case.pwm
+status 1
+stderr "Velmora: matrix file 'case.pwm' holds 0 matrices, but -K asks for 3\n"
+
+case directory as matrix file
+mkdir case.d
+run -o out -i eve_stripe2.fa -M case.d
+status 1
+stderr "Velmora: cannot open matrix file 'case.d': Is a directory\n"
+
+case missing matrix file
+run -o out -i eve_stripe2.fa -M nope.pwm
+status 1
+stderr "Velmora: cannot open matrix file 'nope.pwm': No such file or directory\n"
+
+case dev null as matrix file
+run -o out -i eve_stripe2.fa -M /dev/null
+status 1
+stderr "Velmora: matrix file '/dev/null' holds 0 matrices, but -K asks for 3\n"
+
+case binary junk as matrix file
+write case.pwm junk:4096
+run -o out -i eve_stripe2.fa -M case.pwm
+status 1
+stderr "Velmora: matrix file 'case.pwm' holds 0 matrices, but -K asks for 3\n"
+
+case nul byte inside a matrix row
+write case.pwm ">1\n1\t2\0\t3\t4\n"
+run -o out -i eve_stripe2.fa -M case.pwm -K 1
+status 1
+stderr "Velmora: matrix file 'case.pwm', line 2: field 2 (C) '2\\x00' is not a number\n"
+
+case K larger than the blocks
+run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -K 4
+status 1
+stderr "Velmora: matrix file 'fly_bcd_hb_Kr.pwm' holds 3 matrices, but -K asks for 4\n"
+
+case K smaller than the blocks
+run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -K 2
+status 1
+stderr "Velmora: matrix file 'fly_bcd_hb_Kr.pwm' holds 3 matrices, but -K asks for 2\n"
+
+case K smaller than the JASPAR blocks
+run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar -K 2
+status 1
+stderr "Velmora: matrix file 'fly_bcd_hb_Kr.jaspar' holds 3 matrices, but -K asks for 2\n"
+
+case carriage returns alone in a matrix file
+write case.pwm ">1\r1\t1\t1\t1\r"
+run -o out -i eve_stripe2.fa -M case.pwm -K 1
+status 1
+stderr "Velmora: matrix file 'case.pwm' is truncated: the matrix at line 1 has width 1 but the file ends after 0 rows\n"
+
+case truncated gzip matrix file
+write case.pwm.gz @fly_bcd_hb_Kr.pwm
+gzip case.pwm.gz
+cut case.pwm.gz half
+run -o out -i eve_stripe2.fa -M case.pwm.gz
+status 1
+stderr "Velmora: cannot read matrix file 'case.pwm.gz': gzip data ends unexpectedly (truncated file?)\n"
+
+case truncated gzip MEME file
+write cut.meme.gz @fly_bcd_hb_Kr.meme
+gzip cut.meme.gz
+cut cut.meme.gz half
+run -o out -i eve_stripe2.fa -M cut.meme.gz
+status 1
+stderr "Velmora: cannot read matrix file 'cut.meme.gz': gzip data ends unexpectedly (truncated file?)\n"
+
+case standard input is no matrix file
+run -o out -i eve_stripe2.fa -M -
+status 1
+stderr "Velmora: cannot open matrix file '-': No such file or directory\n"
+
+case missing sequence file
+run -o out -i nope.fa -M fly_bcd_hb_Kr.pwm
+status 1
+stderr "Velmora: cannot open sequence file 'nope.fa': No such file or directory\n"
+
+case directory as sequence file
+mkdir case.d
+run -o out -i case.d -M fly_bcd_hb_Kr.pwm
+status 1
+stderr "Velmora: cannot open sequence file 'case.d': Is a directory\n"
+
+case corrupt gzip sequence file
+write case.fa.gz ">r\n" 500*"ACGT" "\n"
+gzip case.fa.gz
+flip case.fa.gz half
+run -o out -i case.fa.gz -M fly_bcd_hb_Kr.pwm
+status 1
+stderr "Velmora: cannot read sequence file 'case.fa.gz': corrupt gzip data (checksum mismatch)\n"
+
+case truncated gzip sequence file
+write cut.fa.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
+gzip cut.fa.gz
+cut cut.fa.gz 20
+run -o out -i cut.fa.gz -M fly_bcd_hb_Kr.pwm --bed -x 0.01 -L 100
+status 1
+stderr "Velmora: cannot read sequence file 'cut.fa.gz': gzip data ends unexpectedly (truncated file?)\n"
+
+case truncated gzip on standard input
+write in.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
+gzip in.gz
+cut in.gz half
+stdin @in.gz
+run -o out -i - -M fly_bcd_hb_Kr.pwm
+status 1
+stderr "Velmora: cannot read sequence file '-' (standard input): gzip data ends unexpectedly (truncated file?)\n"
+
+case gzip checksum mismatch
+write crc.fa.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
+gzip crc.fa.gz
+flip crc.fa.gz 7
+run -o out -i crc.fa.gz -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100
+status 1
+stderr "Velmora: cannot read sequence file 'crc.fa.gz': corrupt gzip data (checksum mismatch)\n"
+
+case gzip followed by junk
+write tail.fa.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
+gzip tail.fa.gz
+write tail.fa.gz @tail.fa.gz "\n"
+run -o out -i tail.fa.gz -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100
+status 1
+stderr "Velmora: cannot read sequence file 'tail.fa.gz': corrupt gzip data\n"
+
+case gzip followed by junk on standard input
+write in.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
+gzip in.gz
+stdin @in.gz "\n"
+run -o out -i - -M fly_bcd_hb_Kr.pwm
+status 1
+stderr "Velmora: cannot read sequence file '-' (standard input): corrupt gzip data\n"
+
+case carriage returns alone as FASTA line ends
+write case.fa ">r\rACGTACGTAC\rGGTTAACC\r"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+status 1
+stderr "Velmora: sequence file 'case.fa', line 1: the header holds a carriage return before its end; the file seems to use carriage returns alone as line ends: convert them to line feeds\n"
+
+case output base in a missing directory
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o case-nodir/out
+status 1
+stderr "Velmora: cannot write result file 'case-nodir/out_module.txt': No such file or directory\n"
+
+case result file name taken by a directory
+mkdir case_motif2.txt
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o case
+status 1
+stderr "Velmora: cannot write result file 'case_motif2.txt': Is a directory\n"
+
+case BED file name taken by a directory
+mkdir out_sites.bed
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o out --bed
+status 1
+stderr "Velmora: cannot write result file 'out_sites.bed': Is a directory\n"
+
+case full device during the run
+symlink out_motif2.txt /dev/full
+run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm
+status 1
+stderr "Velmora: cannot write result file 'out_motif2.txt': No space left on device\n"
+
+case full device after results of the first record
+symlink out_motif2.txt /dev/full
+run -o out -i one_record.fa -M small3.pwm
+status 1
+stderr "Velmora: cannot write result file 'out_motif2.txt': No space left on device\n"
+
+case module length 10
+run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -L 10
+stderr ""
+
+case module length 2147483647
+run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -L 2147483647
+stderr ""
+
+case module longer than every sequence
+run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -L 1000 -x 0.5
+stderr ""
+
+case empty sequence file
+write case.fa ""
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr "Velmora: warning: sequence file 'case.fa' holds no sequence: nothing to scan\n"
+
+case dev null as sequence file
+run -o out -i /dev/null -M fly_bcd_hb_Kr.pwm
+stderr "Velmora: warning: sequence file '/dev/null' holds no sequence: nothing to scan\n"
+
+case binary junk as sequence file
+write case.fa ">junk\n" junk:4096
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr "Velmora: warning: sequence file 'case.fa', line 1: record '>junk' has 0 bases: too short to scan (at least 2 needed)\n"
+
+case nul byte inside a sequence line
+write case.fa ">r\nACGTAC\0GTAC\nGGCCTTAA\n"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr ""
+
+case 100-megabyte line
+write case.fa ">r\n" 104857600*"#" "\n"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr "Velmora: warning: sequence file 'case.fa', line 1: record '>r' has 0 bases: too short to scan (at least 2 needed)\n"
+
+case header of 100000 characters
+write case.fa ">" 100000*"h" "\n" 30*"ACGT"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr ""
+
+case matrix width 1
+write case.pwm ">1\n1\t1\t1\t1\n"
+run -o out -i eve_stripe2.fa -M case.pwm -K 1
+stderr ""
+
+case every motif wider than every sequence
+write case.fa ">a\nACGTA\n>b\nGGC\n"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm -L 10 -x 0.5
+stderr ""
+
+case sequence of N only
+write case.fa ">n\n" 500*"N" "\n"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr ""
+
+case sequence of ambiguity letters only
+write case.fa ">amb\nRYSWKMRYSW\n"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr "Velmora: warning: sequence file 'case.fa': record '>amb' not scanned: its background model gives one of its bases probability 0\n"
+
+case sequence of one letter
+write case.fa ">one\nA\n"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr "Velmora: warning: sequence file 'case.fa', line 1: record '>one' has 1 base: too short to scan (at least 2 needed)\n"
+
+case control characters in a name are escaped
+write case.fa ">a\x01\x1b[2Jb\nA\n"
+run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
+stderr "Velmora: warning: sequence file 'case.fa', line 1: record '>a\\x01\\x1b[2Jb' has 1 base: too short to scan (at least 2 needed)\n"
+
+case quiet silences warnings
+write short.fa ">one\nA\n>ok\nACGTACGT\n"
+run -i short.fa -M fly_bcd_hb_Kr.pwm -q -o loud
+stderr "Velmora: warning: unknown option -q ignored\nVelmora: warning: sequence file 'short.fa', line 1: record '>one' has 1 base: too short to scan (at least 2 needed)\n"
+run -i short.fa -M fly_bcd_hb_Kr.pwm -q -o quiet --quiet
+stderr ""
+same quiet_motif1.txt loud_motif1.txt
+same quiet_module.txt loud_module.txt
+
+case quiet keeps errors
+run --quiet -i missing.fa -M fly_bcd_hb_Kr.pwm
+status 1
+stderr "Velmora: cannot open sequence file 'missing.fa': No such file or directory\n"
+
+case no progress line when standard error is a file
+write big.fa ">big\n" 233400*"GGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGG\n"
+gzip big.fa
+stdin @big.fa
+run -i - -M fly_bcd_hb_Kr.pwm -o big
+stderr ""
+
+section input forms
+copy examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm examples/fly_bcd_hb_Kr.jaspar examples/fly_bcd_hb_Kr.meme
+
+case JASPAR matrices
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 -o eve
+stderr ""
+expect-but-echo expected/eve_modules/*
+
+case MEME matrices
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.meme -x 0.01 -L 100 -o eve
+stderr ""
+expect-but-echo expected/eve_modules/*
+
+case gzip sequence file
+write eve.fa.gz @eve_stripe2.fa
+gzip eve.fa.gz
+run -i eve.fa.gz -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve
+stderr ""
+expect-but-echo expected/eve_modules/*
+
+case gzip recognised by content, three members
+write a @eve_stripe2.fa:0:100
+write b @eve_stripe2.fa:100:1
+write c @eve_stripe2.fa:101
+write matrices @fly_bcd_hb_Kr.meme
+gzip a
+gzip b
+gzip c
+gzip matrices
+write eve.txt @a @b @c
+run -i eve.txt -M matrices -x 0.01 -L 100 -o eve
+stderr ""
+expect-but-echo expected/eve_modules/*
+
+case standard input
+stdin @eve_stripe2.fa
+run -i - -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve
+stderr ""
+expect-but-echo expected/eve_modules/*
+
+case gzip on standard input, empty members around a gzip JASPAR file
+write in.gz @eve_stripe2.fa
+gzip in.gz
+write empty ""
+gzip empty
+write m @fly_bcd_hb_Kr.jaspar
+gzip m
+write bgzip.jaspar.gz @empty @m @empty
+stdin @in.gz
+run -i - -M bgzip.jaspar.gz -x 0.01 -L 100 -o eve
+stderr ""
+expect-but-echo expected/eve_modules/*
+
+case BED files in sequence coordinates
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm --bed -x 0.01 -L 100 -o eve
+stderr ""
+file eve_modules.bed "eve_stripe2\t380\t480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
+file eve_sites.bed "eve_stripe2\t417\t426\t3\t0.560577\t+\neve_stripe2\t444\t454\t2\t0.872008\t+\neve_stripe2\t474\t480\t1\t0.662597\t-\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm --bed -x 0.01 -L 100 -o eve
+stderr ""
+file eve_modules.bed 2*"eve_stripe2\t380\t480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o plain
+stderr ""
+absent plain_modules.bed plain_sites.bed
+
+case BED files in genomic coordinates
+write g.fa ">2R:5000-5484" @eve_stripe2.fa:13 ">2R:9000-9484 second copy" @eve_stripe2.fa:13
+gzip g.fa
+stdin @g.fa
+run -i - -M fly_bcd_hb_Kr.meme -o g --bed -x 0.01 -L 100
+stderr ""
+file g_modules.bed "2R\t5380\t5480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n2R\t9380\t9480\tmodule2\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
+file g_sites.bed "2R\t5417\t5426\t3\t0.560577\t+\n2R\t5444\t5454\t2\t0.872008\t+\n2R\t5474\t5480\t1\t0.662597\t-\n2R\t9417\t9426\t3\t0.560577\t+\n2R\t9444\t9454\t2\t0.872008\t+\n2R\t9474\t9480\t1\t0.662597\t-\n"
+
+section matrix files
+copy one_record.fa
+
+case width not a number
+write m.txt ">abc\n1\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got 'abc'\n"
+
+case width 0
+write m.txt ">0\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got '0'\n"
+
+case width negative
+write m.txt ">-3\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got '-3'\n"
+
+case width not whole
+write m.txt ">12.5\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got '12.5'\n"
+
+case width 1001
+write m.txt ">1001 wide\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got '1001 wide'\n"
+
+case width 10000
+write m.txt ">10000\n1\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got '10000'\n"
+
+case width beyond 64 bits
+write m.txt ">99999999999999999999\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got '99999999999999999999'\n"
+
+case file ends inside a block
+write m.txt "comment\n>3 x\n1\t1\t1\t1\n1\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' is truncated: the matrix at line 2 has width 3 but the file ends after 2 rows\n"
+
+case empty field
+write m.txt ">1\n1\t\t2\t3\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 2 (C) is empty; a row holds four tab-separated numbers for A, C, G, T\n"
+
+case empty last field
+write m.txt ">1\n1\t2\t3\t\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 4 (T) is empty; a row holds four tab-separated numbers for A, C, G, T\n"
+
+case field not a number
+write m.txt ">1\nx\t1\t2\t3\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 1 (A) 'x' is not a number\n"
+
+case field with letters after the number
+write m.txt ">1\n3abc\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 1 (A) '3abc' is not a number\n"
+
+case blanks instead of tabs
+write m.txt ">1\n1 2 3 4\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: found 1 field where a row needs four numbers for A, C, G, T separated by tabs\n"
+
+case three fields
+write m.txt ">1\n1\t2\t3\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: found 3 fields where a row needs four numbers for A, C, G, T separated by tabs\n"
+
+case blank line inside a block
+write m.txt ">2\n1\t1\t1\t1\n\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: found 1 field where a row needs four numbers for A, C, G, T separated by tabs\n"
+
+case header where a row should be
+write m.txt ">3\n1\t1\t1\t1\n>1\n1\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: a header where row 2 of the matrix at line 1 (width 3) should be\n"
+
+case negative count
+write m.txt ">1\n1\t-2\t3\t4\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 2 (C) '-2' is negative; counts and frequencies cannot be\n"
+
+case infinite count
+write m.txt ">1\n1\tinf\t3\t4\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 2 (C) 'inf' is not a finite number\n"
+
+case nan count
+write m.txt ">1\n1\t2\tnan\t4\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 3 (G) 'nan' is not a finite number\n"
+
+case count overflowing
+write m.txt ">1\n1\t1\t1\t1e999\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 4 (T) '1e999' is not a finite number\n"
+
+case row summing to 0
+write m.txt "x\n>1\n0\t0\t0\t0\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: the row sums to 0; at least one of A, C, G, T must be positive\n"
+
+case numbers too large to normalise
+write m.txt ">1\n1e308\t1e308\t0\t0\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: the row's numbers are too large to normalise\n"
+
+case numbers too small to normalise
+write m.txt ">1\n1e-322\t0\t0\t0\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: the row's numbers are too small to normalise\n"
+
+case fewer blocks than K
+write m.txt ">1\n1\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' holds 1 matrix, but -K asks for 2\n"
+
+case more blocks than K
+write m.txt ">1\n1\t1\t1\t1\n>1\n1\t1\t1\t1\n>1\n1\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' holds 3 matrices, but -K asks for 2\n"
+
+case JASPAR rows of unequal length
+write m.txt ">MA1\nA [ 1 2 ]\nC [ 1 2 3 ]\nG [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: the C row holds 3 numbers but the A row (line 2) holds 2; the rows of a matrix are equally long\n"
+
+case JASPAR row missing
+write m.txt ">MA1\nA [ 1 2 ]\nC [ 1 2 ]\nT [ 1 2 ]\n\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 5: the G row of the matrix at line 1 is missing; found ''\n"
+
+case JASPAR header where a row should be
+write m.txt ">MA1\nA [ 1 2 ]\nC [ 1 2 ]\nT [ 1 2 ]\n>MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\nG [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 5: a header where the G row of the matrix at line 1 should be\n"
+
+case JASPAR second A row
+write m.txt ">MA1\nA [ 1 2 ]\nC [ 1 2 ]\nA [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 4: a second A row for the matrix at line 1 (the first at line 2)\n"
+
+case JASPAR row after a complete block
+write m.txt ">MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\nG [ 1 2 ]\nT [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 6: a second T row for the matrix at line 1 (the first at line 5)\n"
+
+case JASPAR letter row before any header
+write m.txt "A [ 1 2 ]\n>MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\nG [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: a letter row (A) before any '>' header\n"
+
+case JASPAR number not a number
+write m.txt ">MA1\nA [ 1 x ]\nC [ 1 2 ]\nG [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: the A row, column 2: 'x' is not a number\n"
+
+case JASPAR negative number
+write m.txt ">MA1\nA [ 1 2 ]\nC [ 1 -2 ]\nG [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: the C row, column 2: '-2' is negative; counts and frequencies cannot be\n"
+
+case JASPAR infinite number
+write m.txt ">MA1\nA [ 1 2 ]\nC [ 1 inf ]\nG [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: the C row, column 2: 'inf' is not a finite number\n"
+
+case JASPAR bracket not closed
+write m.txt ">MA1\nA [ 1 2\nC [ 1 2 ]\nG [ 1 2 ]\nT [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: the A row opens '[' but does not close it with ']'\n"
+
+case JASPAR row without numbers
+write m.txt ">MA1\nA [ ]\nC [ ]\nG [ ]\nT [ ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: the A row holds no numbers\n"
+
+case JASPAR position summing to 0
+write m.txt ">MA1\nA [ 1 0 ]\nC [ 1 0 ]\nG [ 1 0 ]\nT [ 1 0 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: position 2 sums to 0; at least one of A, C, G, T must be positive (column 2 of the matrix's rows)\n"
+
+case JASPAR matrix 1001 wide
+write m.txt ">MA1\nA 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nC 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nG 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nT 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the matrix is 1001 positions wide; at most 1000 are allowed\n"
+
+case JASPAR file ends inside a block
+write m.txt ">MA1\nA [ 1 2 ]\nC [ 1 2 ]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' is truncated: the file ends before the G row of the matrix at line 1\n"
+
+case JASPAR block missing its T row
+write m.txt ">MA1 x\nA [1 2]\nC [1 2]\nG [1 2]\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' is truncated: the file ends before the T row of the matrix at line 1\n"
+
+case JASPAR file with a MEME line
+write m.txt ">MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\nG [ 1 2 ]\nT [ 1 2 ]\nMOTIF m\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 6: a MEME motif line in a file of JASPAR matrices (the first at line 1); one file holds one format\n"
+
+case JASPAR file with a Velmora matrix
+write m.txt ">MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\nG [ 1 2 ]\nT [ 1 2 ]\n>1\n1\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 6: a Velmora matrix in a file of JASPAR matrices (the first at line 1); one file holds one format\n"
+
+case JASPAR count against K
+write m.txt ">MA1 x\nA [ 8 1 ]\nC [ 0 1 ]\nG [ 2 1 ]\nT [ 0 5 ]\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' holds 1 matrix, but -K asks for 2\n"
+
+case MEME fewer rows than w
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 3\n0.25 0.25 0.25 0.25\n0.25 0.25 0.25 0.25\nMOTIF n\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 6: the matrix at line 3 has 2 rows where w= says 3; found 'MOTIF n'\n"
+
+case MEME row beyond w
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1\n0.25 0.25 0.25 0.25\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 5: a row beyond the w= 1 rows of the matrix at line 3\n"
+
+case MEME file ends inside a matrix
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 3\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' is truncated: the matrix at line 3 has w= 3 but the file ends after 1 row\n"
+
+case MEME block with fewer rows than w at the end
+write m.txt "MEME version 4\n\nMOTIF m1\nletter-probability matrix: alength= 4 w= 3\n0.25 0.25 0.25 0.25\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' is truncated: the matrix at line 4 has w= 3 but the file ends after 2 rows\n"
+
+case MEME alphabet length 20
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: alength= 20 w= 1\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: alength= 20: only the four letters A, C, G, T can be read\n"
+
+case MEME width 0
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: alength= 4 w= 0\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: w= 0: a motif is 1 to 1000 positions wide\n"
+
+case MEME width 1001
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1001\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: w= 1001: a motif is 1 to 1000 positions wide\n"
+
+case MEME width not a number
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= six\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: w= 'six' is not a whole number\n"
+
+case MEME nsites not a number
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1 nsites= many\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: nsites= 'many' is not a number\n"
+
+case MEME row of three numbers
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1\n0.5 0.5 0\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 4: row 1 holds 3 numbers; alength= 4 needs one for each of A, C, G, T\n"
+
+case MEME negative number
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1\n0.5 0.5 -0.1 0.1\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 4: row 1, column 3 (G): '-0.1' is negative; counts and frequencies cannot be\n"
+
+case MEME number not a number
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1\n0.5 x 0 0\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 4: row 1, column 2 (C): 'x' is not a number\n"
+
+case MEME row summing to 0
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 2\n0.25 0.25 0.25 0.25\n0 0 0 0\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 5: row 2 sums to 0; at least one of A, C, G, T must be positive\n"
+
+case MEME matrix without rows
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix:\nURL x\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: the matrix at line 3 has no rows\n"
+
+case MEME matrix before any MOTIF
+write m.txt "MEME version 4\nletter-probability matrix: w= 1\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: a letter-probability matrix before any MOTIF line\n"
+
+case MEME second matrix for a MOTIF
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1\n0.25 0.25 0.25 0.25\nletter-probability matrix: w= 1\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 5: a second letter-probability matrix for the MOTIF at line 2\n"
+
+case MEME MOTIF without matrix
+write m.txt "MEME version 4\nMOTIF m\nMOTIF n\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: a new MOTIF, but the MOTIF at line 2 has no letter-probability matrix\n"
+
+case MEME file ends after a MOTIF
+write m.txt "MEME version 4\nMOTIF m\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' is truncated: the MOTIF at line 2 has no letter-probability matrix\n"
+
+case MEME protein alphabet
+write m.txt "MEME version 4\nALPHABET= ACDEFGHIKLMNPQRSTVWY\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: the alphabet 'ACDEFGHIKLMNPQRSTVWY' is not ACGT; only DNA motifs can be read\n"
+
+case MEME custom alphabet
+write m.txt "MEME version 4\nALPHABET \"DNA\" DNA-LIKE\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: only the DNA alphabet (ALPHABET= ACGT) can be read\n"
+
+case MEME file with a JASPAR block
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1\n0.25 0.25 0.25 0.25\n>MA1 x\nA [ 8 1 ]\nC [ 0 1 ]\nG [ 2 1 ]\nT [ 0 5 ]\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 5: a '>' matrix header in a file of MEME matrices (the first at line 1); one file holds one format\n"
+
+case MEME matrix in a Velmora file
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1\n0.25 0.25 0.25 0.25\n>1\n1\t1\t1\t1\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: a MEME matrix where the file's matrices are in Velmora's format (the first at line 5); one file holds one format\n"
+
+case MEME count against K
+write m.txt "MEME version 4\n\nALPHABET= ACGT\n\nMOTIF MA1 x\nletter-probability matrix: alength= 4 w= 2 nsites= 8 E= 0\n0.8 0 0.2 0\n0.125 0.125 0.125 0.625\nMOTIF b\nletter-probability matrix: w= 1\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 3 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt' holds 2 matrices, but -K asks for 3\n"
+
+case Velmora file with a JASPAR block
+write m.txt ">2 x\n8\t0\t2\t0\n1\t1\t1\t5\n>MA1 x\nA [ 8 1 ]\nC [ 0 1 ]\nG [ 2 1 ]\nT [ 0 5 ]\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 4: a JASPAR matrix where the file's matrices are in Velmora's format (the first at line 1); one file holds one format\n"
+
+case Velmora file with a MEME block
+write m.txt ">2 x\n8\t0\t2\t0\n1\t1\t1\t5\nMEME version 4\n\nALPHABET= ACGT\n\nMOTIF MA1 x\nletter-probability matrix: alength= 4 w= 2 nsites= 8 E= 0\n0.8 0 0.2 0\n0.125 0.125 0.125 0.625\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 9: a MEME matrix where the file's matrices are in Velmora's format (the first at line 1); one file holds one format\n"
+
+case Velmora file with a MEME line and the count off
+write m.txt "MOTIF a\n>2 x\n8\t0\t2\t0\n1\t1\t1\t5\n"
+run -i one_record.fa -M m.txt -K 2 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: a MEME motif line where the file's matrices are in Velmora's format (the first at line 2); one file holds one format\n"
+
+case MEME-like comments in a Velmora file
+write m.txt "MOTIF list: bcd\nMEME version none\n>2 x\n8\t0\t2\t0\n1\t1\t1\t5\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+stderr ""
+
+case matrix file that cannot be opened
+run -i one_record.fa -M missing.pwm -K 1 -o out
+status 1
+stderr "Velmora: cannot open matrix file 'missing.pwm': No such file or directory\n"
+
+case empty matrix path
+run -i one_record.fa -M "" -K 1 -o out
+status 1
+stderr "Velmora: no matrix file given: -M FILE is required\n"
+
+case gzip MEME file of two members
+write m.txt ">2 x\n8\t0\t2\t0\n1\t1\t1\t5\n"
+write a "MEME version 4\nMOTIF a\nletter-probability matrix: w= 1\n1 0 0 0\n"
+write b "MOTIF b\nletter-probability matrix: w= 1\n1 0 0 0\n"
+gzip a
+gzip b
+write m.gz @a @b
+run -i one_record.fa -M m.gz -K 2 -o out
+stderr ""
+
+case sequence file given as matrix file
+write m.txt ">chr1\n" 215000*"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got 'chr1'\n"
+
+case MEME width given empty
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: alength= 4 w=\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: w= '' is not a whole number\n"
+
+case MEME width of ten digits
+write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1234567890\n0.25 0.25 0.25 0.25\n"
+run -i one_record.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 3: w= '1234567890' is not a whole number\n"
