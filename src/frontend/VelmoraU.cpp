@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -203,6 +204,8 @@ std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
         return ParamProblem {"no sequence file given: -i FILE is required", false};
     if (param.pwmFile.GetLength() == 0)
         return ParamProblem {"no matrix file given: -M FILE is required", false};
+    if (param.outFile.GetLength() == 0)
+        return ParamProblem {"empty base name given to -o: the result files need a name", false};
     if (!(param.moduleRate > 0.0 && param.moduleRate < 1.0)) {
         char text[128];
         (void)std::snprintf(text, sizeof text, "module rate -x must lie strictly between 0 and 1, got %g",
@@ -249,7 +252,20 @@ int RunVelmora(const INPUTPARAMETER& param, CConsole& console)
     return 0;
 }
 
-int VelmoraMain(int argc, char** argv)
+namespace {
+
+// What went to standard output must have arrived: a full disk or a closed
+// pipe behind it is an error, not a success.
+int StandardOutputStatus(int status)
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    const int error = errno;
+    CConsole(false).Error(std::string("cannot write to standard output: ") + std::strerror(error ? error : EIO));
+    return 1;
+}
+
+int Main(int argc, char** argv)
 {
     if (argc <= 1) {
         PrintReadme();
@@ -282,3 +298,7 @@ int VelmoraMain(int argc, char** argv)
     }
     return RunVelmora(param, console);
 }
+
+}  // namespace
+
+int VelmoraMain(int argc, char** argv) { return StandardOutputStatus(Main(argc, argv)); }

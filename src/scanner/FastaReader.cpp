@@ -32,6 +32,13 @@ bool AppendUpperCase(std::string_view text, CTextBuilder* letters)
 
 }  // namespace
 
+bool CFastaReader::Stop(std::string problem)
+{
+    m_problem = "line " + std::to_string(m_lines.LineNumber()) + ": " + std::move(problem);
+    m_finished = true;
+    return false;
+}
+
 bool CFastaReader::Next(FASTARECORD* record)
 {
     if (m_finished)
@@ -44,8 +51,11 @@ bool CFastaReader::Next(FASTARECORD* record)
     while (m_lines.NextPiece(&piece, &lineEnds)) {
         if (!piece.empty() && piece[0] == '>') {
             std::string name(piece);
-            while (!lineEnds && m_lines.NextPiece(&piece, &lineEnds))
+            while (!lineEnds && m_lines.NextPiece(&piece, &lineEnds)) {
                 name.append(piece);
+                if (name.size() > kMaxHeaderBytes)
+                    return Stop("a header longer than " + std::to_string(kMaxHeaderBytes) + " bytes");
+            }
             if (m_haveHeader) {
                 // This header ends the record gathered since the previous one.
                 record->name = std::move(m_name);
@@ -68,13 +78,19 @@ bool CFastaReader::Next(FASTARECORD* record)
         // A sequence line gives its letters up to the first non-letter of
         // the line; once a piece holds one, the rest of the line is dropped.
         bool taking = true;
+        std::size_t dropped = 0;
         for (;;) {
+            std::size_t n = 0;
             if (taking) {
-                const std::size_t n = LeadingLetters(piece);
+                n = LeadingLetters(piece);
                 if (!tooLong && !AppendUpperCase(piece.substr(0, n), &letters))
                     tooLong = true;
                 taking = n == piece.size();
             }
+            dropped += piece.size() - n;
+            if (dropped > kMaxDroppedBytes)
+                return Stop("more than " + std::to_string(kMaxDroppedBytes) +
+                            " bytes that are no letters in one line, and no line end");
             if (lineEnds || !m_lines.NextPiece(&piece, &lineEnds))
                 break;
         }

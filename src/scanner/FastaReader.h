@@ -41,6 +41,12 @@ public:
     bool Next(FASTARECORD* record);
     // True once the last record has been handed out.
     bool Done() const { return m_finished; }
+    // Why reading stopped early ("line N: ..."), or "": a header beyond any
+    // real one, or a line of that many bytes that are not letters and no
+    // line end (-i /dev/zero), which would otherwise be read for ever.
+    const std::string& Problem() const { return m_problem; }
+    static constexpr std::size_t kMaxHeaderBytes = std::size_t {1} << 20;
+    static constexpr std::size_t kMaxDroppedBytes = std::size_t {1} << 30;
 
 private:
     CLineReader& m_lines;
@@ -48,6 +54,9 @@ private:
     long long m_nameLine = 0;
     bool m_haveHeader = false;
     bool m_finished = false;
+    std::string m_problem;
+
+    bool Stop(std::string problem);
 };
 
 // Number of ASCII letters at the start of text (text.size() when it holds

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -45,8 +46,22 @@ bool CGibbsDP::ModuleScan(CConsole& console)
     // the random variates only.
     // NOLINTNEXTLINE(cert-msc32-c,cert-msc51-cpp): only the variates draw from it
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // Memory running out anywhere (a record too large for the machine, a
+    // gzip bomb) is one message, with every result file cut back.
+    try {
+        return Run(console);
+    } catch (const std::bad_alloc&) {
+        m_error = "out of memory " + m_doing;
+        if (m_writer)
+            m_error += m_writer->CutBack();
+        return false;
+    }
+}
 
+bool CGibbsDP::Run(CConsole& console)
+{
     const RUNSETTINGS& s = m_settings;
+    m_doing = "while reading matrix file " + QuotePath(s.pwmFile.view());
     MATRIXSET matrices;
     if (!ReadMatrixFile(s.pwmFile.str(), s.motifNum, &matrices, &m_error))
         return false;
@@ -62,9 +77,17 @@ bool CGibbsDP::ModuleScan(CConsole& console)
         return false;
     }
     // Both inputs are open and the matrices are good: make sure every result
-    // file can be written before the first line goes into any of them.
-    CResultWriter writer(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str());
-    if (!writer.Open(&m_error))
+    // file can be written, and is none of the inputs, before the first line
+    // goes into any of them.
+    std::vector<INPUTID> inputs;
+    INPUTID id;
+    if (InputIdentity(path, true, "sequence file " + InputLabel(path, true), &id))
+        inputs.push_back(id);
+    if (InputIdentity(s.pwmFile.str(), false, "matrix file " + QuotePath(s.pwmFile.view()), &id))
+        inputs.push_back(id);
+    m_writer.emplace(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str());
+    CResultWriter& writer = *m_writer;
+    if (!writer.Open(inputs, &m_error))
         return false;
 
     CLineReader lines(std::move(source));
@@ -74,7 +97,7 @@ bool CGibbsDP::ModuleScan(CConsole& console)
     auto fail = [&](std::string text) {
         if (!text.empty())
             m_error = std::move(text);
-        writer.CutBack();
+        m_error += writer.CutBack();
         return false;
     };
     const BasesObserver progress = [&console](long long bases) { console.Bases(bases); };
@@ -84,8 +107,12 @@ bool CGibbsDP::ModuleScan(CConsole& console)
         // gathered, so that a file of many records never holds more than
         // one of them.
         FASTARECORD record;
-        if (!fasta.Next(&record))
+        m_doing = "while reading " + where + " from line " + std::to_string(lines.LineNumber() + 1);
+        if (!fasta.Next(&record)) {
+            if (!fasta.Problem().empty())
+                return fail(where + ", " + fasta.Problem());
             break;
+        }
         if (lines.Failed())
             return fail("cannot read " + where + ": " + ReadErrorText(lines.Error()));
         const std::string at = where + ", line " + std::to_string(record.line) + ": ";
@@ -100,6 +127,8 @@ bool CGibbsDP::ModuleScan(CConsole& console)
                              "carriage returns alone as line ends: convert them to line feeds");
         if (record.letters.GetLength() < 2)
             console.Warning(TooShortWarning(where, record));
+        m_doing = "while scanning record " + RecordLabel(record.name) + " of " + where + " (" +
+                  std::to_string(record.letters.GetLength()) + " bases)";
         const RECORDRESULT result = DataAugmentation(model, std::move(record.name), record.letters.view(), progress);
         if (result.unscorable)
             console.Warning(where + ": record " + RecordLabel(result.name) +

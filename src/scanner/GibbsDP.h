@@ -9,8 +9,10 @@
 //   CResultWriter (ResultWriter.h)    the record's lines, one write per file
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "scanner/ResultWriter.h"
 #include "support/MyString.h"
 
 class CConsole;
@@ -44,6 +46,10 @@ public:
     const std::string& ErrorText() const { return m_error; }
 
 private:
+    bool Run(CConsole& console);
+
     const RUNSETTINGS m_settings;
     std::string m_error;
+    std::string m_doing;                    // what the run is doing, for an out-of-memory message
+    std::optional<CResultWriter> m_writer;  // from the pre-run check on
 };

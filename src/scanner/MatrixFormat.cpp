@@ -116,7 +116,10 @@ bool ParseMatrixNumber(std::string_view raw, const std::string& label, double* v
     char* end = nullptr;
     errno = 0;
     const double parsed = std::strtod(number.c_str(), &end);
-    if (number.empty() || end == number.c_str() || end != number.c_str() + number.size()) {
+    // strtod also reads hexadecimal numbers, which no count or frequency is
+    // written as (and which -x does not take either).
+    if (number.empty() || end == number.c_str() || end != number.c_str() + number.size() ||
+        number.find_first_of("xX") != std::string::npos) {
         *problem = label + " " + QuoteForMessage(text) + " is not a number";
         return false;
     }

@@ -32,6 +32,10 @@ const MATRIXFORMAT* const kFormats[] = {VELMORA_MATRIX_FORMATS(VELMORA_LIST_FORM
 // to -M. From this size on the own-format reading is tried on what has been
 // read so far (again at every doubling), so that such a file is rejected
 // without being held in memory whole.
+// The longest line a matrix file may have: far beyond a row of the widest
+// matrix in any format (1000 numbers).
+constexpr std::size_t kMaxMatrixLine = std::size_t {1} << 20;
+
 constexpr std::size_t kEarlyVerdictBytes = std::size_t {16} << 20;
 
 MATRIXPARSE ReadAs(const MATRIXFORMAT& format, const MatrixLines& lines, const std::string& path)
@@ -81,6 +85,7 @@ bool ReadLines(const std::string& path, MatrixLines* lines, std::string* error)
         return false;
     }
     CLineReader reader(std::move(source));
+    reader.SetLineLimit(kMaxMatrixLine);
     std::size_t bytes = 0;
     std::size_t nextVerdict = kEarlyVerdictBytes;
     std::string_view line;
@@ -92,6 +97,11 @@ bool ReadLines(const std::string& path, MatrixLines* lines, std::string* error)
             if (OwnFailureIsFinal(*lines, path))
                 return true;
         }
+    }
+    if (reader.LineTooLong()) {
+        *error = MatrixWhere(path, reader.LineNumber()) + "longer than " + std::to_string(kMaxMatrixLine) +
+                 " bytes: not a matrix file";
+        return false;
     }
     if (reader.Failed()) {
         *error = "cannot read matrix file " + QuotePath(path) + ": " + ReadErrorText(reader.Error());

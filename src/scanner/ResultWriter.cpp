@@ -1,11 +1,13 @@
 #include "scanner/ResultWriter.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -114,7 +116,52 @@ CResultWriter::CResultWriter(std::string base, std::vector<int> widths, bool bed
 
 CResultWriter::~CResultWriter() { CloseAll(); }
 
-bool CResultWriter::Open(std::string* error)
+bool InputIdentity(const std::string& path, bool dashIsStdin, std::string label, INPUTID* id)
+{
+    struct stat info {};
+    if ((dashIsStdin && path == "-" ? fstat(STDIN_FILENO, &info) : stat(path.c_str(), &info)) != 0)
+        return false;
+    *id = INPUTID {std::move(label), static_cast<unsigned long long>(info.st_dev),
+                   static_cast<unsigned long long>(info.st_ino)};
+    return true;
+}
+
+namespace {
+
+// The files the signal handler cuts back: set while a writer holds them.
+constexpr int kCutBackSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+
+void BlockCutBackSignals(int how)
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : kCutBackSignals)
+        sigaddset(&set, signal);
+    (void)sigprocmask(how, &set, nullptr);
+}
+
+}  // namespace
+
+// The writer whose files a signal cuts back (one run per process).
+static CResultWriter* g_signalled = nullptr;
+
+bool CResultWriter::OpenFile(RESULTFILE& file, std::string* error)
+{
+    // O_EXCL first: a file this run creates is removed again on failure,
+    // one that was there is only cut back to its size.
+    file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const bool created = file.fd >= 0;
+    if (!created && errno == EEXIST)
+        file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (file.fd < 0) {
+        *error = WriteError(file.name, errno);
+        return false;
+    }
+    file.sizeBefore = created ? -1 : 0;  // the size is taken once the run holds the lock
+    return true;
+}
+
+bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
 {
     std::vector<std::string> names = {ModuleFileName(m_base)};
     for (std::size_t k = 1; k <= m_widths.size(); ++k)
@@ -123,29 +170,81 @@ bool CResultWriter::Open(std::string* error)
         names.push_back(ModulesBedFileName(m_base));
         names.push_back(SitesBedFileName(m_base));
     }
+    // Every path is checked before the first file is created.
+    for (const std::string& name : names) {
+        struct stat info {};
+        if (stat(name.c_str(), &info) != 0)
+            continue;
+        if (S_ISDIR(info.st_mode)) {
+            *error = WriteError(name, EISDIR);
+            return false;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            *error = "cannot write result file " + QuotePath(name) + ": not a regular file";
+            return false;
+        }
+        for (const INPUTID& input : inputs)
+            if (input.device == static_cast<unsigned long long>(info.st_dev) &&
+                input.inode == static_cast<unsigned long long>(info.st_ino)) {
+                *error = input.label + " is also the result file " + QuotePath(name) + ": choose another -o";
+                return false;
+            }
+    }
+    BlockCutBackSignals(SIG_BLOCK);
     m_files.clear();
+    bool ok = true;
     for (std::string& name : names) {
         RESULTFILE file;
         file.name = std::move(name);
+        ok = OpenFile(file, error);
+        if (file.fd >= 0)
+            m_files.push_back(file);
+        if (ok && m_files.size() == 1 && flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
+            // Another run holds it: its file, not ours to remove.
+            m_files.back().sizeBefore = -2;
+            *error = "result file " + QuotePath(file.name) +
+                     " is in use by another run: wait for it to end or choose another -o";
+            ok = false;
+        }
+        if (!ok)
+            break;
         struct stat info {};
-        if (lstat(file.name.c_str(), &info) == 0) {
-            // Only a regular file can be taken back to its size.
-            struct stat target {};
-            file.sizeBefore = stat(file.name.c_str(), &target) == 0 && S_ISREG(target.st_mode) ? target.st_size : -2;
-        }
-        file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-        if (file.fd < 0) {
-            *error = WriteError(file.name, errno);
-            CloseAll();
-            for (const RESULTFILE& made : m_files)
-                if (made.sizeBefore == -1)
-                    (void)std::remove(made.name.c_str());
-            m_files.clear();
-            return false;
-        }
-        m_files.push_back(std::move(file));
+        if (m_files.back().sizeBefore != -1 && fstat(m_files.back().fd, &info) == 0)
+            m_files.back().sizeBefore = info.st_size;
     }
+    if (!ok) {
+        CloseAll();
+        for (const RESULTFILE& made : m_files)
+            if (made.sizeBefore == -1)
+                (void)std::remove(made.name.c_str());
+        m_files.clear();
+        BlockCutBackSignals(SIG_UNBLOCK);
+        return false;
+    }
+    g_signalled = this;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigfillset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    for (const int signal : kCutBackSignals)
+        (void)sigaction(signal, &action, nullptr);
+    (void)std::signal(SIGXFSZ, SIG_IGN);
+    BlockCutBackSignals(SIG_UNBLOCK);
     return true;
+}
+
+void CResultWriter::OnSignal(int signal)
+{
+    // Only calls that are safe in a signal handler: ftruncate and unlink on
+    // what Open prepared, then the signal again, now with its default action.
+    if (g_signalled)
+        for (const RESULTFILE& file : g_signalled->m_files) {
+            if (file.sizeBefore == -1)
+                (void)unlink(file.name.c_str());
+            else if (file.sizeBefore >= 0 && file.fd >= 0)
+                (void)ftruncate(file.fd, static_cast<off_t>(file.sizeBefore));
+        }
+    (void)raise(signal);
 }
 
 bool CResultWriter::Append(RESULTFILE& file, std::string_view text, std::string* error)
@@ -266,11 +365,18 @@ bool CResultWriter::Close(std::string* error)
         }
         file.fd = -1;
     }
+    CloseAll();
     return ok;
 }
 
 void CResultWriter::CloseAll()
 {
+    // From here a signal ends the process by its default action again.
+    if (g_signalled == this) {
+        for (const int signal : kCutBackSignals)
+            (void)std::signal(signal, SIG_DFL);
+        g_signalled = nullptr;
+    }
     for (RESULTFILE& file : m_files) {
         if (file.fd >= 0)
             (void)close(file.fd);
@@ -278,13 +384,24 @@ void CResultWriter::CloseAll()
     }
 }
 
-void CResultWriter::CutBack()
+std::string CResultWriter::CutBack()
 {
     CloseAll();
+    std::string problems;
     for (const RESULTFILE& file : m_files) {
-        if (file.sizeBefore == -1)
-            (void)std::remove(file.name.c_str());
-        else if (file.sizeBefore >= 0)
-            (void)truncate(file.name.c_str(), static_cast<off_t>(file.sizeBefore));
+        int failed = 0;
+        if (file.sizeBefore == -1 && std::remove(file.name.c_str()) != 0 && errno != ENOENT)
+            failed = errno;
+        else if (file.sizeBefore >= 0 && truncate(file.name.c_str(), static_cast<off_t>(file.sizeBefore)) != 0)
+            failed = errno;
+        if (failed == 0)
+            continue;
+        struct stat info {};
+        const long long now = stat(file.name.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+        problems += "; could not restore " + QuotePath(file.name) + " (" + std::strerror(failed) + "): it now holds " +
+                    std::to_string(now) + " bytes, " +
+                    (file.sizeBefore == -1 ? std::string("none before the run")
+                                           : std::to_string(file.sizeBefore) + " before the run");
     }
+    return problems;
 }

@@ -52,6 +52,18 @@ struct BEDNAME {
 };
 BEDNAME BedSequenceName(std::string_view header);
 
+// An input file of the run, by identity: a result file that is the same
+// file (through a link or a symlink) would be read while it grows, or
+// spoilt by the results.
+struct INPUTID {
+    std::string label;  // "sequence file 'x.fa'", for the message
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+};
+// The identity of the file at path ("-": standard input); false when there
+// is none to compare.
+bool InputIdentity(const std::string& path, bool dashIsStdin, std::string label, INPUTID* id);
+
 class CResultWriter {
 public:
     // commandLine: every word typed, each followed by one blank; it goes
@@ -61,30 +73,40 @@ public:
     CResultWriter(const CResultWriter&) = delete;
     CResultWriter& operator=(const CResultWriter&) = delete;
 
-    // Opens every result file for appending and notes its size. On failure
-    // *error names the file and the reason, and every file this call
-    // created is removed again, so a failed run leaves the directory as it
-    // found it.
-    bool Open(std::string* error);
+    // Opens every result file for appending and notes its size. Refused,
+    // before anything is created: a result path that exists but is not a
+    // regular file (a FIFO would block the run for ever), and one that is
+    // one of the inputs. The module file is locked for the whole run; a
+    // second run on the same base name fails at once instead of tearing
+    // the first one's lines or cutting them away. From here until Close or
+    // CutBack, SIGINT, SIGTERM, SIGHUP and SIGPIPE cut every result file
+    // back to its size before the run and then end the process by the same
+    // signal; SIGXFSZ is ignored, so that a file-size limit is a write
+    // error. On failure *error names the file and the reason, and every
+    // file this call created is removed again.
+    bool Open(const std::vector<INPUTID>& inputs, std::string* error);
     // A record's lines (with the headings before the first record).
     bool WriteRecord(const RECORDRESULT& record, std::string* error);
     // The run totals.
     bool WriteSummary(const RUNTOTALS& totals, std::string* error);
     // Closes the files; false if closing reports an error.
     bool Close(std::string* error);
-    // Takes the run's lines back out after a failure: each regular file is
-    // cut back to its size before the run, and a file the run created is
-    // removed, so that no partial results look like a finished run.
-    void CutBack();
+    // Takes the run's lines back out after a failure: each file is cut back
+    // to its size before the run, and a file the run created is removed,
+    // so that no partial results look like a finished run. Returns what
+    // could not be restored ("" when everything was).
+    std::string CutBack();
 
 private:
     struct RESULTFILE {
         std::string name;
         int fd = -1;
-        long long sizeBefore = -1;  // -1: created by this run; -2: not a regular file
+        long long sizeBefore = -1;  // -1: created by this run
     };
     bool Append(RESULTFILE& file, std::string_view text, std::string* error);
+    bool OpenFile(RESULTFILE& file, std::string* error);
     void CloseAll();
+    static void OnSignal(int signal);
 
     std::string m_base;
     std::vector<int> m_widths;

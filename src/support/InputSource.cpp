@@ -171,8 +171,9 @@ std::unique_ptr<CByteSource> OpenInput(const std::string& path, bool dashIsStdin
         if (!raw)
             return nullptr;
     }
-    // The first two bytes decide; a pipe may deliver them one at a time.
-    char magic[2];
+    // The first bytes decide; a pipe may deliver them one at a time. A UTF-8
+    // byte-order mark is no text of the file: it is dropped.
+    char magic[3];
     std::size_t have = 0;
     while (have < sizeof magic) {
         const std::size_t got = raw->Read(magic + have, sizeof magic - have);
@@ -180,7 +181,10 @@ std::unique_ptr<CByteSource> OpenInput(const std::string& path, bool dashIsStdin
             break;
         have += got;
     }
-    auto plain = std::make_unique<CPrefixSource>(std::string(magic, have), std::move(raw));
+    std::string prefix(magic, have);
+    if (prefix == "\xEF\xBB\xBF")
+        prefix.clear();
+    auto plain = std::make_unique<CPrefixSource>(std::move(prefix), std::move(raw));
     if (LooksGzipped(std::string_view(magic, have)))
         return std::make_unique<CGzipSource>(std::move(plain));
     return plain;

@@ -87,6 +87,11 @@ bool CLineReader::Next(std::string_view* line)
             m_carry.append(start, avail);
             inCarry = true;
             m_pos = m_end;
+            if (m_carry.size() > m_lineLimit) {
+                m_lineTooLong = true;
+                ++m_lineNumber;
+                return false;
+            }
             continue;
         }
         const std::size_t len = static_cast<std::size_t>(static_cast<const char*>(found) - start);

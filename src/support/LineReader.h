@@ -92,6 +92,12 @@ public:
     // True when reading stopped because the source failed; Error() gives errno.
     bool Failed() const { return m_source->Error() != 0; }
     int Error() const { return m_source->Error(); }
+    // Next gives up on a line longer than `bytes` (the line's number is then
+    // LineNumber()) instead of holding it whole: for files whose lines are
+    // short, so that a huge or endless one (-M /dev/zero) is an error and
+    // not all of memory.
+    void SetLineLimit(std::size_t bytes) { m_lineLimit = bytes; }
+    bool LineTooLong() const { return m_lineTooLong; }
 
 private:
     bool Refill();
@@ -106,4 +112,6 @@ private:
     bool m_heldCR = false;  // a carriage return ended a block: held back
                             // until the next byte shows whether it ends the line
     long long m_lineNumber = 0;
+    std::size_t m_lineLimit = static_cast<std::size_t>(-1);
+    bool m_lineTooLong = false;
 };

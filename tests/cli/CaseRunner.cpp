@@ -9,9 +9,12 @@
 // appends to the files that were there before, writing no nan or inf.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -199,6 +202,30 @@ private:
         } else if (key == "run") {
             Finish();
             Run(w);
+        } else if (key == "run-then-signal") {
+            Finish();
+            const std::map<std::string, int> signals = {
+                {"INT", SIGINT}, {"TERM", SIGTERM}, {"HUP", SIGHUP}, {"PIPE", SIGPIPE}};
+            Run({w.begin() + 2, w.end()}, signals.at(w.at(0)), w.at(1));
+        } else if (key == "start") {
+            Finish();
+            m_before = Snapshot();
+            m_background = Spawn({w.begin() + 1, w.end()}, m_dir.string() + ".bg");
+            AwaitGrowth(w.at(0));
+        } else if (key == "finish") {
+            Finish();
+            EXPECT_EQ(Reap(std::exchange(m_background, 0), m_dir.string() + ".bg"), 0) << m_err;
+        } else if (key == "limit-file-size") {
+            m_fileLimit = std::stoul(w.at(0));
+        } else if (key == "limit-memory") {
+#if defined(__SANITIZE_ADDRESS__)
+            GTEST_SKIP() << "the address sanitizer needs more address space than any limit leaves";
+#endif
+            m_memoryLimit = std::stoul(w.at(0));
+        } else if (key == "stdout-to") {
+            m_stdoutTo = w.at(0);
+        } else if (key == "mkfifo") {
+            mkfifo((m_dir / w.at(0)).c_str(), 0644);
         } else if (key == "status") {
             m_status = std::stoi(w.at(0));
         } else if (key == "stdout" || key == "stderr") {
@@ -242,32 +269,64 @@ private:
         EXPECT_GT(compared, 0) << "no file matches " << pattern;
     }
 
-    void Run(std::vector<std::string> words)
+    // Starts ./Velmora with the words; its standard streams are files
+    // named after io.
+    pid_t Spawn(std::vector<std::string> words, const std::string& io) const
     {
-        m_before = Snapshot();
-        m_status = 0;
-        m_ran = true;
-        const std::string io[] = {m_dir.string() + ".in", m_dir.string() + ".out", m_dir.string() + ".err"};
-        WriteAll(io[0], m_stdin);
+        WriteAll(io + ".in", m_stdin);
         words.insert(words.begin(), "./Velmora");
         std::vector<char*> argv;
         for (std::string& word : words)
             argv.push_back(word.data());
         argv.push_back(nullptr);
-        if (fork() == 0) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const rlimit limit {m_fileLimit, m_fileLimit};
+            const rlimit memory {m_memoryLimit, m_memoryLimit};
+            const std::string streams[] = {io + ".in", m_stdoutTo.empty() ? io + ".out" : m_stdoutTo, io + ".err"};
             for (int fd = 0; fd < 3; ++fd)
-                dup2(open(io[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644), fd);
-            if (chdir(m_dir.c_str()) == 0)
+                dup2(open(streams[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644), fd);
+            if (chdir(m_dir.c_str()) == 0 && setrlimit(RLIMIT_FSIZE, &limit) == 0 && setrlimit(RLIMIT_AS, &memory) == 0)
                 execv("./Velmora", argv.data());
             _exit(127);
         }
+        return child;
+    }
+
+    // Waits (10 s at most) until a file of the directory is larger than it
+    // was before the run: the run is then half-way.
+    void AwaitGrowth(const std::string& name) const
+    {
+        const auto was = m_before.find(name);
+        const std::size_t size = was == m_before.end() ? 0 : was->second.size();
+        for (int i = 0; i < 20000 && ReadAll(m_dir / name).size() <= size; ++i)
+            usleep(500);
+    }
+
+    // Waits for the child; its exit status (128 + n after signal n).
+    int Reap(pid_t child, const std::string& io)
+    {
         int status = 0;
-        wait(&status);
-        m_got = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        m_out = ReadAll(io[1]);
-        m_err = ReadAll(io[2]);
-        for (const std::string& name : io)
-            fs::remove(name);
+        waitpid(child, &status, 0);
+        m_out = ReadAll(io + ".out");
+        m_err = ReadAll(io + ".err");
+        for (const char* suffix : {".in", ".out", ".err"})
+            fs::remove(io + suffix);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    // A run; with a signal, sent once the watched file has grown.
+    void Run(const std::vector<std::string>& words, int signal = 0, const std::string& watch = "")
+    {
+        m_before = Snapshot();
+        m_status = 0;
+        m_ran = true;
+        const pid_t child = Spawn(words, m_dir.string());
+        if (signal != 0) {
+            AwaitGrowth(watch);
+            kill(child, signal);
+        }
+        m_got = Reap(child, m_dir.string());
     }
 
     // The checks of the last run that wait for its expected status.
@@ -277,6 +336,8 @@ private:
             return;
         EXPECT_EQ(m_got, m_status) << m_err;
         const auto after = Snapshot();
+        if (m_background != 0)
+            return;  // another run is writing
         if (m_got != 0) {
             EXPECT_EQ(after, m_before) << "a failed run changed files";
             return;
@@ -293,6 +354,10 @@ private:
 
     fs::path m_dir;
     std::string m_stdin;
+    std::string m_stdoutTo;                // instead of a file of the run's own
+    rlim_t m_fileLimit = RLIM_INFINITY;    // largest file a run may write
+    rlim_t m_memoryLimit = RLIM_INFINITY;  // address space a run may take
+    pid_t m_background = 0;                // a run started and not yet finished
     std::map<std::string, std::string> m_before;
     bool m_ran = false;
     int m_status = 0;

@@ -456,17 +456,11 @@ run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o out --bed
 status 1
 stderr "Velmora: cannot write result file 'out_sites.bed': Is a directory\n"
 
-case full device during the run
+case device as result file
 symlink out_motif2.txt /dev/full
 run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm
 status 1
-stderr "Velmora: cannot write result file 'out_motif2.txt': No space left on device\n"
-
-case full device after results of the first record
-symlink out_motif2.txt /dev/full
-run -o out -i one_record.fa -M small3.pwm
-status 1
-stderr "Velmora: cannot write result file 'out_motif2.txt': No space left on device\n"
+stderr "Velmora: cannot write result file 'out_motif2.txt': not a regular file\n"
 
 case module length 10
 run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -L 10
@@ -1093,3 +1087,140 @@ write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: w= 1234567890\n
 run -i one_record.fa -M m.txt -K 1 -o out
 status 1
 stderr "Velmora: matrix file 'm.txt', line 3: w= '1234567890' is not a whole number\n"
+
+section nothing lost
+copy examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm planted.fa planted.pwm
+write out_module.txt "earlier run\n"
+
+case sequence file that is a result file
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o x
+stderr ""
+run -i x_module.txt -M fly_bcd_hb_Kr.pwm -o x
+status 1
+stderr "Velmora: sequence file 'x_module.txt' is also the result file 'x_module.txt': choose another -o\n"
+
+case sequence file linked to a result file
+symlink in.fa out_module.txt
+run -i in.fa -M fly_bcd_hb_Kr.pwm -o out
+status 1
+stderr "Velmora: sequence file 'in.fa' is also the result file 'out_module.txt': choose another -o\n"
+
+case matrix file that is a result file
+write mm_motif1.txt @fly_bcd_hb_Kr.pwm
+run -i eve_stripe2.fa -M mm_motif1.txt -o mm
+status 1
+stderr "Velmora: matrix file 'mm_motif1.txt' is also the result file 'mm_motif1.txt': choose another -o\n"
+
+case FIFO as result file
+mkfifo f_module.txt
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o f
+status 1
+stderr "Velmora: cannot write result file 'f_module.txt': not a regular file\n"
+
+case file-size limit during the run
+limit-file-size 150
+run -i planted.fa -M planted.pwm -K 2 -L 10 -x 0.5 -o out --bed
+status 1
+stderr "Velmora: cannot write result file 'out_module.txt': File too large\n"
+
+case standard output full
+stdout-to /dev/full
+run --version
+status 1
+stderr "Velmora: cannot write to standard output: No space left on device\n"
+
+case usage to a full standard output
+stdout-to /dev/full
+run
+status 1
+stderr "Velmora: cannot write to standard output: No space left on device\n"
+
+case empty base name
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o ""
+status 1
+stderr "Velmora: empty base name given to -o: the result files need a name\n"
+
+case huge K counted before anything is held
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -K 200000000 -L 2000000000 -o out
+status 1
+stderr "Velmora: matrix file 'fly_bcd_hb_Kr.pwm' holds 3 matrices, but -K asks for 200000000\n"
+
+case byte-order marks before the first header and the first matrix
+write bom.fa "\xef\xbb\xbf" @planted.fa
+write bom.pwm "\xef\xbb\xbf" @planted.pwm
+run -i bom.fa -M bom.pwm -K 2 -L 40 -x 0.01 -o bom
+stderr ""
+run -i planted.fa -M planted.pwm -K 2 -L 40 -x 0.01 -o plain
+stderr ""
+same bom_module.txt plain_module.txt
+same bom_motif2.txt plain_motif2.txt
+
+case hexadecimal number in a matrix row
+write m.txt ">1\n0x10\t1\t1\t1\n"
+run -i eve_stripe2.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: field 1 (A) '0x10' is not a number\n"
+
+case MEME negative width
+write m.txt "MOTIF a\nletter-probability matrix: w= -6\n"
+run -i eve_stripe2.fa -M m.txt -K 1 -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 2: w= -6 is negative: a motif is 1 to 1000 positions wide\n"
+
+case interrupt cuts the results back
+write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
+run-then-signal INT out_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.5 -L 10 --bed
+status 130
+stderr ""
+
+case termination cuts the results back
+write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
+run-then-signal TERM new_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o new -x 0.5 -L 10
+status 143
+stderr ""
+
+case hangup cuts the results back
+write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
+run-then-signal HUP out_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.5 -L 10
+status 129
+stderr ""
+
+case broken pipe cuts the results back
+write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
+run-then-signal PIPE out_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.5 -L 10
+status 141
+stderr ""
+
+case a second and a third run on the same files fail at once
+write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
+start out_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.5 -L 10
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o out
+status 1
+stderr "Velmora: result file 'out_module.txt' is in use by another run: wait for it to end or choose another -o\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.01 -L 100
+status 1
+stderr "Velmora: result file 'out_module.txt' is in use by another run: wait for it to end or choose another -o\n"
+finish
+
+case out of memory while reading a record
+write big.fa ">big\n" 100000000*"A" "\n"
+limit-memory 80000000
+run -i big.fa -M fly_bcd_hb_Kr.pwm -o out
+status 1
+stderr "Velmora: out of memory while reading sequence file 'big.fa' from line 1\n"
+
+case endless line of no letters
+run -i /dev/zero -M fly_bcd_hb_Kr.pwm -o out
+status 1
+stderr "Velmora: sequence file '/dev/zero', line 1: more than 1073741824 bytes that are no letters in one line, and no line end\n"
+
+case endless matrix line
+run -i eve_stripe2.fa -M /dev/zero -o out
+status 1
+stderr "Velmora: matrix file '/dev/zero', line 1: longer than 1048576 bytes: not a matrix file\n"
+
+case header beyond any real one
+write h.fa ">" 1100000*"h" "\nACGT\n"
+run -i h.fa -M fly_bcd_hb_Kr.pwm -o out
+status 1
+stderr "Velmora: sequence file 'h.fa', line 1: a header longer than 1048576 bytes\n"

@@ -59,7 +59,7 @@ TEST(WriterTest, BedSitesSortedByStartThenMotif)
                               SITEINFO {1, 150, false, 0.5, "TTGA"}}}};
     CResultWriter writer((dir / "r").string(), {3, 4}, true, "");
     std::string error;
-    ASSERT_TRUE(writer.Open(&error) && writer.WriteRecord(r, &error) && writer.Close(&error)) << error;
+    ASSERT_TRUE(writer.Open({}, &error) && writer.WriteRecord(r, &error) && writer.Close(&error)) << error;
     std::ostringstream sites;
     sites << std::ifstream(dir / "r_sites.bed").rdbuf();
     EXPECT_EQ(sites.str(), "chr2\t1130\t1134\t2\t1.000000\t-\nchr2\t1150\t1153\t1\t0.125000\t+\n"

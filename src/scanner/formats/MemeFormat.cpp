@@ -100,6 +100,11 @@ bool ParseMatrixLine(std::string_view line, MEMEMATRIXLINE* info, std::string* p
                 return false;
             }
         } else if (key == "w") {
+            if (value.size() > 1 && value[0] == '-' && ReadWhole(value.substr(1), &info->width)) {
+                *problem = "w= " + std::string(value) + " is negative: a motif is 1 to " +
+                           std::to_string(kMaxMotifWidth) + " positions wide";
+                return false;
+            }
             if (!ReadWhole(value, &info->width)) {
                 *problem = shown + " is not a whole number";
                 return false;
