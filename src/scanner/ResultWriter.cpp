@@ -389,10 +389,10 @@ std::string CResultWriter::CutBack()
     CloseAll();
     std::string problems;
     for (const RESULTFILE& file : m_files) {
+        const bool created = file.sizeBefore == -1;
         int failed = 0;
-        if (file.sizeBefore == -1 && std::remove(file.name.c_str()) != 0 && errno != ENOENT)
-            failed = errno;
-        else if (file.sizeBefore >= 0 && truncate(file.name.c_str(), static_cast<off_t>(file.sizeBefore)) != 0)
+        if (created ? std::remove(file.name.c_str()) != 0 && errno != ENOENT
+                    : file.sizeBefore >= 0 && truncate(file.name.c_str(), static_cast<off_t>(file.sizeBefore)) != 0)
             failed = errno;
         if (failed == 0)
             continue;
