@@ -63,6 +63,8 @@ bool CFastaReader::Next(FASTARECORD* record)
                 record->line = m_nameLine;
                 record->named = true;
                 record->tooLong = tooLong;
+                record->ignored = std::exchange(m_ignored, 0);
+                record->ignoredLine = m_ignoredLine;
                 m_name = std::move(name);
                 m_nameLine = m_lines.LineNumber();
                 return true;
@@ -73,12 +75,14 @@ bool CFastaReader::Next(FASTARECORD* record)
             m_nameLine = m_lines.LineNumber();
             letters.Clear();
             tooLong = false;
+            m_ignored = 0;
             continue;
         }
         // A sequence line gives its letters up to the first non-letter of
         // the line; once a piece holds one, the rest of the line is dropped.
         bool taking = true;
         std::size_t dropped = 0;
+        std::size_t ignored = 0;  // dropped characters up to the last that is no blank
         for (;;) {
             std::size_t n = 0;
             if (taking) {
@@ -87,12 +91,19 @@ bool CFastaReader::Next(FASTARECORD* record)
                     tooLong = true;
                 taking = n == piece.size();
             }
+            for (std::size_t i = n; i < piece.size(); ++i)
+                if (piece[i] != ' ' && piece[i] != '\t')
+                    ignored = dropped + (i - n) + 1;
             dropped += piece.size() - n;
             if (dropped > kMaxDroppedBytes)
                 return Stop("more than " + std::to_string(kMaxDroppedBytes) +
                             " bytes that are no letters in one line, and no line end");
             if (lineEnds || !m_lines.NextPiece(&piece, &lineEnds))
                 break;
+        }
+        if (ignored > 0 && m_ignored == 0) {
+            m_ignored = ignored;
+            m_ignoredLine = m_lines.LineNumber();
         }
     }
     m_finished = true;
@@ -101,5 +112,7 @@ bool CFastaReader::Next(FASTARECORD* record)
     record->line = m_haveHeader ? m_nameLine : 0;
     record->named = m_haveHeader;
     record->tooLong = tooLong;
+    record->ignored = std::exchange(m_ignored, 0);
+    record->ignoredLine = m_ignoredLine;
     return true;
 }

@@ -14,6 +14,10 @@ struct FASTARECORD {
     long long line = 0;    // line number of the header (0 when there is none)
     bool named = false;    // false for the letters of a file without any header
     bool tooLong = false;  // more than CTextBuilder::kMaxLength letters: cut short
+    // The first sequence line with characters after its letters (blanks at
+    // its end aside): its number and how many were ignored.
+    long long ignoredLine = 0;
+    std::size_t ignored = 0;
 };
 
 // Splits a FASTA file into records, one at a time, so that memory holds one
@@ -55,6 +59,8 @@ private:
     bool m_haveHeader = false;
     bool m_finished = false;
     std::string m_problem;
+    std::size_t m_ignored = 0;  // of the record being gathered
+    long long m_ignoredLine = 0;
 
     bool Stop(std::string problem);
 };

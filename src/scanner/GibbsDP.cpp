@@ -119,12 +119,10 @@ bool CGibbsDP::Run(CConsole& console)
         if (record.tooLong)
             return fail(at + "record " + QuoteForMessage(record.name) + " is longer than " + std::to_string(INT_MAX) +
                         " bases");
-        // With carriage returns alone as line ends the whole file reads as
-        // one header line: say so rather than scan an empty record.
-        const std::size_t cr = record.name.find('\r');
-        if (cr != std::string::npos && cr + 1 < record.name.size())
-            return fail(at + "the header holds a carriage return before its end; the file seems to use "
-                             "carriage returns alone as line ends: convert them to line feeds");
+        if (record.ignored > 0)
+            console.Warning(where + ", line " + std::to_string(record.ignoredLine) + ": " +
+                            std::to_string(record.ignored) + (record.ignored == 1 ? " character" : " characters") +
+                            " after the letters of the line ignored (record " + RecordLabel(record.name) + ")");
         if (record.letters.GetLength() < 2)
             console.Warning(TooShortWarning(where, record));
         m_doing = "while scanning record " + RecordLabel(record.name) + " of " + where + " (" +

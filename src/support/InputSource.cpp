@@ -53,6 +53,34 @@ std::size_t CPrefixSource::Read(char* buffer, std::size_t size)
     return m_rest->Read(buffer, size);
 }
 
+bool CLoneCrSource::Fill()
+{
+    if (m_pos < m_end)
+        return true;
+    m_pos = 0;
+    m_end = m_inner->Read(m_buffer.data(), m_buffer.size());
+    return m_end > 0;
+}
+
+std::size_t CLoneCrSource::Read(char* buffer, std::size_t size)
+{
+    std::size_t n = 0;
+    while (n < size && Fill()) {
+        const char* from = m_buffer.data() + m_pos;
+        const std::size_t avail = std::min(m_end - m_pos, size - n);
+        const void* cr = std::memchr(from, '\r', avail);
+        const std::size_t run = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : avail;
+        std::memcpy(buffer + n, from, run);
+        n += run;
+        m_pos += run;
+        if (!cr)
+            continue;
+        ++m_pos;  // the carriage return: what follows it decides
+        buffer[n++] = Fill() && m_buffer[m_pos] == '\n' ? '\r' : '\n';
+    }
+    return n;
+}
+
 // ---------------------------------------------------------------------------
 // gzip
 
@@ -184,10 +212,10 @@ std::unique_ptr<CByteSource> OpenInput(const std::string& path, bool dashIsStdin
     std::string prefix(magic, have);
     if (prefix == "\xEF\xBB\xBF")
         prefix.clear();
-    auto plain = std::make_unique<CPrefixSource>(std::move(prefix), std::move(raw));
+    std::unique_ptr<CByteSource> plain = std::make_unique<CPrefixSource>(std::move(prefix), std::move(raw));
     if (LooksGzipped(std::string_view(magic, have)))
-        return std::make_unique<CGzipSource>(std::move(plain));
-    return plain;
+        plain = std::make_unique<CGzipSource>(std::move(plain));
+    return std::make_unique<CLoneCrSource>(std::move(plain));
 }
 
 std::string InputLabel(std::string_view path, bool dashIsStdin)

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "support/LineReader.h"
 
@@ -53,6 +54,25 @@ private:
     std::string m_prefix;
     std::size_t m_pos = 0;
     std::unique_ptr<CByteSource> m_rest;
+};
+
+// Another source with every carriage return that no line feed follows (old
+// Mac line ends, or a stray one) turned into a line feed: a line end wherever
+// it appears. A carriage return before a line feed is left for the line
+// reader.
+class CLoneCrSource final : public CByteSource {
+public:
+    explicit CLoneCrSource(std::unique_ptr<CByteSource> inner) : m_inner(std::move(inner)), m_buffer(1 << 16) {}
+    std::size_t Read(char* buffer, std::size_t size) override;
+    int Error() const override { return m_inner->Error(); }
+
+private:
+    bool Fill();
+
+    std::unique_ptr<CByteSource> m_inner;
+    std::vector<char> m_buffer;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
 };
 
 // gzip decompression (RFC 1952) of another source, through zlib. Members
