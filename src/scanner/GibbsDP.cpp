@@ -50,8 +50,10 @@ bool CGibbsDP::ModuleScan(CConsole& console)
     // gzip bomb) is one message, with every result file cut back.
     try {
         return Run(console);
-    } catch (const std::bad_alloc&) {
-        m_error = "out of memory " + m_doing;
+    } catch (const std::bad_alloc& e) {
+        const auto* text = dynamic_cast<const CTextTooLarge*>(&e);
+        m_error = "out of memory " + m_doing +
+                  (text ? ": " + std::to_string(text->Bytes()) + " bytes could not be held" : std::string());
         if (m_writer)
             m_error += m_writer->CutBack();
         return false;

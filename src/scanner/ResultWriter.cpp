@@ -151,8 +151,16 @@ bool CResultWriter::OpenFile(RESULTFILE& file, std::string* error)
     // one that was there is only cut back to its size.
     file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     const bool created = file.fd >= 0;
-    if (!created && errno == EEXIST)
+    if (!created && errno == EEXIST) {
         file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        // O_EXCL does not follow a symlink: one that points nowhere gets
+        // here. Creating through it would leave a file the cut-back cannot
+        // find by the result file's name.
+        if (file.fd < 0 && errno == ENOENT) {
+            *error = "cannot write result file " + QuotePath(file.name) + ": a symbolic link to a missing file";
+            return false;
+        }
+    }
     if (file.fd < 0) {
         *error = WriteError(file.name, errno);
         return false;

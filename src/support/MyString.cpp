@@ -95,7 +95,7 @@ char* CTextBuilder::Extend(std::size_t n)
             capacity = std::min(capacity * 2, kMaxLength);
         void* grown = std::realloc(m_text.get(), capacity + 1);
         if (!grown)
-            throw std::bad_alloc();
+            throw CTextTooLarge(capacity + 1);
         // realloc took the old block over: hand ownership to the new one.
         static_cast<void>(m_text.release());
         m_text.reset(static_cast<char*>(grown));

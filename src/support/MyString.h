@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -77,6 +78,16 @@ private:
 
     int m_length = 0;   // first: it is checked before the buffer is made
     MallocText m_text;  // length + 1 bytes, or null for the empty text
+};
+
+// Thrown when a text cannot grow for want of memory: the bytes it asked for.
+class CTextTooLarge : public std::bad_alloc {
+public:
+    explicit CTextTooLarge(std::size_t bytes) : m_bytes(bytes) {}
+    std::size_t Bytes() const { return m_bytes; }
+
+private:
+    std::size_t m_bytes;
 };
 
 // A text that grows at its end, for gathering a sequence of unknown length.

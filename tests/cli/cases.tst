@@ -1199,13 +1199,14 @@ run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.01 -L 100
 status 1
 stderr "Velmora: result file 'out_module.txt' is in use by another run: wait for it to end or choose another -o\n"
 finish
+stderr ""
 
 case out of memory while reading a record
 write big.fa ">big\n" 100000000*"A" "\n"
 limit-memory 80000000
 run -i big.fa -M fly_bcd_hb_Kr.pwm -o out
 status 1
-stderr "Velmora: out of memory while reading sequence file 'big.fa' from line 1\n"
+stderr "Velmora: out of memory while reading sequence file 'big.fa' from line 1: 134217729 bytes could not be held\n"
 
 case endless line of no letters
 run -i /dev/zero -M fly_bcd_hb_Kr.pwm -o out
@@ -1237,3 +1238,20 @@ case characters after the letters of a line are reported once per record
 write in.fa ">a\nACGT ACGT\nAC  \t\n10 ACGT\n>b\nACGTAC \n>c\nAAAA;x\n"
 run -i in.fa -M planted.pwm -K 2 -o out
 stderr "Velmora: warning: sequence file 'in.fa', line 2: 5 characters after the letters of the line ignored (record '>a')\nVelmora: warning: sequence file 'in.fa', line 8: 2 characters after the letters of the line ignored (record '>c')\n"
+
+case a cut-back that fails says what each file now holds
+write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
+gzip big.fa
+flip big.fa 7
+start out_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.5 -L 10
+remove out_module.txt
+mkdir out_module.txt
+finish
+status 1
+stderr-starts "Velmora: cannot read sequence file 'big.fa': corrupt gzip data (checksum mismatch); could not restore 'out_module.txt' (Is a directory): it now holds "
+
+case symbolic link to a missing file as result file
+symlink out_motif1.txt nowhere/out_motif1.txt
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o out
+status 1
+stderr "Velmora: cannot write result file 'out_motif1.txt': a symbolic link to a missing file\n"
