@@ -101,7 +101,7 @@ private:
     struct RESULTFILE {
         std::string name;
         int fd = -1;
-        long long sizeBefore = -1;  // -1: created by this run
+        long long sizeBefore = -1;  // -1: created by this run; -2: another run's, left alone
     };
     bool Append(RESULTFILE& file, std::string_view text, std::string* error);
     bool OpenFile(RESULTFILE& file, std::string* error);

@@ -147,13 +147,13 @@ private:
         std::string text;
         for (std::size_t i = from; i < words.size(); ++i) {
             if (words[i].rfind('@', 0) == 0) {
-                std::istringstream spec(words[i].substr(1));
+                std::istringstream part(words[i].substr(1));
                 std::string name;
                 std::size_t start = 0;
                 std::size_t length = std::string::npos;
-                std::getline(spec, name, ':');
-                spec >> start;
-                spec.ignore(1) >> length;
+                std::getline(part, name, ':');
+                part >> start;
+                part.ignore(1) >> length;
                 text += ReadAll(m_dir / name).substr(start, length);
             } else if (words[i].rfind("junk:", 0) == 0) {
                 for (int k = 0; k < std::stoi(words[i].substr(5)); ++k)
