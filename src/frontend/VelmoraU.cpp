@@ -90,6 +90,9 @@ bool ParseDecimalNumber(const char* word, double* value)
     return true;
 }
 
+// More threads than this are a typing slip, not a machine.
+constexpr int kMostThreads = 1024;
+
 bool TakesValue(char letter)
 {
     switch (letter) {
@@ -99,6 +102,7 @@ bool TakesValue(char letter)
     case 'i':
     case 'o':
     case 'r':
+    case 't':
     case 'x':
         return true;
     default:
@@ -133,7 +137,9 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
             continue;
         const std::string_view text(word);
         const char letter = word[1];
-        if (letter == '-') {
+        // --threads takes its value as -t does.
+        const bool longThreads = text == "--threads";
+        if (letter == '-' && !longThreads) {
             if (text == "--help")
                 param->showHelp = true;
             else if (text == "--version")
@@ -146,7 +152,7 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
                 param->warnings.push_back("unknown option " + std::string(text) + " ignored");
             continue;
         }
-        if (!TakesValue(letter)) {
+        if (!longThreads && !TakesValue(letter)) {
             if (letter == 'h' && !wordIsValue)
                 param->showHelp = true;
             else if (letter != '\0' && !wordIsValue)
@@ -159,7 +165,12 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
         }
         const char* value = argv[i + 1];
         isValue = true;
-        switch (letter) {
+        switch (longThreads ? 't' : letter) {
+        case 't':
+            if (!ParseWholeNumber(value, &param->threads) || param->threads < 1 || param->threads > kMostThreads)
+                fail("option " + std::string(text) + " expects a whole number of threads from 1 to " +
+                     std::to_string(kMostThreads) + ", got '" + value + "'");
+            break;
         case 'K':
             if (!ParseWholeNumber(value, &param->motifNum))
                 fail("option " + std::string(text) + " expects a whole number, got '" + value + "'");

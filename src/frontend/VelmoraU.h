@@ -27,7 +27,8 @@ void SetDefaultParam(INPUTPARAMETER* param);
 // options. Every word is examined, values
 // included, and a later occurrence of an option wins. Single-letter options
 // look at the second character only; long options (--help, --version,
-// --bed, --quiet) begin with two dashes and must be spelt out whole. The
+// --bed, --quiet, and --threads, which takes its value as -t does) begin
+// with two dashes and must be spelt out whole. The
 // word "-" alone is no option: it is a value (-i - reads standard input).
 // Unknown options are ignored; each adds a warning to param->warnings. Returns false when a word cannot be
 // read (an option without its value, a malformed number); *error then

@@ -10,8 +10,9 @@
 #include "scanner/FastaReader.h"
 #include "scanner/GibbsDP.h"
 #include "scanner/MatrixReader.h"
-#include "scanner/RecordScan.h"
+#include "scanner/RecordPool.h"
 #include "scanner/ResultWriter.h"
+#include "support/Cores.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
@@ -102,42 +103,72 @@ bool CGibbsDP::Run(CConsole& console)
         m_error += writer.CutBack();
         return false;
     };
-    const BasesObserver progress = [&console](long long bases) { console.Bases(bases); };
     RUNTOTALS totals(model.motifNum);
+    // Records are written in input order, each with the warnings found
+    // while reading it, whichever thread scanned it and when.
+    auto write = [&](RECORDJOB& job) {
+        for (const std::string& warning : job.warnings)
+            console.Warning(warning);
+        if (!job.failure.empty()) {
+            m_error = job.failure;
+            return false;
+        }
+        if (job.result.unscorable)
+            console.Warning(where + ": record " + RecordLabel(job.result.name) +
+                            " not scanned: its background model gives one of its bases probability 0");
+        totals.Add(job.result);
+        if (!writer.WriteRecord(job.result, &m_error))
+            return false;
+        console.RecordDone();
+        return true;
+    };
+    CRecordPool pool(model, s.threads > 0 ? s.threads : UsableCores(),
+                     [&console](long long bases) { console.Bases(bases); });
+    // A reading error comes after the records before it, as with one
+    // thread: those are scanned and written (and then cut back) first.
+    auto failAfterEarlierRecords = [&](std::string text) {
+        while (const auto job = pool.Next())
+            if (!write(*job))
+                return fail("");
+        return fail(std::move(text));
+    };
     while (!fasta.Done()) {
-        // One record at a time: its letters go before the next record is
-        // gathered, so that a file of many records never holds more than
-        // one of them.
+        while (const auto job = pool.WaitForRoom())
+            if (!write(*job))
+                return fail("");
+        // One record at a time: its letters go to the pool before the next
+        // record is gathered, and the pool takes one only when a thread is
+        // free for it.
         FASTARECORD record;
         m_doing = "while reading " + where + " from line " + std::to_string(lines.LineNumber() + 1);
         if (!fasta.Next(&record)) {
             if (!fasta.Problem().empty())
-                return fail(where + ", " + fasta.Problem());
+                return failAfterEarlierRecords(where + ", " + fasta.Problem());
             break;
         }
         if (lines.Failed())
-            return fail("cannot read " + where + ": " + ReadErrorText(lines.Error()));
+            return failAfterEarlierRecords("cannot read " + where + ": " + ReadErrorText(lines.Error()));
         const std::string at = where + ", line " + std::to_string(record.line) + ": ";
         if (record.tooLong)
-            return fail(at + "record " + QuoteForMessage(record.name) + " is longer than " + std::to_string(INT_MAX) +
-                        " bases");
+            return failAfterEarlierRecords(at + "record " + QuoteForMessage(record.name) + " is longer than " +
+                                           std::to_string(INT_MAX) + " bases");
+        auto job = std::make_unique<RECORDJOB>();
         if (record.ignored > 0)
-            console.Warning(where + ", line " + std::to_string(record.ignoredLine) + ": " +
-                            std::to_string(record.ignored) + (record.ignored == 1 ? " character" : " characters") +
-                            " after the letters of the line ignored (record " + RecordLabel(record.name) + ")");
+            job->warnings.push_back(where + ", line " + std::to_string(record.ignoredLine) + ": " +
+                                    std::to_string(record.ignored) +
+                                    (record.ignored == 1 ? " character" : " characters") +
+                                    " after the letters of the line ignored (record " + RecordLabel(record.name) + ")");
         if (record.letters.GetLength() < 2)
-            console.Warning(TooShortWarning(where, record));
-        m_doing = "while scanning record " + RecordLabel(record.name) + " of " + where + " (" +
-                  std::to_string(record.letters.GetLength()) + " bases)";
-        const RECORDRESULT result = DataAugmentation(model, std::move(record.name), record.letters.view(), progress);
-        if (result.unscorable)
-            console.Warning(where + ": record " + RecordLabel(result.name) +
-                            " not scanned: its background model gives one of its bases probability 0");
-        totals.Add(result);
-        if (!writer.WriteRecord(result, &m_error))
-            return fail("");
-        console.RecordDone();
+            job->warnings.push_back(TooShortWarning(where, record));
+        job->label = "record " + RecordLabel(record.name) + " of " + where + " (" +
+                     std::to_string(record.letters.GetLength()) + " bases)";
+        job->name = std::move(record.name);
+        job->letters = std::move(record.letters);
+        pool.Submit(std::move(job));
     }
+    while (const auto job = pool.Next())
+        if (!write(*job))
+            return fail("");
     if (!writer.WriteSummary(totals, &m_error) || !writer.Close(&m_error))
         return fail("");
     return true;

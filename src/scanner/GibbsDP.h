@@ -3,6 +3,8 @@
 //
 // Data flow of one record:
 //   CFastaReader (FastaReader.h)      name and upper-case letters
+//   CRecordPool (RecordPool.h)        records scanned side by side, handed
+//                                     back in input order
 //   DataAugmentation (RecordScan.h)   background model, streamed scan, site
 //                                     traceback: a RECORDRESULT
 //   RUNTOTALS (Results.h)             the run totals grow by the record's counts
@@ -29,6 +31,7 @@ struct RUNSETTINGS {
     int moduleLength = 200;          // -L
     double moduleRate = 0.0005;      // -x
     bool bedOutput = false;          // --bed: BED files of modules and sites too
+    int threads = 0;                 // -t: threads that scan; 0: one per core the process may use
 };
 
 // The run driver. Its settings are fixed when it is made; a run keeps no

@@ -11,17 +11,22 @@
 //
 // Why the results are identical: every double comes from the same
 // functions with the same inputs in the same order. Rows are made by the
-// same PositionScorer, whatever stretch they are made for; the forward
+// same PositionScorer, whatever stretch they are made for, and whichever
+// thread makes them; a row's site terms are computed by the same lines of
+// code whether a helper did it ahead (CombineStrands) or the recursion does
+// it on the spot (RecursionStep); the forward
 // recursion and the maximizing step read only their last max(L, widest)
 // and L values, which the sliding buffers keep; and the traceback gets the
 // forward values it needs by rerunning the same RecursionStep from a saved
 // state, which yields the same doubles as the first time.
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "scanner/RecordScan.h"
@@ -188,8 +193,225 @@ private:
 
 }  // namespace
 
+CScanShare::CScanShare(const SCANMODEL& model, const PositionScorer& scorer, const unsigned char* seq, int n, int block)
+    : m_model(model),
+      m_scorer(scorer),
+      m_seq(seq),
+      m_n(n),
+      m_block(block),
+      m_blocks((n + block - 1) / block),
+      m_own(static_cast<std::size_t>(block) * model.columns),
+      m_split(model.motifCount)
+{}
+
+CScanShare::~CScanShare() { Close(); }
+
+void CScanShare::Score(int b, double* out, std::size_t combine) const
+{
+    const int first = b * m_block;
+    const int count = std::min(m_block, m_n - first);
+    m_scorer.ScoreRows(m_seq, first, count, out);
+    if (combine > 0)
+        for (int t = 0; t < count; ++t)
+            CombineStrands(m_model, out + static_cast<std::size_t>(t) * m_model.columns, combine);
+}
+
+CScanShare::Block CScanShare::Rows(int b)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_nextClaim == b) {
+        ++m_nextClaim;
+        lock.unlock();
+        Score(b, m_own.data(), 0);
+        return {m_own.data(), 0};
+    }
+    // A helper claimed it: it is being scored, or waits in the ring. When
+    // the scan has to wait, the helper is the slower: it leaves one more
+    // motif's strands to the scan from now on.
+    Slot& slot = m_slots[static_cast<std::size_t>(b % kRing)];
+    if (slot.block != b && m_split > 0)
+        --m_split;
+    m_changed.wait(lock, [&] { return slot.block == b; });
+    return {slot.rows.data(), slot.combined};
+}
+
+void CScanShare::Done(int b)
+{
+    const std::lock_guard lock(m_mutex);
+    m_consumed = b + 1;
+    if (m_helpers > 0)
+        m_changed.notify_all();
+}
+
+void CScanShare::Close()
+{
+    std::unique_lock lock(m_mutex);
+    m_closed = true;
+    m_changed.notify_all();
+    m_changed.wait(lock, [&] { return m_helpers == 0; });
+}
+
+long long CScanShare::BasesLeft() const
+{
+    const std::lock_guard lock(m_mutex);
+    return std::max(0LL, static_cast<long long>(m_n) - static_cast<long long>(m_nextClaim) * m_block);
+}
+
+bool CScanShare::Attach()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_closed || m_helpers > 0 || m_nextClaim >= m_blocks)
+        return false;
+    if (m_slots.empty()) {
+        try {
+            std::vector<Slot> slots(kRing);
+            for (Slot& slot : slots)
+                slot.rows.resize(m_own.size());
+            m_slots = std::move(slots);
+        } catch (const std::bad_alloc&) {
+            return false;  // the scan goes on alone
+        }
+    }
+    ++m_helpers;
+    return true;
+}
+
+void CScanShare::Help(const std::function<bool()>& stop)
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        // stop() may take other locks: never ask it while holding this one.
+        lock.unlock();
+        const bool leave = stop();
+        lock.lock();
+        if (leave || m_closed || m_nextClaim >= m_blocks)
+            break;
+        if (m_nextClaim >= m_consumed + kRing) {
+            // The ring is full: the scan is the slower, so the helper takes
+            // one more motif's strands off it. Wait, asking stop() now and then.
+            m_split = std::min(m_split + 1, m_model.motifCount);
+            m_changed.wait_for(lock, std::chrono::milliseconds(20));
+            continue;
+        }
+        const int b = m_nextClaim++;
+        const std::size_t combine = m_split;
+        Slot& slot = m_slots[static_cast<std::size_t>(b % kRing)];
+        lock.unlock();
+        Score(b, slot.rows.data(), combine);
+        lock.lock();
+        slot.block = b;
+        slot.combined = combine;
+        m_changed.notify_all();
+    }
+    --m_helpers;
+    m_changed.notify_all();
+}
+
+namespace {
+
+// The main pass over the rows of one block after another: the forward
+// recursion, the maximizing step and the module-end marks, keeping only the
+// history they read back.
+class CMainPass {
+public:
+    // History kept in front of each block: the recursion reads back the
+    // widest motif's width, the module score L positions; the best values
+    // are read back L positions.
+    CMainPass(const SCANMODEL& mm, int L, int block, int interval, CMarkBits& marks, CCheckpoints& checkpoints)
+        : m_mm(mm),
+          m_L(L),
+          m_interval(interval),
+          m_fwdValues(static_cast<std::size_t>(std::max(L, mm.maxWidth)), static_cast<std::size_t>(block)),
+          m_bestValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
+          m_marks(marks),
+          m_checkpoints(checkpoints)
+    {}
+
+    // The rows of positions start..start+count-1, of which the first
+    // `combined` motifs hold their site terms already; kAny: combined > 0.
+    template <bool kAny>
+    void Steps(const double* rows, int start, int count, std::size_t combined)
+    {
+        const SCANMODEL& mm = m_mm;
+        const int L = m_L;
+        const std::size_t cols = mm.columns;
+        const std::size_t bgCol = mm.bgColumn;
+        double* fwd = m_fwdValues.Reserve(static_cast<std::size_t>(count));    // fwd[t]: position start + t
+        double* best = m_bestValues.Reserve(static_cast<std::size_t>(count));  // best[t]: position start + t
+        for (int t = 0; t < count; ++t) {
+            const int p = start + t;
+            const double* row = rows + static_cast<std::size_t>(t) * cols;
+            if (p == m_nextCheckpoint) {
+                m_checkpoints.Save(m_checkpoint++, fwd + t);
+                m_nextCheckpoint += m_interval;
+            }
+            if (p == 0)
+                fwd[t] = mm.logBg + row[bgCol];
+            else
+                fwd[t] = RecursionStep(mm, row, p + 1, fwd + t, kAny ? combined : 0);
+            const double bg = row[bgCol];
+            if (p < L - 1) {
+                m_running += bg;
+                best[t] = m_running;
+                continue;
+            }
+            const bool first = p == L - 1;
+            const Candidates c = StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L],
+                                                ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]));
+            bool toModule = false;
+            best[t] = ChooseBest(c, &toModule);
+            if (toModule)
+                m_marks.Set(p);
+        }
+        m_fwdValues.Commit(static_cast<std::size_t>(count));
+        m_bestValues.Commit(static_cast<std::size_t>(count));
+    }
+
+private:
+    const SCANMODEL& m_mm;
+    int m_L;
+    int m_interval;
+    CSlidingValues m_fwdValues;
+    CSlidingValues m_bestValues;
+    CMarkBits& m_marks;
+    CCheckpoints& m_checkpoints;
+    double m_running = 0.0;  // background sum of the positions before L-1
+    long long m_nextCheckpoint = 0;
+    std::size_t m_checkpoint = 0;
+};
+
+// Offers a share for the length of the main pass and withdraws it on every
+// way out, then waits for a helper to leave before the share's rows go.
+class COffer {
+public:
+    COffer(const ScanHooks& hooks, CScanShare& share, bool worthIt)
+        : m_hooks(hooks), m_share(share), m_offered(worthIt && hooks.offer && hooks.withdraw)
+    {
+        if (m_offered)
+            m_hooks.offer(m_share);
+    }
+    ~COffer() { Withdraw(); }
+    COffer(const COffer&) = delete;
+    COffer& operator=(const COffer&) = delete;
+
+    void Withdraw()
+    {
+        if (m_offered)
+            m_hooks.withdraw(m_share);
+        m_offered = false;
+        m_share.Close();
+    }
+
+private:
+    const ScanHooks& m_hooks;
+    CScanShare& m_share;
+    bool m_offered;
+};
+
+}  // namespace
+
 void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUND& background, RECORDRESULT* result,
-                      const StreamScanOptions& options, const BasesObserver& progress)
+                      const StreamScanOptions& options, const ScanHooks& hooks)
 {
     const int n = static_cast<int>(seq.size());
     const int L = mm.WindowLength(n);
@@ -199,65 +421,32 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     const PositionScorer scorer(mm, background);
     const int block = std::clamp(options.blockSize, 1, n);
     const int interval = std::clamp(options.checkpointInterval, 1, n);
-    const std::size_t cols = mm.columns;
-    const std::size_t bgCol = mm.bgColumn;
-    // History kept in front of each block: the recursion reads back the
-    // widest motif's width, the module score L positions; the best values
-    // are read back L positions.
-    const auto fwdHist = static_cast<std::size_t>(std::max(L, mm.maxWidth));
-    const auto bestHist = static_cast<std::size_t>(L);
-
-    // Every row is written before it is read: no need to clear them first.
-    const auto rows = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(block) * cols);
-    CSlidingValues fwdValues(fwdHist, static_cast<std::size_t>(block));
-    CSlidingValues bestValues(bestHist, static_cast<std::size_t>(block));
     CMarkBits marks(n);
     CCheckpoints checkpoints(n, interval, mm.maxWidth);
+    CMainPass pass(mm, L, block, interval, marks, checkpoints);
 
     const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
-    double running = 0.0;  // background sum of the positions before L-1
-    long long nextCheckpoint = 0;
-    std::size_t checkpoint = 0;
-    for (int start = 0; start < n;) {
+    CScanShare share(mm, scorer, s, n, block);
+    COffer offer(hooks, share, (n + block - 1) / block >= options.blocksToShare);
+    for (int b = 0, start = 0; start < n; ++b) {
         const int count = std::min(block, n - start);
-        scorer.ScoreRows(s, start, count, rows.get());
-        double* fwd = fwdValues.Reserve(static_cast<std::size_t>(count));    // fwd[t]: position start + t
-        double* best = bestValues.Reserve(static_cast<std::size_t>(count));  // best[t]: position start + t
-        for (int t = 0; t < count; ++t) {
-            const int p = start + t;
-            const double* row = rows.get() + static_cast<std::size_t>(t) * cols;
-            if (p == nextCheckpoint) {
-                checkpoints.Save(checkpoint++, fwd + t);
-                nextCheckpoint += interval;
-            }
-            fwd[t] = p == 0 ? mm.logBg + row[bgCol] : RecursionStep(mm, row, p + 1, fwd + t);
-            const double bg = row[bgCol];
-            if (p < L - 1) {
-                running += bg;
-                best[t] = running;
-                continue;
-            }
-            const bool first = p == L - 1;
-            const Candidates c = StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L],
-                                                ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]));
-            bool toModule = false;
-            best[t] = ChooseBest(c, &toModule);
-            if (toModule)
-                marks.Set(p);
-        }
-        fwdValues.Commit(static_cast<std::size_t>(count));
-        bestValues.Commit(static_cast<std::size_t>(count));
+        const CScanShare::Block rows = share.Rows(b);
+        if (rows.combined > 0)
+            pass.Steps<true>(rows.rows, start, count, rows.combined);
+        else
+            pass.Steps<false>(rows.rows, start, count, 0);
+        share.Done(b);
         start += count;
-        if (progress)
-            progress(count);
+        if (hooks.progress)
+            hooks.progress(count);
     }
+    offer.Withdraw();
 
     CStretchWindows windows(mm, seq, scorer, checkpoints, interval, L);
     TraceModules(mm, seq, n, L, marks, windows, result);
 }
 
-RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases,
-                              const BasesObserver& progress)
+RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases, const ScanHooks& hooks)
 {
     RECORDRESULT result;
     result.name = std::move(name);
@@ -274,6 +463,6 @@ RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::str
     }
     // Scored block by block: memory does not grow with the table of
     // length rows that the whole-record scan would need.
-    StreamScanCurSeq(model, bases, background, &result, StreamScanOptions(), progress);
+    StreamScanCurSeq(model, bases, background, &result, StreamScanOptions(), hooks);
     return result;
 }

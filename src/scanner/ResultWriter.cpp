@@ -1,6 +1,7 @@
 #include "scanner/ResultWriter.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -137,10 +138,12 @@ void BlockCutBackSignals(int how)
     sigemptyset(&set);
     for (const int signal : kCutBackSignals)
         sigaddset(&set, signal);
-    (void)sigprocmask(how, &set, nullptr);
+    (void)pthread_sigmask(how, &set, nullptr);
 }
 
 }  // namespace
+
+void KeepCutBackSignalsOffThisThread() { BlockCutBackSignals(SIG_BLOCK); }
 
 // The writer whose files a signal cuts back (one run per process).
 static CResultWriter* g_signalled = nullptr;

@@ -64,6 +64,11 @@ struct INPUTID {
 // is none to compare.
 bool InputIdentity(const std::string& path, bool dashIsStdin, std::string label, INPUTID* id);
 
+// For threads other than the one that writes: the signals that cut the
+// result files back are then handled by the writing thread alone, so that a
+// cut-back never races a write still under way.
+void KeepCutBackSignalsOffThisThread();
+
 class CResultWriter {
 public:
     // commandLine: every word typed, each followed by one blank; it goes

@@ -38,7 +38,9 @@ namespace scansteps {
 // LogSum; its site term is ((LogSum(fwd, rev) + log 0.5) + log prior(j))
 // with both strands, (fwd + log prior(j)) without, plus the forward value
 // just before the site when the site does not start the stretch.
-inline double RecursionStep(const SCANMODEL& mm, const double* row, int k, const double* here)
+//   combined  the first `combined` motifs of the row hold their site terms
+//             already (CombineStrands), which are then read, not computed.
+inline double RecursionStep(const SCANMODEL& mm, const double* row, int k, const double* here, std::size_t combined = 0)
 {
     double value = (row[mm.bgColumn] + here[-1]) + mm.logBg;
     for (std::size_t j = 0; j < mm.motifCount; ++j) {
@@ -46,7 +48,9 @@ inline double RecursionStep(const SCANMODEL& mm, const double* row, int k, const
         if (w < 1 || w > k)
             continue;
         double site;
-        if (mm.bothStrands)
+        if (j < combined)
+            site = row[2 * j];
+        else if (mm.bothStrands)
             site = (LogSum(row[2 * j], row[2 * j + 1]) + mm.logHalf) + mm.logPrior[j];
         else
             site = row[2 * j] + mm.logPrior[j];
@@ -55,6 +59,22 @@ inline double RecursionStep(const SCANMODEL& mm, const double* row, int k, const
         value = LogSum(value, site);
     }
     return value;
+}
+
+// The site terms of the first `motifs` motifs at one row, which depend on
+// the row alone: ((LogSum(fwd, rev) + log 0.5) + log prior(j)) with both
+// strands, (fwd + log prior(j)) without, each written over the motif's
+// forward column. This half of RecursionStep needs no earlier position, so
+// a whole block can be done ahead of the chained half, even on another
+// thread; RecursionStep told how many are done gives the very same doubles.
+inline void CombineStrands(const SCANMODEL& mm, double* row, std::size_t motifs)
+{
+    for (std::size_t j = 0; j < motifs; ++j) {
+        if (mm.bothStrands)
+            row[2 * j] = (LogSum(row[2 * j], row[2 * j + 1]) + mm.logHalf) + mm.logPrior[j];
+        else
+            row[2 * j] = row[2 * j] + mm.logPrior[j];
+    }
 }
 
 // One forward step of the site traceback's own pass over a window; the

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +25,15 @@
 #include <vector>
 
 #include "../GzipForTests.h"
+
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define VELMORA_TSAN_BUILD 1
+#endif
+#endif
+#ifndef VELMORA_TSAN_BUILD
+#define VELMORA_TSAN_BUILD 0
+#endif
 
 namespace fs = std::filesystem;
 
@@ -110,12 +120,17 @@ std::vector<Case> ReadTable(const fs::path& table, std::vector<Case> cases = {})
     return cases;
 }
 
-// A module file's echo is its fourth line, after "\n\nVelmora 1.0\n": the
-// words typed, which differ between runs that must agree otherwise.
+// Each run's part of a module file starts "\n\nVelmora <version>\n" and
+// the echo line: the words typed, which differ between runs that must agree
+// otherwise. Every echo line is emptied.
 std::string WithoutEcho(std::string text)
 {
-    if (text.rfind("\n\nVelmora ", 0) == 0)
-        text.erase(14, text.find('\n', 14) - 14);
+    for (std::size_t at = text.find("\n\nVelmora "); at != std::string::npos; at = text.find("\n\nVelmora ", at + 1)) {
+        const std::size_t echo = text.find('\n', at + 2);
+        if (echo == std::string::npos)
+            break;
+        text.erase(echo + 1, text.find('\n', echo + 1) - echo - 1);
+    }
     return text;
 }
 
@@ -135,10 +150,81 @@ protected:
                 break;
         }
         Finish();
+        const std::vector<std::string> threads = std::move(m_threads);
+        const std::string trail = std::move(m_trail);
+        const auto files = WithoutEchoes(Snapshot());
         fs::remove_all(m_dir);
+        for (const std::string& n : threads) {
+            SCOPED_TRACE("-t " + n);
+            const auto [nTrail, nFiles] = Replay(n);
+            EXPECT_EQ(nTrail, trail);
+            EXPECT_EQ(nFiles, files);
+        }
     }
 
 private:
+    // The case again in a fresh directory, every run with "-t n" added and
+    // no check made: what the runs said, and the files they left.
+    std::pair<std::string, std::map<std::string, std::string>> Replay(const std::string& n)
+    {
+        static const std::vector<std::string> kSetUp = {"copy",      "write",       "gzip",    "cut",
+                                                        "flip",      "mkdir",       "symlink", "stdin",
+                                                        "run",       "remove",      "mkfifo",  "limit-file-size",
+                                                        "stdout-to", "random-fasta"};
+        std::string pattern = (fs::temp_directory_path() / "velmora-case-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            return {};
+        m_dir = pattern;
+        fs::create_symlink(fs::absolute(VELMORA_BINARY), m_dir / "Velmora");
+        for (const std::string& line : GetParam().lines) {
+            const std::size_t blank = std::min(line.find(' '), line.size());
+            const std::string key = line.substr(0, blank);
+            std::vector<std::string> words = Words(line.substr(blank));
+            if (key == "run") {
+                words.push_back("-t");
+                words.push_back(n);
+            }
+            if (std::find(kSetUp.begin(), kSetUp.end(), key) != kSetUp.end())
+                Directive(key, words);
+        }
+        m_ran = false;
+        auto result = std::make_pair(std::move(m_trail), WithoutEchoes(Snapshot()));
+        fs::remove_all(m_dir);
+        return result;
+    }
+
+    static std::map<std::string, std::string> WithoutEchoes(std::map<std::string, std::string> files)
+    {
+        for (auto& [name, text] : files)
+            text = WithoutEcho(text);
+        return files;
+    }
+
+    // A FASTA file of records of the given lengths, drawn from a fixed
+    // generator: a number is that many random bases, "N" before it makes
+    // them all N, and a record "mix" of 2000 bases holds runs of N inside.
+    void RandomFasta(const std::vector<std::string>& w) const
+    {
+        unsigned long long state = std::stoull(w.at(1));
+        auto next = [&state] {
+            state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+            return static_cast<unsigned>(state >> 33);
+        };
+        std::string text;
+        for (std::size_t r = 2; r < w.size(); ++r) {
+            text += ">r" + std::to_string(r - 1) + " " + w[r] + "\n";
+            const bool mix = w[r] == "mix";
+            const bool allN = w[r][0] == 'N';
+            const std::size_t length = mix ? 2000 : std::stoul(allN ? w[r].substr(1) : w[r]);
+            for (std::size_t i = 0; i < length; ++i) {
+                text += allN || (mix && i % 500 >= 450) ? 'N' : "ACGT"[next() % 4];
+                if (i % 70 == 69 || i + 1 == length)
+                    text += '\n';
+            }
+        }
+        WriteAll(m_dir / w.at(0), text);
+    }
+
     // The text of words: "@name" is the content of that file of the
     // directory ("@name:from:length" a part of it), "junk:N" N fixed bytes
     // of every value.
@@ -184,6 +270,10 @@ private:
                               m_dir / fs::path(s).filename());
         } else if (key == "write") {
             WriteAll(m_dir / w.at(0), Text(w, 1));
+        } else if (key == "random-fasta") {
+            RandomFasta(w);
+        } else if (key == "threads") {
+            m_threads = w;
         } else if (key == "gzip") {
             WriteAll(m_dir / w.at(0), Gzip(ReadAll(m_dir / w.at(0))));
         } else if (key == "cut" || key == "flip") {
@@ -223,8 +313,8 @@ private:
         } else if (key == "limit-file-size") {
             m_fileLimit = std::stoul(w.at(0));
         } else if (key == "limit-memory") {
-#if defined(__SANITIZE_ADDRESS__)
-            GTEST_SKIP() << "the address sanitizer needs more address space than any limit leaves";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || VELMORA_TSAN_BUILD
+            GTEST_SKIP() << "a sanitizer needs more address space than any limit leaves";
 #endif
             m_memoryLimit = std::stoul(w.at(0));
         } else if (key == "stdout-to") {
@@ -338,6 +428,7 @@ private:
             kill(child, signal);
         }
         m_got = Reap(child, m_dir.string());
+        m_trail += "status " + std::to_string(m_got) + "\nstdout " + m_out + "\nstderr " + m_err + "\n";
     }
 
     // The checks of the last run that wait for its expected status.
@@ -375,6 +466,8 @@ private:
     int m_got = 0;
     std::string m_out;
     std::string m_err;
+    std::vector<std::string> m_threads;  // -t values the case is replayed with
+    std::string m_trail;                 // status and output of every run so far
 };
 
 TEST_P(CaseTest, Run) { RunCase(); }

@@ -23,6 +23,12 @@
 #   expect PATTERN        every file of tests/data matching PATTERN ('*' in
 #                         its name) is in the directory with the same bytes
 #   expect-but-echo PATTERN   the same, module files without their echo line
+#   random-fasta NAME SEED LENGTH...   random records of those lengths ("N300":
+#                         300 N, "mix": 2000 bases with runs of N)
+#   threads N...          the case is run again for each N with "-t N" added
+#                         to every run: each run's status and output, and the
+#                         files left (module files without their echo line),
+#                         must be those of the case's own runs
 #
 # TEXT is words joined without blanks: "quoted" with C escapes (\n \t \r
 # \0 \\ \" \xNN), N*"repeated", @file or @file:from:length (a file of the
@@ -189,6 +195,7 @@ stderr "Velmora: warning: unknown option --bedx ignored\nVelmora: cannot open ma
 
 section golden runs
 copy one_record.fa three_records.fa short_records.fa small3.pwm planted.fa planted.pwm examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm
+threads 1 3 8
 
 case one record
 run -i one_record.fa -M small3.pwm -o out
@@ -1255,3 +1262,68 @@ symlink out_motif1.txt nowhere/out_motif1.txt
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o out
 status 1
 stderr "Velmora: cannot write result file 'out_motif1.txt': a symbolic link to a missing file\n"
+
+section threads
+copy examples/fly_bcd_hb_Kr.pwm
+threads 1 2 3 8
+
+case records of every kind side by side
+random-fasta g.fa 7 0 1 N300 mix 5000 150000 2 30 900 60000 0 12000 N5 700
+run -i g.fa -M fly_bcd_hb_Kr.pwm -x 0.05 -L 60 -o g --bed
+stderr "Velmora: warning: sequence file 'g.fa', line 1: record '>r1 0' has 0 bases: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'g.fa', line 2: record '>r2 1' has 1 base: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'g.fa', line 3134: record '>r11 0' has 0 bases: too short to scan (at least 2 needed)\n"
+has g_module.txt ">r6 150000\t"
+
+case one long record on two threads
+random-fasta long.fa 11 300000
+run -i long.fa -M fly_bcd_hb_Kr.pwm -x 0.02 -L 100 -o long -r 0
+has long_module.txt ">r1 300000\t"
+
+case many short records and a second run appending
+random-fasta many.fa 5 500 80 1200 300 40 2500 500 90 1800 600 1000 350 700 220 60 3000 400
+run -i many.fa -M fly_bcd_hb_Kr.pwm -x 0.1 -L 40 -o many
+run -i many.fa -M fly_bcd_hb_Kr.pwm -x 0.1 -L 40 -o many
+
+case a bad gzip block behind records in flight
+random-fasta z.fa 3 40000 40000 40000 40000 40000 40000
+gzip z.fa
+flip z.fa 40
+run -i z.fa -M fly_bcd_hb_Kr.pwm -x 0.05 -L 60 -o z --bed
+status 1
+stderr "Velmora: cannot read sequence file 'z.fa': corrupt gzip data (checksum mismatch)\n"
+
+case a write error behind records in flight
+random-fasta w.fa 9 30000 30000 30000 30000 30000 30000
+limit-file-size 3000
+run -i w.fa -M fly_bcd_hb_Kr.pwm -x 0.05 -L 60 -o w --bed
+status 1
+stderr-starts "Velmora: cannot write result file 'w_"
+
+case thread count in words
+threads
+random-fasta t.fa 1 3000
+run -i t.fa -M fly_bcd_hb_Kr.pwm --threads 2 -o t
+has t_module.txt "--threads 2 -o t \n"
+
+case thread count zero
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm -t 0
+status 1
+stderr "Velmora: option -t expects a whole number of threads from 1 to 1024, got '0'\n"
+
+case thread count not a number
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm --threads two
+status 1
+stderr "Velmora: option --threads expects a whole number of threads from 1 to 1024, got 'two'\n"
+
+case thread count too large
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm -t 1025
+status 1
+stderr "Velmora: option -t expects a whole number of threads from 1 to 1024, got '1025'\n"
+
+case thread count missing
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm --threads
+status 1
+stderr "Velmora: option --threads needs a value\n"

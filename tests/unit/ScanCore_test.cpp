@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -154,15 +155,28 @@ std::string FirstDifference(const RECORDRESULT& got, const RECORDRESULT& want)
     return at == g.size() ? "" : "streamed '" + g[at] + "', whole table '" + w[at] + "'";
 }
 
-// The scan of c: streamed with the given block size and checkpoint interval,
-// or (block 0) the whole-table maximizing or posterior scan.
-RECORDRESULT Scan(const Case& c, int block, int interval = 0, bool posterior = false)
+// The scan of c: streamed with the given block size and checkpoint interval
+// (helped: with a second thread scoring blocks ahead of it), or (block 0)
+// the whole-table maximizing or posterior scan.
+RECORDRESULT Scan(const Case& c, int block, int interval = 0, bool posterior = false, bool helped = false)
 {
     const SCANMODEL model = c.Model();
     const BACKGROUND bg = BuildBackground(c.seq);
     RECORDRESULT r;
+    std::thread helper;
+    ScanHooks hooks;
+    if (helped) {
+        hooks.offer = [&helper](CScanShare& share) {
+            if (share.Attach())
+                helper = std::thread([&share] { share.Help([] { return false; }); });
+        };
+        hooks.withdraw = [&helper](CScanShare&) {
+            if (helper.joinable())
+                helper.join();
+        };
+    }
     if (block > 0)
-        StreamScanCurSeq(model, c.seq, bg, &r, StreamScanOptions {block, interval});
+        StreamScanCurSeq(model, c.seq, bg, &r, StreamScanOptions {block, interval, 1}, hooks);
     else
         (posterior ? ApproxSampleCurSeq : ApproxScanCurSeq)(model, c.seq, CalLogPrPos(model, c.seq, bg).data(), &r);
     return r;
@@ -358,8 +372,10 @@ TEST(ScanCoreTest, StreamedScanMatchesWholeTableScan)
         const RECORDRESULT want = Scan(c, 0);
         for (int b = 0; b < 5; ++b) {
             const int interval = intervals[(index + b) % 5];
-            ASSERT_EQ(FirstDifference(Scan(c, blocks[b], interval), want), "")
-                << "case " << index << " (" << c.Describe() << "), block " << blocks[b] << ", interval " << interval;
+            const bool helped = (index + b) % 2 == 1;
+            ASSERT_EQ(FirstDifference(Scan(c, blocks[b], interval, false, helped), want), "")
+                << "case " << index << " (" << c.Describe() << "), block " << blocks[b] << ", interval " << interval
+                << (helped ? ", helped" : "");
         }
         ASSERT_EQ(FirstDifference(DataAugmentation(c.Model(), ">r", c.seq), want), "")
             << "case " << index << " (" << c.Describe() << "), as a run";

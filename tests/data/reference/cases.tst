@@ -4,6 +4,9 @@
 # of its random cases for seed 1; the expected files are what reference.py
 # wrote, and the built tool produced the same bytes when they were exported.
 
+section reference
+threads 1 3 8
+
 case reference/01-tiny-sequences
 copy reference/01-tiny-sequences/pwm.txt reference/01-tiny-sequences/seq.fa
 run -i seq.fa -M pwm.txt -K 2 -L 10 -x 0.3 -o tiny

@@ -1,0 +1,192 @@
+#include "scanner/RecordPool.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+#include <system_error>
+#include <utility>
+
+#include "scanner/ResultWriter.h"
+
+namespace {
+
+// Thrown through a scan that is abandoned (the run has failed).
+struct CScanAbandoned {};
+
+// A record helped only when this many of its bases are still to be scored:
+// less is over before a helper would pay for its start.
+constexpr long long kMinBasesToHelp = 16384;
+
+// How often a waiting driver reports progress.
+constexpr auto kReportEvery = std::chrono::milliseconds(250);
+
+}  // namespace
+
+CRecordPool::CRecordPool(const SCANMODEL& model, int threads, std::function<void(long long)> progress)
+    : m_model(model), m_progress(std::move(progress)), m_wanted(threads)
+{
+    m_hooks.progress = [this](long long bases) {
+        if (m_progress)
+            m_progress(bases);
+    };
+}
+
+// Threads start with the first record, so that a run that fails before it
+// (or reads none) never holds them.
+void CRecordPool::StartThreads()
+{
+    for (int t = 0; t < m_wanted && m_wanted > 1; ++t) {
+        try {
+            m_threads.emplace_back(&CRecordPool::Work, this);
+        } catch (const std::system_error&) {
+            break;  // fewer threads than asked for; none: Submit scans itself
+        }
+    }
+    if (m_threads.empty())
+        return;
+    m_hooks.progress = [this](long long bases) {
+        if (m_cancel.load(std::memory_order_relaxed))
+            throw CScanAbandoned {};
+        m_bases.fetch_add(bases, std::memory_order_relaxed);
+    };
+    m_hooks.offer = [this](CScanShare& share) {
+        const std::lock_guard lock(m_mutex);
+        m_shares.push_back(&share);
+        m_changed.notify_all();
+    };
+    m_hooks.withdraw = [this](CScanShare& share) {
+        const std::lock_guard lock(m_mutex);
+        m_shares.erase(std::remove(m_shares.begin(), m_shares.end(), &share), m_shares.end());
+    };
+}
+
+CRecordPool::~CRecordPool()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_cancel = true;
+        m_changed.notify_all();
+    }
+    for (std::thread& thread : m_threads)
+        thread.join();
+}
+
+void CRecordPool::Scan(RECORDJOB& job)
+{
+    try {
+        job.result = DataAugmentation(m_model, std::move(job.name), job.letters.view(), m_hooks);
+    } catch (const CScanAbandoned&) {
+        // nobody waits for this record any more
+    } catch (const std::bad_alloc&) {
+        job.failure = "out of memory while scanning " + job.label;
+    }
+    job.letters = CString();
+}
+
+void CRecordPool::Submit(std::unique_ptr<RECORDJOB> job)
+{
+    if (!m_started) {
+        m_started = true;
+        StartThreads();
+    }
+    auto entry = std::make_unique<Entry>();
+    entry->job = std::move(job);
+    if (m_threads.empty()) {
+        Scan(*entry->job);
+        entry->done = true;
+        m_order.push_back(std::move(entry));
+        return;
+    }
+    const std::lock_guard lock(m_mutex);
+    m_queue.push_back(entry.get());
+    m_order.push_back(std::move(entry));
+    m_changed.notify_all();
+}
+
+void CRecordPool::WaitAndReport(std::unique_lock<std::mutex>& lock)
+{
+    m_changed.wait_for(lock, kReportEvery);
+    const long long bases = m_bases.exchange(0);
+    if (bases > 0 && m_progress) {
+        lock.unlock();
+        m_progress(bases);
+        lock.lock();
+    }
+}
+
+std::unique_ptr<RECORDJOB> CRecordPool::WaitForRoom()
+{
+    const std::size_t room = kWaitingPerThread * std::max<std::size_t>(1, m_threads.size());
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (!m_order.empty() && m_order.front()->done) {
+            std::unique_ptr<RECORDJOB> job = std::move(m_order.front()->job);
+            m_order.pop_front();
+            return job;
+        }
+        if (m_queue.empty() && m_order.size() < room)
+            return nullptr;
+        WaitAndReport(lock);
+    }
+}
+
+std::unique_ptr<RECORDJOB> CRecordPool::Next()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_order.empty())
+            return nullptr;
+        if (m_order.front()->done) {
+            std::unique_ptr<RECORDJOB> job = std::move(m_order.front()->job);
+            m_order.pop_front();
+            return job;
+        }
+        WaitAndReport(lock);
+    }
+}
+
+CScanShare* CRecordPool::ShareToHelp()
+{
+    CScanShare* longest = nullptr;
+    long long most = kMinBasesToHelp - 1;
+    for (CScanShare* share : m_shares) {
+        const long long left = share->BasesLeft();
+        if (left > most) {
+            most = left;
+            longest = share;
+        }
+    }
+    return longest && longest->Attach() ? longest : nullptr;
+}
+
+void CRecordPool::Work()
+{
+    KeepCutBackSignalsOffThisThread();
+    // A helper leaves its record as soon as a record waits for a thread, or
+    // the run is over.
+    const auto leave = [this] {
+        const std::lock_guard lock(m_mutex);
+        return m_cancel || !m_queue.empty();
+    };
+    std::unique_lock lock(m_mutex);
+    while (!m_cancel) {
+        if (!m_queue.empty()) {
+            Entry* entry = m_queue.front();
+            m_queue.pop_front();
+            m_changed.notify_all();  // the driver may read the next record
+            lock.unlock();
+            Scan(*entry->job);
+            lock.lock();
+            entry->done = true;
+            m_changed.notify_all();
+            continue;
+        }
+        if (CScanShare* share = ShareToHelp()) {
+            lock.unlock();
+            share->Help(leave);
+            lock.lock();
+            continue;
+        }
+        m_changed.wait(lock);
+    }
+}

@@ -1,0 +1,88 @@
+// Records scanned side by side. The driver reads records one at a time and
+// hands them over; the pool scans up to `threads` of them at once and hands
+// them back in the order they came, so the driver writes them as one thread
+// would. A thread without a record of its own helps scan the longest record
+// under way (CScanShare), so a single long record keeps two cores busy.
+//
+// Memory: a record's letters are held from Submit until its scan is done;
+// the driver reads the next record only when no record waits for a thread
+// (WaitForRoom), so at most `threads` records are scanned while one more is
+// read. Scanned records wait for their turn to be written as results only,
+// and at most kWaitingPerThread * threads of them.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "scanner/RecordScan.h"
+#include "scanner/Results.h"
+#include "scanner/ScanModel.h"
+#include "support/MyString.h"
+
+// One record on its way from the reader to the writer.
+struct RECORDJOB {
+    std::string name;                   // header with its '>'
+    CString letters;                    // released once scanned
+    std::vector<std::string> warnings;  // found while reading; shown when the record is written
+    std::string label;                  // "record 'x' of sequence file 'f' (n bases)"
+    RECORDRESULT result;
+    std::string failure;  // the message when the scan could not be done
+};
+
+class CRecordPool {
+public:
+    static constexpr std::size_t kWaitingPerThread = 4;
+
+    // threads <= 1, or no thread to be had: Submit scans each record
+    // itself. progress hears of bases scanned, always on the driver's thread.
+    CRecordPool(const SCANMODEL& model, int threads, std::function<void(long long)> progress);
+    // Scans still under way are abandoned; every thread is joined.
+    ~CRecordPool();
+    CRecordPool(const CRecordPool&) = delete;
+    CRecordPool& operator=(const CRecordPool&) = delete;
+
+    int Threads() const { return static_cast<int>(m_threads.size()); }
+
+    void Submit(std::unique_ptr<RECORDJOB> job);
+    // Before the next record is read: the oldest record, when it is scanned
+    // (write it, then ask again); null when there is room for another record.
+    std::unique_ptr<RECORDJOB> WaitForRoom();
+    // The oldest record once scanned; null when every record is back.
+    std::unique_ptr<RECORDJOB> Next();
+
+private:
+    struct Entry {
+        std::unique_ptr<RECORDJOB> job;
+        bool done = false;
+    };
+
+    void StartThreads();
+    void Scan(RECORDJOB& job);
+    void Work();
+    CScanShare* ShareToHelp();
+    // Waits for a change (or a while), telling progress what was scanned.
+    void WaitAndReport(std::unique_lock<std::mutex>& lock);
+
+    const SCANMODEL& m_model;
+    std::function<void(long long)> m_progress;
+    int m_wanted;
+    bool m_started = false;
+    ScanHooks m_hooks;  // set before the threads start, then only read
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::unique_ptr<Entry>> m_order;  // submitted, not yet handed back
+    std::deque<Entry*> m_queue;                  // submitted, no thread yet
+    std::vector<CScanShare*> m_shares;           // long records under way
+    std::atomic<bool> m_cancel {false};
+    std::atomic<long long> m_bases {0};  // scanned, not yet reported
+    std::vector<std::thread> m_threads;
+};
