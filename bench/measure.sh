@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Whole-binary measurements: speed and peak memory of the real Velmora run on
-# synthetic single-record FASTA files of 1, 10 and 100 million bases, and on
-# a file of 10 000 records of 10 000 bases; then the floor benchmark.
+# one thread (-t 1) on synthetic single-record FASTA files of 1, 10 and 100
+# million bases, and on a file of 10 000 records of 10 000 bases; then the
+# speed-up of two threads over one on 10 million bases in 100 records and on
+# one record of 50 million bases; then the floor benchmark.
 #
 #   bench/measure.sh [BUILD_DIR [WORK_DIR]]
 #
 # BUILD_DIR is a Release build with the benchmarks (default: build); the
 # synthetic files (about 200 MB) go to WORK_DIR (default: a fresh temporary
 # directory, removed at the end). SIZES="1000000 10000000" measures fewer
-# sizes, REPEAT=1 runs each input once instead of three times, FLOOR=0
-# skips the benchmark. Every run is K = 3 (widths 10, 12, 14), L = 200,
+# sizes, REPEAT=1 runs each input once instead of three times, THREADS=0
+# skips the thread figures, FLOOR=0 skips the benchmark. Every run is K = 3 (widths 10, 12, 14), L = 200,
 # both strands, rate 0.0005. Peak memory is the maximum resident set size of
 # the whole process, from /usr/bin/time -v; speed is bases per second of
 # wall-clock time and of CPU time (user + system), each from the best of the
@@ -37,17 +39,19 @@ echo "load before: $(uptime)"
 printf '%-24s %12s %10s %14s %14s %14s %10s\n' \
   "input" "bases" "wall s" "bases/s wall" "bases/s cpu" "peak RSS B" "B/base"
 
-# measure NAME BASES FASTA: REPEAT runs of the binary (default 3), one line
-# of figures: the best wall-clock and CPU times of the runs (the least
-# disturbed by other work) and the largest peak memory.
-measure() {
-  local name=$1 bases=$2 fasta=$3
-  local out="$work/out" log="$work/time.txt"
-  : >"$log"
-  for _ in $(seq "${REPEAT:-3}"); do
-    rm -f "$out"_*.txt
-    /usr/bin/time -v "$velmora" -i "$fasta" -M "$work/synth.pwm" -o "$out" 2>>"$log" >/dev/null
-  done
+# run FASTA THREADS LOG: one run of the binary, its /usr/bin/time -v report
+# appended to LOG.
+run() {
+  local out="$work/out"
+  rm -f "$out"_*.txt
+  /usr/bin/time -v "$velmora" -i "$1" -M "$work/synth.pwm" -o "$out" -t "$2" 2>>"$3" >/dev/null
+}
+
+# figures NAME BASES LOG: one line of figures from the reports in LOG: the
+# best wall-clock and CPU times of the runs (the least disturbed by other
+# work) and the largest peak memory.
+figures() {
+  local name=$1 bases=$2 log=$3
   awk -v name="$name" -v bases="$bases" '
     function best(old, new) { return (old == "" || new < old) ? new : old }
     /Maximum resident set size/ { if ($NF * 1024 > rss) rss = $NF * 1024 }
@@ -64,6 +68,40 @@ measure() {
     }' "$log"
 }
 
+# measure NAME BASES FASTA: REPEAT runs on one thread (default 3), one line
+# of figures.
+measure() {
+  local log="$work/time.txt"
+  : >"$log"
+  for _ in $(seq "${REPEAT:-3}"); do
+    run "$3" 1 "$log"
+  done
+  figures "$1" "$2" "$log"
+}
+
+# speedup NAME BASES FASTA INFLIGHT: REPEAT runs on one thread and on two,
+# interleaved so that a change of load hits both; a line of figures for
+# each, then the speed-up (best wall-clock times) and the peak memory of the
+# two-thread run per base of the records it can hold at once (INFLIGHT).
+speedup() {
+  local name=$1 bases=$2 fasta=$3 inflight=$4
+  : >"$work/t1.txt"
+  : >"$work/t2.txt"
+  for _ in $(seq "${REPEAT:-3}"); do
+    run "$fasta" 1 "$work/t1.txt"
+    run "$fasta" 2 "$work/t2.txt"
+  done
+  local one two
+  one=$(figures "$name, -t 1" "$bases" "$work/t1.txt")
+  two=$(figures "$name, -t 2" "$bases" "$work/t2.txt")
+  printf '%s\n%s\n' "$one" "$two"
+  awk -v a="$one" -v b="$two" -v inflight="$inflight" -v fixed="$fixed" 'BEGIN {
+    n = split(a, x, " +"); m = split(b, y, " +")
+    printf "  speed-up %.2f; peak memory of -t 2: %.3f B per base in flight (%d bases) beyond the fixed %d B\n",
+           x[n - 4] / y[m - 4], (y[m - 1] - fixed) / inflight, inflight, fixed
+  }'
+}
+
 for bases in $sizes; do
   "$synth" --bases "$bases" --seed 1 --fasta "$work/single_$bases.fa" --matrices "$work/synth.pwm"
   measure "1 record" "$bases" "$work/single_$bases.fa"
@@ -73,6 +111,23 @@ done
 "$synth" --bases 100000000 --records 10000 --seed 1 --fasta "$work/multi.fa" --matrices "$work/synth.pwm"
 measure "10000 records x 10000" 100000000 "$work/multi.fa"
 rm -f "$work/multi.fa"
+
+if [ "${THREADS:-1}" != 0 ]; then
+  echo
+  echo "threads, load: $(uptime)"
+  # The fixed cost: peak memory of a run on a record of 1000 bases.
+  "$synth" --bases 1000 --seed 1 --fasta "$work/tiny.fa" --matrices "$work/synth.pwm"
+  : >"$work/tiny.txt"
+  run "$work/tiny.fa" 2 "$work/tiny.txt"
+  fixed=$(awk '/Maximum resident set size/ { print $NF * 1024 }' "$work/tiny.txt")
+  # 100 records of 100 000 bases: two being scanned and one being read.
+  "$synth" --bases 10000000 --records 100 --seed 1 --fasta "$work/multi100.fa" --matrices "$work/synth.pwm"
+  speedup "100 records x 100000" 10000000 "$work/multi100.fa" 300000
+  rm -f "$work/multi100.fa"
+  "$synth" --bases 50000000 --seed 1 --fasta "$work/single50.fa" --matrices "$work/synth.pwm"
+  speedup "1 record" 50000000 "$work/single50.fa" 50000000
+  rm -f "$work/single50.fa"
+fi
 
 echo "load after: $(uptime)"
 
