@@ -63,7 +63,8 @@ bool BackgroundScoresEveryBase(std::string_view seq, const BACKGROUND& bg)
     for (std::size_t i = 1; i < n; ++i) {
         if (IsN(static_cast<unsigned char>(seq[i - 1])) || IsN(static_cast<unsigned char>(seq[i])))
             continue;
-        if (!(bg.bgTrans[4 * Code(static_cast<unsigned char>(seq[i - 1])) + Code(static_cast<unsigned char>(seq[i]))] > 0))
+        if (!(bg.bgTrans[4 * Code(static_cast<unsigned char>(seq[i - 1])) + Code(static_cast<unsigned char>(seq[i]))] >
+              0))
             return false;
     }
     return true;

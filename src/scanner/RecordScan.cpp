@@ -121,6 +121,43 @@ private:
     std::vector<double> m_values;
 };
 
+// The module scores of the first module-end marks of the maximizing pass,
+// in position order. The traceback needs the score of every mark it visits;
+// found here, it is the very double the pass compared, and the traceback
+// scores the window's rows only instead of rerunning the recursion from a
+// saved state up to the window's end, several times the work. Marks are
+// few at sensible rates (about 1 in 600 bases on a human-like sequence at
+// the default rate); at most n/256 are kept, so that memory stays bounded
+// when nearly every position is a mark, and the rest are recomputed.
+class CModuleScores {
+public:
+    explicit CModuleScores(int n) : m_most(static_cast<std::size_t>(n) / 256) {}
+
+    void Add(int pos, double score)
+    {
+        if (m_kept.size() < m_most)
+            m_kept.push_back({pos, score});
+    }
+
+    bool Find(int pos, double* score) const
+    {
+        const auto at =
+            std::lower_bound(m_kept.begin(), m_kept.end(), pos, [](const Kept& kept, int p) { return kept.pos < p; });
+        if (at == m_kept.end() || at->pos != pos)
+            return false;
+        *score = at->score;
+        return true;
+    }
+
+private:
+    struct Kept {
+        int pos;
+        double score;
+    };
+    std::size_t m_most;
+    std::vector<Kept> m_kept;
+};
+
 // The module windows of the streamed scan for TraceModules. For a module
 // ending at pos it needs the rows of pos-L+1..pos and the forward values of
 // pos and pos-L; it rescores and reruns the recursion over one stretch from
@@ -131,10 +168,11 @@ private:
 class CStretchWindows {
 public:
     CStretchWindows(const SCANMODEL& mm, std::string_view seq, const PositionScorer& scorer,
-                    const CCheckpoints& checkpoints, int interval, int L)
+                    const CCheckpoints& checkpoints, const CModuleScores& scores, int interval, int L)
         : m_mm(mm),
           m_scorer(scorer),
           m_checkpoints(checkpoints),
+          m_scores(scores),
           m_seq(reinterpret_cast<const unsigned char*>(seq.data())),
           m_cols(mm.columns),
           m_hist(static_cast<std::size_t>(mm.maxWidth)),
@@ -147,7 +185,17 @@ public:
         // The first position whose forward value (pos-L) or row (pos-L+1,
         // or 0 for the window that starts the sequence) is needed.
         const int earliest = std::max(pos - m_L, 0);
-        if (!(m_count > 0 && m_first <= earliest && pos < m_first + m_count))
+        const bool held = m_count > 0 && m_first <= earliest && pos < m_first + m_count;
+        double kept = 0.0;
+        if (!held && m_scores.Find(pos, &kept)) {
+            // The rows of the window alone: pos-L+1..pos.
+            const int from = pos - m_L + 1;
+            m_rows.resize(static_cast<std::size_t>(m_L) * m_cols);
+            m_scorer.ScoreRows(m_seq, from, m_L, m_rows.data());
+            m_count = 0;  // no stretch of forward values held now
+            return {m_rows.data(), from, kept};
+        }
+        if (!held)
             Recompute(earliest / m_interval * m_interval, pos);
         const double* fwd = m_fwd.data() + m_hist;  // fwd[p - m_first] is position p's value
         const bool first = pos == m_L - 1;
@@ -180,6 +228,7 @@ private:
     const SCANMODEL& m_mm;
     const PositionScorer& m_scorer;
     const CCheckpoints& m_checkpoints;
+    const CModuleScores& m_scores;
     const unsigned char* m_seq;
     std::size_t m_cols;
     std::size_t m_hist;  // forward values kept before the stretch
@@ -317,14 +366,16 @@ public:
     // History kept in front of each block: the recursion reads back the
     // widest motif's width, the module score L positions; the best values
     // are read back L positions.
-    CMainPass(const SCANMODEL& mm, int L, int block, int interval, CMarkBits& marks, CCheckpoints& checkpoints)
+    CMainPass(const SCANMODEL& mm, int L, int block, int interval, CMarkBits& marks, CCheckpoints& checkpoints,
+              CModuleScores& scores)
         : m_mm(mm),
           m_L(L),
           m_interval(interval),
           m_fwdValues(static_cast<std::size_t>(std::max(L, mm.maxWidth)), static_cast<std::size_t>(block)),
           m_bestValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
           m_marks(marks),
-          m_checkpoints(checkpoints)
+          m_checkpoints(checkpoints),
+          m_scores(scores)
     {}
 
     // The rows of positions start..start+count-1, of which the first
@@ -356,12 +407,15 @@ public:
                 continue;
             }
             const bool first = p == L - 1;
-            const Candidates c = StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L],
-                                                ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]));
+            const double moduleScore = ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]);
+            const Candidates c =
+                StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L], moduleScore);
             bool toModule = false;
             best[t] = ChooseBest(c, &toModule);
-            if (toModule)
+            if (toModule) {
                 m_marks.Set(p);
+                m_scores.Add(p, moduleScore);
+            }
         }
         m_fwdValues.Commit(static_cast<std::size_t>(count));
         m_bestValues.Commit(static_cast<std::size_t>(count));
@@ -375,6 +429,7 @@ private:
     CSlidingValues m_bestValues;
     CMarkBits& m_marks;
     CCheckpoints& m_checkpoints;
+    CModuleScores& m_scores;
     double m_running = 0.0;  // background sum of the positions before L-1
     long long m_nextCheckpoint = 0;
     std::size_t m_checkpoint = 0;
@@ -423,7 +478,8 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     const int interval = std::clamp(options.checkpointInterval, 1, n);
     CMarkBits marks(n);
     CCheckpoints checkpoints(n, interval, mm.maxWidth);
-    CMainPass pass(mm, L, block, interval, marks, checkpoints);
+    CModuleScores scores(n);
+    CMainPass pass(mm, L, block, interval, marks, checkpoints, scores);
 
     const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
     CScanShare share(mm, scorer, s, n, block);
@@ -442,7 +498,7 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     }
     offer.Withdraw();
 
-    CStretchWindows windows(mm, seq, scorer, checkpoints, interval, L);
+    CStretchWindows windows(mm, seq, scorer, checkpoints, scores, interval, L);
     TraceModules(mm, seq, n, L, marks, windows, result);
 }
 
