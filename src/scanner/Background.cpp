@@ -1,6 +1,7 @@
 #include "scanner/Background.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "support/Bases.h"
@@ -15,33 +16,63 @@ int Code(unsigned char c) { return kBaseCode[c]; }
 
 }  // namespace
 
+namespace {
+
+// What counting needs of a byte, in 4 bits: its base code (bits 0-1),
+// whether it is A, C, G or T (bit 2), whether it is 'N' (bit 3).
+constexpr int kClasses = 16;
+
+std::array<unsigned char, 256> MakeClasses()
+{
+    std::array<unsigned char, 256> classes {};
+    for (int c = 0; c < 256; ++c) {
+        const auto byte = static_cast<unsigned char>(c);
+        classes[static_cast<std::size_t>(c)] =
+            static_cast<unsigned char>(Code(byte) | (IsAcgt(byte) ? 4 : 0) | (byte == 'N' ? 8 : 0));
+    }
+    return classes;
+}
+
+const std::array<unsigned char, 256> kClass = MakeClasses();
+
+}  // namespace
+
 BACKGROUND BuildBackground(std::string_view seq)
 {
-    // Counted in integers and then turned into doubles: the same values as
-    // adding 1.0 each time (counts stay far below 2^53), without a chain of
-    // floating-point additions through one memory cell. Counts alternate
-    // between two tables so that neighbouring bases rarely wait on the same
-    // counter.
-    long long freq[2][4] = {};
-    long long trans[2][16] = {};
+    // Every adjacent pair is counted by the classes of its two bytes, one
+    // table increment per base with no branch (letters follow no pattern a
+    // branch predictor could learn); the frequencies and transitions are
+    // then summed from the 256 pair counts. Counts are integers turned into
+    // doubles at the end: the same values as adding 1.0 each time (they
+    // stay far below 2^53).
+    long long pairs[kClasses * kClasses] = {};
     const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
     const std::size_t n = seq.size();
-    // Added, not branched on: the letters of a record follow no pattern a
-    // branch predictor could learn.
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t half = i & 1;
-        const unsigned char c = s[i];
-        freq[half][Code(c)] += IsAcgt(c) ? 1 : 0;
-        if (i + 1 < n) {
-            const unsigned char d = s[i + 1];
-            trans[half][4 * Code(c) + Code(d)] += (c != 'N') & (d != 'N');
-        }
+    if (n == 0)
+        return BACKGROUND();
+    unsigned previous = kClass[s[0]];
+    for (std::size_t i = 1; i < n; ++i) {
+        const unsigned next = kClass[s[i]];
+        ++pairs[previous * kClasses + next];
+        previous = next;
     }
+    long long freq[4] = {};
+    long long trans[16] = {};
+    if (previous & 4)
+        ++freq[previous & 3];  // the last base, first of no pair
+    for (unsigned c = 0; c < kClasses; ++c)
+        for (unsigned d = 0; d < kClasses; ++d) {
+            const long long count = pairs[c * kClasses + d];
+            if (c & 4)
+                freq[c & 3] += count;
+            if (!(c & 8) && !(d & 8))
+                trans[4 * (c & 3) + (d & 3)] += count;
+        }
     BACKGROUND bg;
     for (int e = 0; e < 4; ++e)
-        bg.bgFreq[e] = static_cast<double>(freq[0][e] + freq[1][e]);
+        bg.bgFreq[e] = static_cast<double>(freq[e]);
     for (int e = 0; e < 16; ++e)
-        bg.bgTrans[e] = static_cast<double>(trans[0][e] + trans[1][e]);
+        bg.bgTrans[e] = static_cast<double>(trans[e]);
     for (int a = 0; a < 4; ++a)
         for (int b = 0; b < 4; ++b)
             bg.bgTrans[4 * a + b] = bg.bgFreq[a] > 0 ? bg.bgTrans[4 * a + b] / bg.bgFreq[a] : 0.0;
@@ -57,14 +88,14 @@ bool BackgroundScoresEveryBase(std::string_view seq, const BACKGROUND& bg)
 {
     // The lookups of the background column: the first base unless it is N,
     // then every adjacent pair without N.
+    const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
     const std::size_t n = seq.size();
-    if (n > 0 && !IsN(static_cast<unsigned char>(seq[0])) && !(bg.bgFreq[Code(static_cast<unsigned char>(seq[0]))] > 0))
+    if (n > 0 && !IsN(s[0]) && !(bg.bgFreq[Code(s[0])] > 0))
         return false;
     for (std::size_t i = 1; i < n; ++i) {
-        if (IsN(static_cast<unsigned char>(seq[i - 1])) || IsN(static_cast<unsigned char>(seq[i])))
+        if (IsN(s[i - 1]) || IsN(s[i]))
             continue;
-        if (!(bg.bgTrans[4 * Code(static_cast<unsigned char>(seq[i - 1])) + Code(static_cast<unsigned char>(seq[i]))] >
-              0))
+        if (!(bg.bgTrans[4 * Code(s[i - 1]) + Code(s[i])] > 0))
             return false;
     }
     return true;
