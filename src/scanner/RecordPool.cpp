@@ -17,6 +17,9 @@ struct CScanAbandoned {};
 // less is over before a helper would pay for its start.
 constexpr long long kMinBasesToHelp = 16384;
 
+// How long a thread without a record waits for one before it helps.
+constexpr auto kWaitBeforeHelping = std::chrono::milliseconds(2);
+
 // How often a waiting driver reports progress.
 constexpr auto kReportEvery = std::chrono::milliseconds(250);
 
@@ -126,13 +129,24 @@ std::unique_ptr<RECORDJOB> CRecordPool::WaitForRoom()
         }
         if (m_queue.empty() && m_order.size() < room)
             return nullptr;
+        // Full: no record comes until the oldest is written, so an idle
+        // thread had better help with a record under way.
+        if (m_order.size() >= room && !m_full) {
+            m_full = true;
+            m_changed.notify_all();
+        }
         WaitAndReport(lock);
+        m_full = false;
     }
 }
 
 std::unique_ptr<RECORDJOB> CRecordPool::Next()
 {
     std::unique_lock lock(m_mutex);
+    if (!m_inputDone) {
+        m_inputDone = true;  // no more records: idle threads help at once
+        m_changed.notify_all();
+    }
     for (;;) {
         if (m_order.empty())
             return nullptr;
@@ -169,8 +183,14 @@ void CRecordPool::Work()
         return m_cancel || !m_queue.empty();
     };
     std::unique_lock lock(m_mutex);
+    // A thread that runs out of records helps with one under way, but not
+    // at once while more records may come: the driver is usually about to
+    // hand one over, and a helper that comes and goes costs more than it
+    // brings. It waits a little first, unless no record can come.
+    bool waited = false;
     while (!m_cancel) {
         if (!m_queue.empty()) {
+            waited = false;
             Entry* entry = m_queue.front();
             m_queue.pop_front();
             m_changed.notify_all();  // the driver may read the next record
@@ -181,12 +201,16 @@ void CRecordPool::Work()
             m_changed.notify_all();
             continue;
         }
-        if (CScanShare* share = ShareToHelp()) {
+        const bool helpNow = m_inputDone || m_full || waited;
+        if (CScanShare* share = helpNow ? ShareToHelp() : nullptr) {
             lock.unlock();
             share->Help(leave);
             lock.lock();
             continue;
         }
-        m_changed.wait(lock);
+        if (!waited)
+            waited = m_changed.wait_for(lock, kWaitBeforeHelping) == std::cv_status::timeout;
+        else
+            m_changed.wait(lock);
     }
 }

@@ -82,6 +82,8 @@ private:
     std::deque<std::unique_ptr<Entry>> m_order;  // submitted, not yet handed back
     std::deque<Entry*> m_queue;                  // submitted, no thread yet
     std::vector<CScanShare*> m_shares;           // long records under way
+    bool m_full = false;                         // the driver waits for the oldest record
+    bool m_inputDone = false;                    // the driver has no more records
     std::atomic<bool> m_cancel {false};
     std::atomic<long long> m_bases {0};  // scanned, not yet reported
     std::vector<std::thread> m_threads;
