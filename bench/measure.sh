@@ -135,6 +135,6 @@ if [ "${FLOOR:-1}" != 0 ] && [ -x "$build/bench/bench_scan" ]; then
   echo
   # Repetitions interleaved at random, so that a change of load hits the
   # floor and the scan alike; the ratio is taken from the best repetitions.
-  "$build/bench/bench_scan" --benchmark_filter='BM_LogSumFloor|BM_StreamScan' \
+  "$build/bench/bench_scan" --benchmark_filter='BM_LogSumFloor|BM_ChainFloor|BM_StreamScan' \
     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 fi
