@@ -1,5 +1,7 @@
 #include "frontend/VelmoraU.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "scanner/GibbsDP.h"
+#include "support/Cores.h"
 #include "support/Messages.h"
 #include "support/Version.h"
 
@@ -93,6 +96,90 @@ bool ParseDecimalNumber(const char* word, double* value)
 // More threads than this are a typing slip, not a machine.
 constexpr int kMostThreads = 1024;
 
+// The long options, and words a user may spell out for a one-letter option;
+// an unknown long option is answered with the nearest of them.
+struct OPTIONWORD {
+    const char* word;    // without the dashes
+    const char* option;  // what to suggest
+};
+constexpr OPTIONWORD kOptionWords[] = {
+    {"help", "--help"},
+    {"version", "--version"},
+    {"bed", "--bed"},
+    {"quiet", "--quiet"},
+    {"threads", "--threads"},
+    {"input", "-i"},
+    {"output", "-o"},
+    {"matrix", "-M"},
+    {"matrices", "-M"},
+    {"motifs", "-M"},
+    {"pwm", "-M"},
+    {"length", "-L"},
+    {"rate", "-x"},
+    {"strand", "-r"},
+    {"strands", "-r"},
+    {"reverse", "-r"},
+    {"factors", "-K"},
+    {"i", "-i"},
+    {"o", "-o"},
+    {"M", "-M"},
+    {"K", "-K"},
+    {"L", "-L"},
+    {"x", "-x"},
+    {"r", "-r"},
+    {"t", "-t"},
+    {"h", "--help"},
+};
+
+// Edits (insert, delete, replace one character) from a to b.
+std::size_t EditDistance(std::string_view a, std::string_view b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t replaced = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+            diagonal = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, replaced});
+        }
+    }
+    return row[b.size()];
+}
+
+// "unknown option --outptu: did you mean -o?"; without a suggestion when
+// nothing is near.
+std::string UnknownLongOption(std::string_view text)
+{
+    std::string_view word = text.substr(2);
+    word = word.substr(0, word.find('='));
+    const OPTIONWORD* nearest = nullptr;
+    std::size_t best = 0;
+    // Case does not count: --k means -K.
+    auto lower = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return out;
+    };
+    const std::string typed = lower(word);
+    for (const OPTIONWORD& candidate : kOptionWords) {
+        const std::size_t d = EditDistance(typed, lower(candidate.word));
+        if (!nearest || d < best) {
+            nearest = &candidate;
+            best = d;
+        }
+    }
+    std::string message = "unknown option " + std::string(text);
+    if (nearest && best <= std::max<std::size_t>(1, word.size() / 3))
+        message += ": did you mean " + std::string(nearest->option) + "?";
+    else
+        message += " (see --help)";
+    return message;
+}
+
 bool TakesValue(char letter)
 {
     switch (letter) {
@@ -149,7 +236,7 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
             else if (text == "--quiet")
                 param->quiet = true;
             else if (!wordIsValue && text.size() > 2)
-                param->warnings.push_back("unknown option " + std::string(text) + " ignored");
+                fail(UnknownLongOption(text));
             continue;
         }
         if (!longThreads && !TakesValue(letter)) {
@@ -174,6 +261,7 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
         case 'K':
             if (!ParseWholeNumber(value, &param->motifNum))
                 fail("option " + std::string(text) + " expects a whole number, got '" + value + "'");
+            param->motifNumGiven = true;
             break;
         case 'L':
             if (!ParseWholeNumber(value, &param->moduleLength))
@@ -206,31 +294,37 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
 std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
 {
     if (param.minWidth < 5 || param.maxWidth > 40)
-        return ParamProblem {"input motif width range error!", true};
+        return ParamProblem {"input motif width range error!", true,
+                             "motif widths " + std::to_string(param.minWidth) + " to " +
+                                 std::to_string(param.maxWidth) + ": the bounds must lie within 5 and 40"};
     if (param.motifNum <= 0)
-        return ParamProblem {"Input number of transcription factors error!", true};
+        return ParamProblem {"Input number of transcription factors error!", true,
+                             "-K " + std::to_string(param.motifNum) +
+                                 ": the number of transcription factors must be at least 1"};
     if (param.moduleLength < param.minWidth)
-        return ParamProblem {"Input module length too small!", true};
+        return ParamProblem {"Input module length too small!", true,
+                             "-L " + std::to_string(param.moduleLength) + ": the module length must be at least " +
+                                 std::to_string(param.minWidth) + " and above 0.8 times K"};
     if (param.seqFile.GetLength() == 0)
-        return ParamProblem {"no sequence file given: -i FILE is required", false};
+        return ParamProblem {"no sequence file given: -i FILE is required", false, {}};
     if (param.pwmFile.GetLength() == 0)
-        return ParamProblem {"no matrix file given: -M FILE is required", false};
+        return ParamProblem {"no matrix file given: -M FILE is required", false, {}};
     if (param.outFile.GetLength() == 0)
-        return ParamProblem {"empty base name given to -o: the result files need a name", false};
+        return ParamProblem {"empty base name given to -o: the result files need a name", false, {}};
     if (!(param.moduleRate > 0.0 && param.moduleRate < 1.0)) {
         char text[128];
         (void)std::snprintf(text, sizeof text, "module rate -x must lie strictly between 0 and 1, got %g",
                             param.moduleRate);
-        return ParamProblem {text, false};
+        return ParamProblem {text, false, {}};
     }
-    // The same expression the prior weights use: a zero or negative
-    // background weight has no logarithm.
-    if (!(1 - 0.8 * param.motifNum / param.moduleLength > 0)) {
+    // Without -K, K is the number of matrices in the file: the scanner
+    // checks this once it has read them.
+    if (param.motifNumGiven && !BackgroundWeightLeft(param.motifNum, param.moduleLength)) {
         char text[160];
         (void)std::snprintf(text, sizeof text,
                             "-K %d with -L %d leaves no weight for background bases (0.8 * K must be below L)",
                             param.motifNum, param.moduleLength);
-        return ParamProblem {text, false};
+        return ParamProblem {text, false, {}};
     }
     return std::nullopt;
 }
@@ -249,6 +343,49 @@ void PrintReadme()
     puts("\t-L\tModule length (default 200)");
     puts("\t-M\tInput text files for weight matrices");
     puts("\t-x\tExpected module occurrent rate (default 0.0005)");
+}
+
+void PrintHelp()
+{
+    // The cores are counted now, so the default shown is this machine's.
+    const std::string cores = std::to_string(UsableCores());
+    const std::string text =
+        std::string(kVersionLine) +
+        ": scan DNA sequences for cis-regulatory modules\n"
+        "\n"
+        "Usage: Velmora -i SEQFILE -M MATRIXFILE [options]\n"
+        "\n"
+        "Required:\n"
+        "  -i FILE          FASTA sequence file, plain or gzip-compressed; - reads standard input\n"
+        "  -M FILE          weight-matrix file: Velmora's own format, JASPAR or MEME (recognised\n"
+        "                   from the content, plain or gzip-compressed)\n"
+        "\n"
+        "Options:\n"
+        "  -o BASE          base name of the result files (default Output.txt)\n"
+        "  -K N             number of transcription factors: the matrices the file must hold\n"
+        "                   (default: as many as it holds)\n"
+        "  -L N             module length in bases, at least 10 and above 0.8 K (default 200)\n"
+        "  -x RATE          expected module rate per position, between 0 and 1 (default 0.0005)\n"
+        "  -r 0|1           1: search both strands; 0: the forward strand only (default 1)\n"
+        "  -t, --threads N  threads that scan, 1 to 1024 (default: the cores this process may\n"
+        "                   use, " +
+        cores +
+        " here); results do not depend on it\n"
+        "  --bed            also write BED files of the modules and the sites\n"
+        "  --quiet          no warnings and no progress line\n"
+        "  -h, --help       this help\n"
+        "  --version        the version line\n"
+        "\n"
+        "Result files, appended to (remove them for a fresh start):\n"
+        "  BASE_module.txt              the modules of every record: window, score, sites\n"
+        "  BASE_motif1.txt ... motifK   the sites of each factor, in matrix-file order\n"
+        "  BASE_modules.bed, BASE_sites.bed   with --bed\n"
+        "\n"
+        "Example (the enhancer shipped in examples/; finds one module):\n"
+        "  Velmora -i examples/eve_stripe2.fa -M examples/fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve\n"
+        "\n"
+        "Without arguments the tool prints its classic usage text. More in man Velmora.\n";
+    (void)std::fputs(text.c_str(), stdout);
 }
 
 int RunVelmora(const INPUTPARAMETER& param, CConsole& console)
@@ -289,7 +426,7 @@ int Main(int argc, char** argv)
     for (const std::string& warning : param.warnings)
         console.Warning(warning);
     if (param.showHelp) {
-        PrintReadme();
+        PrintHelp();
         return 0;
     }
     if (param.showVersion) {
@@ -301,10 +438,12 @@ int Main(int argc, char** argv)
         return 1;
     }
     if (const auto problem = ValidateParam(param)) {
-        if (problem->classic)
+        if (problem->classic) {
             puts(problem->text.c_str());
-        else
+            console.Error(problem->rule);
+        } else {
             console.Error(problem->text);
+        }
         return 1;
     }
     return RunVelmora(param, console);

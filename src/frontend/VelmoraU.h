@@ -30,21 +30,28 @@ void SetDefaultParam(INPUTPARAMETER* param);
 // --bed, --quiet, and --threads, which takes its value as -t does) begin
 // with two dashes and must be spelt out whole. The
 // word "-" alone is no option: it is a value (-i - reads standard input).
-// Unknown options are ignored; each adds a warning to param->warnings. Returns false when a word cannot be
-// read (an option without its value, a malformed number); *error then
-// holds the one-line message for the first such word.
+// Unknown one-letter options are ignored, each adding a warning to
+// param->warnings; an unknown long option is an error that suggests the
+// nearest real one. Returns false when a word cannot be read (an unknown
+// long option, an option without its value, a malformed number); *error
+// then holds the one-line message for the first such word.
 bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* error);
 
 // A parameter that stops the run before anything is read or written.
 struct ParamProblem {
     std::string text;
     bool classic = false;  // one of the three classic checks: printed on standard output
+    std::string rule;      // for a classic check: the rule and the value, for standard error
 };
 // The first failing check, in order: width range, number of factors, module
 // length, then file options, module rate and background weight.
 std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param);
 
+// The usage text of a start without arguments, as it has always been.
 void PrintReadme();
+// The full help of -h and --help: every option with its default, the input
+// forms, the result files, an example.
+void PrintHelp();
 
 // Runs the scanner with the given parameters; returns the exit status.
 int RunVelmora(const INPUTPARAMETER& param, CConsole& console);

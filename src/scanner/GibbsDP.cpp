@@ -39,6 +39,8 @@ std::string RecordLabel(const std::string& name)
 
 }  // namespace
 
+bool BackgroundWeightLeft(int motifNum, int moduleLength) { return 1 - 0.8 * motifNum / moduleLength > 0; }
+
 CGibbsDP::CGibbsDP(RUNSETTINGS settings) : m_settings(std::move(settings)) {}
 
 bool CGibbsDP::ModuleScan(CConsole& console)
@@ -66,8 +68,17 @@ bool CGibbsDP::Run(CConsole& console)
     const RUNSETTINGS& s = m_settings;
     m_doing = "while reading matrix file " + QuotePath(s.pwmFile.view());
     MATRIXSET matrices;
-    if (!ReadMatrixFile(s.pwmFile.str(), s.motifNum, &matrices, &m_error))
+    if (!ReadMatrixFile(s.pwmFile.str(), s.motifNumGiven ? s.motifNum : 0, &matrices, &m_error))
         return false;
+    // Without -K the file says how many factors there are.
+    const int motifNum = static_cast<int>(matrices.matrices.size());
+    if (!s.motifNumGiven && !BackgroundWeightLeft(motifNum, s.moduleLength)) {
+        m_error =
+            "matrix file " + QuotePath(s.pwmFile.view()) + " holds " + std::to_string(motifNum) +
+            " matrices: with -L " + std::to_string(s.moduleLength) +
+            " they leave no weight for background bases (0.8 * K must be below L): use a longer -L or fewer matrices";
+        return false;
+    }
     const SCANMODEL model = MakeScanModel(std::move(matrices.widths), std::move(matrices.matrices), s.moduleLength,
                                           s.bothStrands != 0, s.moduleRate);
 

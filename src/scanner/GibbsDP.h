@@ -19,6 +19,10 @@
 
 class CConsole;
 
+// Whether K motifs leave a module some weight for its background bases:
+// 1 - 0.8 K / L above 0, the very expression the prior weights use.
+bool BackgroundWeightLeft(int motifNum, int moduleLength);
+
 // The settings of a run, as the command line gives them. Their defaults
 // live here and nowhere else.
 struct RUNSETTINGS {
@@ -28,6 +32,7 @@ struct RUNSETTINGS {
     CString outFile = "Output.txt";  // -o: base name of the result files
     CString pwmFile;                 // -M
     int motifNum = 3;                // -K
+    bool motifNumGiven = false;      // without -K, K is the number of matrices in the file
     int moduleLength = 200;          // -L
     double moduleRate = 0.0005;      // -x
     bool bedOutput = false;          // --bed: BED files of modules and sites too

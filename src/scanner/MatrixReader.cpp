@@ -179,7 +179,7 @@ bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::
         return false;
     }
     const std::size_t count = parsed.set.matrices.size();
-    const bool countIsOff = count != static_cast<std::size_t>(motifNum);
+    const bool countIsOff = motifNum > 0 ? count != static_cast<std::size_t>(motifNum) : count == 0;
     if (count > 0) {
         std::string mixed = OtherFormatAmongComments(*format, lines, path, parsed.set.lines.front(), countIsOff);
         if (!mixed.empty()) {
@@ -188,8 +188,10 @@ bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::
         }
     }
     if (countIsOff) {
-        *error = MatrixAbout(path) + " holds " + std::to_string(count) + (count == 1 ? " matrix" : " matrices") +
-                 ", but -K asks for " + std::to_string(motifNum);
+        *error = motifNum > 0
+                     ? MatrixAbout(path) + " holds " + std::to_string(count) + (count == 1 ? " matrix" : " matrices") +
+                           ", but -K asks for " + std::to_string(motifNum)
+                     : MatrixAbout(path) + " holds no matrix";
         return false;
     }
     *set = std::move(parsed.set);

@@ -32,8 +32,8 @@
 
 #include "scanner/MatrixFormat.h"
 
-// Reads the matrix file at `path`, which must hold motifNum matrices, into
-// *set. False with the message (without the "Velmora: " prefix) in *error
+// Reads the matrix file at `path`, which must hold motifNum matrices (at
+// least one when motifNum is 0), into *set. False with the message (without the "Velmora: " prefix) in *error
 // when it cannot; *set is then left alone.
 bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::string* error);
 

@@ -325,6 +325,8 @@ private:
             m_status = std::stoi(w.at(0));
         } else if (key == "stdout" || key == "stderr") {
             EXPECT_EQ(key == "stdout" ? m_out : m_err, Text(w));
+        } else if (key == "stdout-has") {
+            EXPECT_NE(m_out.find(Text(w)), std::string::npos) << m_out;
         } else if (key == "stderr-starts") {
             EXPECT_EQ(m_err.rfind(Text(w), 0), 0u) << m_err;
         } else if (key == "file") {

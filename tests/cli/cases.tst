@@ -16,7 +16,7 @@
 #   run WORDS...          runs ./Velmora WORDS
 #   status N              the run's exit status (0 when not given)
 #   stdout TEXT..., stderr TEXT...   exact output of the run (stderr-starts:
-#                         its beginning)
+#                         its beginning; stdout-has: a part of it)
 #   file NAME TEXT...     a file's exact content; has NAME TEXT: a part of it
 #   same NAME NAME        equal files (module files without their echo line)
 #   absent NAME...        no such files
@@ -44,14 +44,20 @@ run
 stdout "\n******************************\n   Velmora 1.0 \n******************************\n\nUsage: ./Velmora -i Seqfile (options)\nSeqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n\nOptions:\n\t-o\tOutput file (default output.txt)\n\t-r\t1: search for both strands; 0: only search for forward strand (default 1)\n\t-K\tNumber of transcription factors (default 3)\n\t-L\tModule length (default 200)\n\t-M\tInput text files for weight matrices\n\t-x\tExpected module occurrent rate (default 0.0005)\n"
 stderr ""
 
-case usage on request
+case help on request
 run -h
-stdout "\n******************************\n   Velmora 1.0 \n******************************\n\nUsage: ./Velmora -i Seqfile (options)\nSeqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n\nOptions:\n\t-o\tOutput file (default output.txt)\n\t-r\t1: search for both strands; 0: only search for forward strand (default 1)\n\t-K\tNumber of transcription factors (default 3)\n\t-L\tModule length (default 200)\n\t-M\tInput text files for weight matrices\n\t-x\tExpected module occurrent rate (default 0.0005)\n"
+stdout-has "Usage: Velmora -i SEQFILE -M MATRIXFILE [options]\n"
+stdout-has "  -o BASE          base name of the result files (default Output.txt)\n"
+stdout-has "  -t, --threads N  threads that scan, 1 to 1024"
+stdout-has "- reads standard input"
+stdout-has "JASPAR or MEME"
+stdout-has "  BASE_motif1.txt ... motifK"
+stdout-has "  Velmora -i examples/eve_stripe2.fa -M examples/fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve\n"
 stderr ""
 
-case usage on request among other words
+case help on request among other words
 run -i a.fa --help -K
-stdout "\n******************************\n   Velmora 1.0 \n******************************\n\nUsage: ./Velmora -i Seqfile (options)\nSeqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n\nOptions:\n\t-o\tOutput file (default output.txt)\n\t-r\t1: search for both strands; 0: only search for forward strand (default 1)\n\t-K\tNumber of transcription factors (default 3)\n\t-L\tModule length (default 200)\n\t-M\tInput text files for weight matrices\n\t-x\tExpected module occurrent rate (default 0.0005)\n"
+stdout-has "Usage: Velmora -i SEQFILE -M MATRIXFILE [options]\n"
 stderr ""
 
 case version
@@ -63,25 +69,25 @@ case no factors
 run -i a.fa -M m.txt -K 0
 status 1
 stdout "Input number of transcription factors error!\n"
-stderr ""
+stderr "Velmora: -K 0: the number of transcription factors must be at least 1\n"
 
 case negative factors
 run -i a.fa -M m.txt -K -2
 status 1
 stdout "Input number of transcription factors error!\n"
-stderr ""
+stderr "Velmora: -K -2: the number of transcription factors must be at least 1\n"
 
 case module length 9
 run -i a.fa -M m.txt -L 9
 status 1
 stdout "Input module length too small!\n"
-stderr ""
+stderr "Velmora: -L 9: the module length must be at least 10 and above 0.8 times K\n"
 
 case classic checks in order
 run -K 0 -L 9
 status 1
 stdout "Input number of transcription factors error!\n"
-stderr ""
+stderr "Velmora: -K 0: the number of transcription factors must be at least 1\n"
 
 case option without value
 run -i a.fa -K
@@ -171,7 +177,7 @@ stderr "Velmora: option -L expects a whole number, got 'x'\n"
 case unknown options warn
 run -k 5 -q --frobnicate -M m
 status 1
-stderr "Velmora: warning: unknown option -k ignored\nVelmora: warning: unknown option -q ignored\nVelmora: warning: unknown option --frobnicate ignored\nVelmora: no sequence file given: -i FILE is required\n"
+stderr "Velmora: warning: unknown option -k ignored\nVelmora: warning: unknown option -q ignored\nVelmora: unknown option --frobnicate (see --help)\n"
 
 case negative values are no options
 run -o -weird -M m
@@ -186,12 +192,12 @@ stderr "Velmora: no sequence file given: -i FILE is required\n"
 case quiet silences earlier warnings
 run -k 5 --frobnicate -M m --quiet
 status 1
-stderr "Velmora: no sequence file given: -i FILE is required\n"
+stderr "Velmora: unknown option --frobnicate (see --help)\n"
 
 case long options spelt whole
 run --bedx -M m -i -
 status 1
-stderr "Velmora: warning: unknown option --bedx ignored\nVelmora: cannot open matrix file 'm': No such file or directory\n"
+stderr "Velmora: unknown option --bedx: did you mean --bed?\n"
 
 section golden runs
 copy one_record.fa three_records.fa short_records.fa small3.pwm planted.fa planted.pwm examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm
@@ -231,6 +237,20 @@ case short records warn and take part
 run -i short_records.fa -M small3.pwm -o out
 stderr "Velmora: warning: sequence file 'short_records.fa', line 1: record '>empty' has 0 bases: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'short_records.fa', line 2: record '>one letter' has 1 base: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'short_records.fa', line 7: 5 characters after the letters of the line ignored (record '>digits only')\nVelmora: warning: sequence file 'short_records.fa', line 6: record '>digits only' has 0 bases: too short to scan (at least 2 needed)\n"
 expect expected/short_records/*
+
+case K from the matrix file
+run -i planted.fa -M planted.pwm -L 40 -x 0.01 -o k
+run -i planted.fa -M planted.pwm -L 40 -x 0.01 -o given -K 2
+same k_module.txt given_module.txt
+same k_motif1.txt given_motif1.txt
+same k_motif2.txt given_motif2.txt
+absent k_motif3.txt
+
+case K from the matrix file leaves no weight for background bases
+write many.pwm 13*">5 m\n1\t0\t0\t0\n0\t1\t0\t0\n0\t0\t1\t0\n0\t0\t0\t1\n1\t1\t1\t1\n"
+run -i eve_stripe2.fa -M many.pwm -L 10 -o out
+status 1
+stderr "Velmora: matrix file 'many.pwm' holds 13 matrices: with -L 10 they leave no weight for background bases (0.8 * K must be below L): use a longer -L or fewer matrices\n"
 
 case second run appends
 run -i one_record.fa -M small3.pwm -o a
@@ -308,7 +328,7 @@ case empty matrix file
 write case.pwm ""
 run -o out -i eve_stripe2.fa -M case.pwm
 status 1
-stderr "Velmora: matrix file 'case.pwm' holds 0 matrices, but -K asks for 3\n"
+stderr "Velmora: matrix file 'case.pwm' holds no matrix\n"
 
 case directory as matrix file
 mkdir case.d
@@ -324,13 +344,13 @@ stderr "Velmora: cannot open matrix file 'nope.pwm': No such file or directory\n
 case dev null as matrix file
 run -o out -i eve_stripe2.fa -M /dev/null
 status 1
-stderr "Velmora: matrix file '/dev/null' holds 0 matrices, but -K asks for 3\n"
+stderr "Velmora: matrix file '/dev/null' holds no matrix\n"
 
 case binary junk as matrix file
 write case.pwm junk:4096
 run -o out -i eve_stripe2.fa -M case.pwm
 status 1
-stderr "Velmora: matrix file 'case.pwm' holds 0 matrices, but -K asks for 3\n"
+stderr "Velmora: matrix file 'case.pwm' holds no matrix\n"
 
 case nul byte inside a matrix row
 write case.pwm ">1\n1\t2\0\t3\t4\n"

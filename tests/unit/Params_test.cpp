@@ -62,12 +62,12 @@ TEST(ParamsTest, EachCommandLineGivesItsParameters)
         {{"V", "-o", "-h"}, "K3 L200 x0.000500 r1 i M o-h |V -o -h "},
         {{"V", "-i", "-", "--bed", "--quiet"},
          "K3 L200 x0.000500 r1 i- M oOutput.txt bed quiet |V -i - --bed --quiet "},
-        {{"V", "--be", "-bed", "-", "-o", "--bed"},
-         "K3 L200 x0.000500 r1 i M o--bed bed [unknown option --be ignored] [unknown option -bed ignored] "
-         "|V --be -bed - -o --bed "},
-        {{"V", "-k", "5", "--frobnicate"},
-         "K3 L200 x0.000500 r1 i M oOutput.txt [unknown option -k ignored] [unknown option --frobnicate ignored] "
-         "|V -k 5 --frobnicate "},
+        {{"V", "--be", "-bed", "-", "-o", "--bed"}, "unknown option --be: did you mean --bed?"},
+        {{"V", "-k", "5", "--frobnicate"}, "unknown option --frobnicate (see --help)"},
+        {{"V", "--output", "x", "--K", "3"}, "unknown option --output: did you mean -o?"},
+        {{"V", "--k", "3"}, "unknown option --k: did you mean -K?"},
+        {{"V", "--thread=2"}, "unknown option --thread=2: did you mean --threads?"},
+        {{"V", "-o", "--anything", "-K", "4"}, "K4 L200 x0.000500 r1 i M o--anything |V -o --anything -K 4 "},
         // The first word that cannot be read is reported.
         {{"V", "-i", "a.fa", "-r"}, "option -r needs a value"},
         {{"V", "-L", "20O", "-K", "x"}, "option -L expects a whole number, got '20O'"},
