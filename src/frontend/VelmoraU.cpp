@@ -235,6 +235,8 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
                 param->bedOutput = true;
             else if (text == "--quiet")
                 param->quiet = true;
+            else if (text == "--overwrite")
+                param->overwrite = true;
             else if (!wordIsValue && text.size() > 2)
                 fail(UnknownLongOption(text));
             continue;
@@ -372,11 +374,12 @@ void PrintHelp()
         cores +
         " here); results do not depend on it\n"
         "  --bed            also write BED files of the modules and the sites\n"
+        "  --overwrite      replace the result files (by default a run adds to them)\n"
         "  --quiet          no warnings and no progress line\n"
         "  -h, --help       this help\n"
         "  --version        the version line\n"
         "\n"
-        "Result files, appended to (remove them for a fresh start):\n"
+        "Result files, appended to unless --overwrite:\n"
         "  BASE_module.txt              the modules of every record: window, score, sites\n"
         "  BASE_motif1.txt ... motifK   the sites of each factor, in matrix-file order\n"
         "  BASE_modules.bed, BASE_sites.bed   with --bed\n"

@@ -99,10 +99,18 @@ bool CGibbsDP::Run(CConsole& console)
         inputs.push_back(id);
     if (InputIdentity(s.pwmFile.str(), false, "matrix file " + QuotePath(s.pwmFile.view()), &id))
         inputs.push_back(id);
-    m_writer.emplace(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str());
+    m_writer.emplace(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str(), s.overwrite);
     CResultWriter& writer = *m_writer;
     if (!writer.Open(inputs, &m_error))
         return false;
+    // Appending is the tool's way, but a second run on the same base name
+    // is easily a mistake: say so.
+    const std::vector<std::string> held = writer.FilesWithContent();
+    if (!held.empty())
+        console.Warning(std::string(held.size() == 1 ? "result file " : "result files ") + QuotePath(held.front()) +
+                        (held.size() > 1 ? " and " + std::to_string(held.size() - 1) + " more" : std::string()) +
+                        (held.size() == 1 ? " already holds" : " already hold") +
+                        " results: this run adds its own after them (--overwrite starts afresh)");
 
     CLineReader lines(std::move(source));
     CFastaReader fasta(lines);

@@ -36,6 +36,7 @@ struct RUNSETTINGS {
     int moduleLength = 200;          // -L
     double moduleRate = 0.0005;      // -x
     bool bedOutput = false;          // --bed: BED files of modules and sites too
+    bool overwrite = false;          // --overwrite: the results replace the files instead of adding to them
     int threads = 0;                 // -t: threads that scan; 0: one per core the process may use
 };
 

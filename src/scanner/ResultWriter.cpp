@@ -111,8 +111,13 @@ BEDNAME BedSequenceName(std::string_view header)
     return name;
 }
 
-CResultWriter::CResultWriter(std::string base, std::vector<int> widths, bool bed, std::string commandLine)
-    : m_base(std::move(base)), m_widths(std::move(widths)), m_bed(bed), m_commandLine(std::move(commandLine))
+CResultWriter::CResultWriter(std::string base, std::vector<int> widths, bool bed, std::string commandLine,
+                             bool overwrite)
+    : m_base(std::move(base)),
+      m_widths(std::move(widths)),
+      m_bed(bed),
+      m_commandLine(std::move(commandLine)),
+      m_overwrite(overwrite)
 {}
 
 CResultWriter::~CResultWriter() { CloseAll(); }
@@ -203,20 +208,44 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
     }
     BlockCutBackSignals(SIG_BLOCK);
     m_files.clear();
+    // The module file is locked for the whole run. With overwrite it is
+    // opened for the lock alone, and the results go to new files beside
+    // the result files, which they replace only when the run succeeds.
+    auto lock = [&](RESULTFILE& file) {
+        if (flock(file.fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        // Another run holds it: its file, not ours to remove.
+        file.sizeBefore = -2;
+        *error = "result file " + QuotePath(file.name) +
+                 " is in use by another run: wait for it to end or choose another -o";
+        return false;
+    };
     bool ok = true;
+    if (m_overwrite) {
+        m_lock = RESULTFILE();
+        m_lock.name = names.front();
+        ok = OpenFile(m_lock, error) && lock(m_lock);
+    }
     for (std::string& name : names) {
+        if (!ok)
+            break;
         RESULTFILE file;
-        file.name = std::move(name);
+        if (m_overwrite) {
+            file.target = name;
+            file.name = name + ".velmora-part-" + std::to_string(getpid());
+        } else {
+            file.name = std::move(name);
+        }
         ok = OpenFile(file, error);
         if (file.fd >= 0)
             m_files.push_back(file);
-        if (ok && m_files.size() == 1 && flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
-            // Another run holds it: its file, not ours to remove.
+        if (ok && m_overwrite && m_files.back().sizeBefore != -1) {
+            *error = "cannot write result file " + QuotePath(file.name) + ": it exists already";
             m_files.back().sizeBefore = -2;
-            *error = "result file " + QuotePath(file.name) +
-                     " is in use by another run: wait for it to end or choose another -o";
             ok = false;
         }
+        if (ok && !m_overwrite && m_files.size() == 1)
+            ok = lock(m_files.back());
         if (!ok)
             break;
         struct stat info {};
@@ -228,7 +257,10 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
         for (const RESULTFILE& made : m_files)
             if (made.sizeBefore == -1)
                 (void)std::remove(made.name.c_str());
+        if (m_lock.sizeBefore == -1)
+            (void)std::remove(m_lock.name.c_str());
         m_files.clear();
+        m_lock = RESULTFILE();
         BlockCutBackSignals(SIG_UNBLOCK);
         return false;
     }
@@ -248,13 +280,16 @@ void CResultWriter::OnSignal(int signal)
 {
     // Only calls that are safe in a signal handler: ftruncate and unlink on
     // what Open prepared, then the signal again, now with its default action.
-    if (g_signalled)
+    if (g_signalled) {
         for (const RESULTFILE& file : g_signalled->m_files) {
             if (file.sizeBefore == -1)
                 (void)unlink(file.name.c_str());
             else if (file.sizeBefore >= 0 && file.fd >= 0)
                 (void)ftruncate(file.fd, static_cast<off_t>(file.sizeBefore));
         }
+        if (g_signalled->m_lock.sizeBefore == -1)
+            (void)unlink(g_signalled->m_lock.name.c_str());
+    }
     (void)raise(signal);
 }
 
@@ -376,8 +411,32 @@ bool CResultWriter::Close(std::string* error)
         }
         file.fd = -1;
     }
+    // With overwrite the run's files now take the result files' names, the
+    // module file last: until then the lock on it keeps other runs out.
+    for (auto file = m_files.rbegin(); ok && file != m_files.rend(); ++file)
+        if (!file->target.empty()) {
+            if (std::rename(file->name.c_str(), file->target.c_str()) != 0) {
+                *error = "cannot replace result file " + QuotePath(file->target) + ": " + std::strerror(errno);
+                ok = false;
+            } else {
+                file->name = file->target;
+                file->target.clear();
+                file->sizeBefore = -2;  // done: a later cut-back leaves it
+            }
+        }
+    if (ok && m_lock.fd >= 0)
+        m_lock.sizeBefore = -2;
     CloseAll();
     return ok;
+}
+
+std::vector<std::string> CResultWriter::FilesWithContent() const
+{
+    std::vector<std::string> names;
+    for (const RESULTFILE& file : m_files)
+        if (file.sizeBefore > 0)
+            names.push_back(file.name);
+    return names;
 }
 
 void CResultWriter::CloseAll()
@@ -393,6 +452,9 @@ void CResultWriter::CloseAll()
             (void)close(file.fd);
         file.fd = -1;
     }
+    if (m_lock.fd >= 0)
+        (void)close(m_lock.fd);
+    m_lock.fd = -1;
 }
 
 std::string CResultWriter::CutBack()
@@ -414,5 +476,8 @@ std::string CResultWriter::CutBack()
                     (file.sizeBefore == -1 ? std::string("none before the run")
                                            : std::to_string(file.sizeBefore) + " before the run");
     }
+    if (m_lock.sizeBefore == -1)
+        (void)std::remove(m_lock.name.c_str());
+    m_lock = RESULTFILE();
     return problems;
 }

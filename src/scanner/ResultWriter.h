@@ -73,7 +73,10 @@ class CResultWriter {
 public:
     // commandLine: every word typed, each followed by one blank; it goes
     // under the banner at the top of the module file.
-    CResultWriter(std::string base, std::vector<int> widths, bool bed, std::string commandLine);
+    // overwrite: the run's files replace the result files when it succeeds
+    // (they are written beside them and renamed over them at Close), and
+    // leave them untouched when it fails.
+    CResultWriter(std::string base, std::vector<int> widths, bool bed, std::string commandLine, bool overwrite = false);
     ~CResultWriter();
     CResultWriter(const CResultWriter&) = delete;
     CResultWriter& operator=(const CResultWriter&) = delete;
@@ -90,6 +93,9 @@ public:
     // error. On failure *error names the file and the reason, and every
     // file this call created is removed again.
     bool Open(const std::vector<INPUTID>& inputs, std::string* error);
+    // After Open: the result files that already held something, which
+    // this run appends to (none with overwrite).
+    std::vector<std::string> FilesWithContent() const;
     // A record's lines (with the headings before the first record).
     bool WriteRecord(const RECORDRESULT& record, std::string* error);
     // The run totals.
@@ -107,6 +113,7 @@ private:
         std::string name;
         int fd = -1;
         long long sizeBefore = -1;  // -1: created by this run; -2: another run's, left alone
+        std::string target;         // with overwrite: the result file this one replaces at Close
     };
     bool Append(RESULTFILE& file, std::string_view text, std::string* error);
     bool OpenFile(RESULTFILE& file, std::string* error);
@@ -117,7 +124,9 @@ private:
     std::vector<int> m_widths;
     bool m_bed;
     std::string m_commandLine;
+    bool m_overwrite;
     std::vector<RESULTFILE> m_files;  // module file, K motif files, then the two BED files
+    RESULTFILE m_lock;                // with overwrite: the module file, held for its lock only
     bool m_headingsWritten = false;
     long long m_bedModuleNumber = 0;  // module lines in the modules BED file so far
 };

@@ -35,7 +35,8 @@
 # directory, or part of it), junk:N (N fixed bytes of every value).
 #
 # Every run must also leave the files as they were when it fails, and only
-# append to existing files, writing no nan or inf, when it succeeds.
+# append to existing files (unless it has --overwrite), writing no nan or
+# inf, when it succeeds.
 
 section usage, options and messages
 
@@ -238,6 +239,31 @@ run -i short_records.fa -M small3.pwm -o out
 stderr "Velmora: warning: sequence file 'short_records.fa', line 1: record '>empty' has 0 bases: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'short_records.fa', line 2: record '>one letter' has 1 base: too short to scan (at least 2 needed)\nVelmora: warning: sequence file 'short_records.fa', line 7: 5 characters after the letters of the line ignored (record '>digits only')\nVelmora: warning: sequence file 'short_records.fa', line 6: record '>digits only' has 0 bases: too short to scan (at least 2 needed)\n"
 expect expected/short_records/*
 
+case overwrite replaces the results
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o once --bed
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o again --bed
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o again --bed --overwrite
+stderr ""
+same once_module.txt again_module.txt
+same once_motif1.txt again_motif1.txt
+same once_motif3.txt again_motif3.txt
+same once_modules.bed again_modules.bed
+same once_sites.bed again_sites.bed
+
+case overwrite that fails leaves the results
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o keep
+write bad.fa ">r\nACGT\n>r2\n" 70000*"ACGTACGTAC" "\n"
+gzip bad.fa
+flip bad.fa 7
+run -i bad.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o keep --overwrite
+status 1
+stderr "Velmora: cannot read sequence file 'bad.fa': corrupt gzip data (checksum mismatch)\n"
+
+case appending is quiet with --quiet
+run -i one_record.fa -M small3.pwm -o q
+run -i one_record.fa -M small3.pwm -o q --quiet
+stderr ""
+
 case K from the matrix file
 run -i planted.fa -M planted.pwm -L 40 -x 0.01 -o k
 run -i planted.fa -M planted.pwm -L 40 -x 0.01 -o given -K 2
@@ -258,7 +284,7 @@ stderr ""
 run -i one_record.fa -M small3.pwm -o b
 stderr ""
 run -i one_record.fa -M small3.pwm -o b
-stderr ""
+stderr "Velmora: warning: result files 'b_module.txt' and 3 more already hold results: this run adds its own after them (--overwrite starts afresh)\n"
 file b_motif2.txt @a_motif2.txt @a_motif2.txt
 
 case empty file
@@ -376,7 +402,7 @@ stderr "Velmora: matrix file 'fly_bcd_hb_Kr.jaspar' holds 3 matrices, but -K ask
 case carriage returns alone in a matrix file
 write case.pwm ">1\r1\t1\t1\t1\r"
 run -o out -i eve_stripe2.fa -M case.pwm -K 1
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case truncated gzip matrix file
 write case.pwm.gz @fly_bcd_hb_Kr.pwm
@@ -416,7 +442,7 @@ gzip case.fa.gz
 flip case.fa.gz half
 run -o out -i case.fa.gz -M fly_bcd_hb_Kr.pwm
 status 1
-stderr "Velmora: cannot read sequence file 'case.fa.gz': corrupt gzip data (checksum mismatch)\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: cannot read sequence file 'case.fa.gz': corrupt gzip data (checksum mismatch)\n"
 
 case truncated gzip sequence file
 write cut.fa.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
@@ -424,7 +450,7 @@ gzip cut.fa.gz
 cut cut.fa.gz 20
 run -o out -i cut.fa.gz -M fly_bcd_hb_Kr.pwm --bed -x 0.01 -L 100
 status 1
-stderr "Velmora: cannot read sequence file 'cut.fa.gz': gzip data ends unexpectedly (truncated file?)\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: cannot read sequence file 'cut.fa.gz': gzip data ends unexpectedly (truncated file?)\n"
 
 case truncated gzip on standard input
 write in.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
@@ -433,7 +459,7 @@ cut in.gz half
 stdin @in.gz
 run -o out -i - -M fly_bcd_hb_Kr.pwm
 status 1
-stderr "Velmora: cannot read sequence file '-' (standard input): gzip data ends unexpectedly (truncated file?)\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: cannot read sequence file '-' (standard input): gzip data ends unexpectedly (truncated file?)\n"
 
 case gzip checksum mismatch
 write crc.fa.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
@@ -441,7 +467,7 @@ gzip crc.fa.gz
 flip crc.fa.gz 7
 run -o out -i crc.fa.gz -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100
 status 1
-stderr "Velmora: cannot read sequence file 'crc.fa.gz': corrupt gzip data (checksum mismatch)\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: cannot read sequence file 'crc.fa.gz': corrupt gzip data (checksum mismatch)\n"
 
 case gzip followed by junk
 write tail.fa.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
@@ -449,7 +475,7 @@ gzip tail.fa.gz
 write tail.fa.gz @tail.fa.gz "\n"
 run -o out -i tail.fa.gz -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100
 status 1
-stderr "Velmora: cannot read sequence file 'tail.fa.gz': corrupt gzip data\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: cannot read sequence file 'tail.fa.gz': corrupt gzip data\n"
 
 case gzip followed by junk on standard input
 write in.gz @eve_stripe2.fa @eve_stripe2.fa @eve_stripe2.fa
@@ -457,12 +483,12 @@ gzip in.gz
 stdin @in.gz "\n"
 run -o out -i - -M fly_bcd_hb_Kr.pwm
 status 1
-stderr "Velmora: cannot read sequence file '-' (standard input): corrupt gzip data\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: cannot read sequence file '-' (standard input): corrupt gzip data\n"
 
 case carriage returns alone as FASTA line ends
 write case.fa ">r\rACGTACGTAC\rGGTTAACC\r"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case output base in a missing directory
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o case-nodir/out
@@ -489,74 +515,74 @@ stderr "Velmora: cannot write result file 'out_motif2.txt': not a regular file\n
 
 case module length 10
 run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -L 10
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case module length 2147483647
 run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -L 2147483647
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case module longer than every sequence
 run -o out -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -L 1000 -x 0.5
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case empty sequence file
 write case.fa ""
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: sequence file 'case.fa' holds no sequence: nothing to scan\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa' holds no sequence: nothing to scan\n"
 
 case dev null as sequence file
 run -o out -i /dev/null -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: sequence file '/dev/null' holds no sequence: nothing to scan\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file '/dev/null' holds no sequence: nothing to scan\n"
 
 case binary junk as sequence file
 write case.fa ">junk\n" junk:4096
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: sequence file 'case.fa', line 2: 117 characters after the letters of the line ignored (record '>junk')\nVelmora: warning: sequence file 'case.fa', line 1: record '>junk' has 0 bases: too short to scan (at least 2 needed)\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa', line 2: 117 characters after the letters of the line ignored (record '>junk')\nVelmora: warning: sequence file 'case.fa', line 1: record '>junk' has 0 bases: too short to scan (at least 2 needed)\n"
 
 case nul byte inside a sequence line
 write case.fa ">r\nACGTAC\0GTAC\nGGCCTTAA\n"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: sequence file 'case.fa', line 2: 5 characters after the letters of the line ignored (record '>r')\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa', line 2: 5 characters after the letters of the line ignored (record '>r')\n"
 
 case 100-megabyte line
 write case.fa ">r\n" 104857600*"#" "\n"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: sequence file 'case.fa', line 2: 104857600 characters after the letters of the line ignored (record '>r')\nVelmora: warning: sequence file 'case.fa', line 1: record '>r' has 0 bases: too short to scan (at least 2 needed)\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa', line 2: 104857600 characters after the letters of the line ignored (record '>r')\nVelmora: warning: sequence file 'case.fa', line 1: record '>r' has 0 bases: too short to scan (at least 2 needed)\n"
 
 case header of 100000 characters
 write case.fa ">" 100000*"h" "\n" 30*"ACGT"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case matrix width 1
 write case.pwm ">1\n1\t1\t1\t1\n"
 run -o out -i eve_stripe2.fa -M case.pwm -K 1
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case every motif wider than every sequence
 write case.fa ">a\nACGTA\n>b\nGGC\n"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm -L 10 -x 0.5
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case sequence of N only
 write case.fa ">n\n" 500*"N" "\n"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case sequence of ambiguity letters only
 write case.fa ">amb\nRYSWKMRYSW\n"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: sequence file 'case.fa': record '>amb' not scanned: its background model gives one of its bases probability 0\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa': record '>amb' not scanned: its background model gives one of its bases probability 0\n"
 
 case sequence of one letter
 write case.fa ">one\nA\n"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: sequence file 'case.fa', line 1: record '>one' has 1 base: too short to scan (at least 2 needed)\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa', line 1: record '>one' has 1 base: too short to scan (at least 2 needed)\n"
 
 case control characters in a name are escaped
 write case.fa ">a\x01\x1b[2Jb\nA\n"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: sequence file 'case.fa', line 1: record '>a\\x01\\x1b[2Jb' has 1 base: too short to scan (at least 2 needed)\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa', line 1: record '>a\\x01\\x1b[2Jb' has 1 base: too short to scan (at least 2 needed)\n"
 
 case quiet silences warnings
 write short.fa ">one\nA\n>ok\nACGTACGT\n"
@@ -638,7 +664,7 @@ stderr ""
 file eve_modules.bed "eve_stripe2\t380\t480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
 file eve_sites.bed "eve_stripe2\t417\t426\t3\t0.560577\t+\neve_stripe2\t444\t454\t2\t0.872008\t+\neve_stripe2\t474\t480\t1\t0.662597\t-\n"
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm --bed -x 0.01 -L 100 -o eve
-stderr ""
+stderr "Velmora: warning: result files 'eve_module.txt' and 5 more already hold results: this run adds its own after them (--overwrite starts afresh)\n"
 file eve_modules.bed 2*"eve_stripe2\t380\t480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o plain
 stderr ""
@@ -1144,9 +1170,9 @@ stderr "Velmora: cannot write result file 'f_module.txt': not a regular file\n"
 
 case file-size limit during the run
 limit-file-size 150
-run -i planted.fa -M planted.pwm -K 2 -L 10 -x 0.5 -o out --bed
+run -i planted.fa -M planted.pwm -K 2 -L 10 -x 0.5 -o lim --bed
 status 1
-stderr "Velmora: cannot write result file 'out_module.txt': File too large\n"
+stderr "Velmora: cannot write result file 'lim_module.txt': File too large\n"
 
 case standard output full
 stdout-to /dev/full
@@ -1196,7 +1222,7 @@ case interrupt cuts the results back
 write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
 run-then-signal INT out_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.5 -L 10 --bed
 status 130
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case termination cuts the results back
 write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
@@ -1208,13 +1234,13 @@ case hangup cuts the results back
 write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
 run-then-signal HUP out_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.5 -L 10
 status 129
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case broken pipe cuts the results back
 write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
 run-then-signal PIPE out_module.txt -i big.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.5 -L 10
 status 141
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case a second and a third run on the same files fail at once
 write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
@@ -1226,19 +1252,19 @@ run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o out -x 0.01 -L 100
 status 1
 stderr "Velmora: result file 'out_module.txt' is in use by another run: wait for it to end or choose another -o\n"
 finish
-stderr ""
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\n"
 
 case out of memory while reading a record
 write big.fa ">big\n" 100000000*"A" "\n"
 limit-memory 80000000
 run -i big.fa -M fly_bcd_hb_Kr.pwm -o out
 status 1
-stderr "Velmora: out of memory while reading sequence file 'big.fa' from line 1: 134217729 bytes could not be held\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: out of memory while reading sequence file 'big.fa' from line 1: 134217729 bytes could not be held\n"
 
 case endless line of no letters
 run -i /dev/zero -M fly_bcd_hb_Kr.pwm -o out
 status 1
-stderr "Velmora: sequence file '/dev/zero', line 1: more than 1073741824 bytes that are no letters in one line, and no line end\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: sequence file '/dev/zero', line 1: more than 1073741824 bytes that are no letters in one line, and no line end\n"
 
 case endless matrix line
 run -i eve_stripe2.fa -M /dev/zero -o out
@@ -1249,7 +1275,7 @@ case header beyond any real one
 write h.fa ">" 1100000*"h" "\nACGT\n"
 run -i h.fa -M fly_bcd_hb_Kr.pwm -o out
 status 1
-stderr "Velmora: sequence file 'h.fa', line 1: a header longer than 1048576 bytes\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: sequence file 'h.fa', line 1: a header longer than 1048576 bytes\n"
 
 case carriage returns alone inside sequence lines
 write mac.fa ">r1\nACGTACGT\rTTGGCCAA\nACGT\n>r2\rGGCCTTAA\rAC\r"
@@ -1264,7 +1290,7 @@ same mac_motif1.txt unix_motif1.txt
 case characters after the letters of a line are reported once per record
 write in.fa ">a\nACGT ACGT\nAC  \t\n10 ACGT\n>b\nACGTAC \n>c\nAAAA;x\n"
 run -i in.fa -M planted.pwm -K 2 -o out
-stderr "Velmora: warning: sequence file 'in.fa', line 2: 5 characters after the letters of the line ignored (record '>a')\nVelmora: warning: sequence file 'in.fa', line 8: 2 characters after the letters of the line ignored (record '>c')\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'in.fa', line 2: 5 characters after the letters of the line ignored (record '>a')\nVelmora: warning: sequence file 'in.fa', line 8: 2 characters after the letters of the line ignored (record '>c')\n"
 
 case a cut-back that fails says what each file now holds
 write big.fa 30000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
@@ -1275,7 +1301,7 @@ remove out_module.txt
 mkdir out_module.txt
 finish
 status 1
-stderr-starts "Velmora: cannot read sequence file 'big.fa': corrupt gzip data (checksum mismatch); could not restore 'out_module.txt' (Is a directory): it now holds "
+stderr-starts "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: cannot read sequence file 'big.fa': corrupt gzip data (checksum mismatch); could not restore 'out_module.txt' (Is a directory): it now holds "
 
 case symbolic link to a missing file as result file
 symlink out_motif1.txt nowhere/out_motif1.txt
