@@ -1,6 +1,8 @@
 // The run driver: the model from the matrices and the options, then every
 // FASTA record in turn, then the run totals.
+#include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <new>
@@ -37,7 +39,32 @@ std::string RecordLabel(const std::string& name)
     return name.empty() ? std::string("without a header") : QuoteForMessage(name);
 }
 
+std::string Plural(long long n, const char* one, const char* many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 }  // namespace
+
+std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long long bases,
+                                std::chrono::steady_clock::duration took) const
+{
+    const std::string& base = m_settings.outFile.str();
+    std::string sites;
+    for (std::size_t j = 0; j < totals.sites.size(); ++j)
+        sites += (j > 0 ? "/" : "") + std::to_string(totals.sites[j]);
+    char seconds[32];
+    (void)std::snprintf(seconds, sizeof seconds, "%.2f s", std::chrono::duration<double>(took).count());
+    const auto K = static_cast<int>(totals.sites.size());
+    std::string files = ModuleFileName(base) + ", " + MotifFileName(base, 1);
+    if (K > 1)
+        files += (K > 2 ? " to " : ", ") + MotifFileName(base, K);
+    if (m_settings.bedOutput)
+        files += ", " + ModulesBedFileName(base) + ", " + SitesBedFileName(base);
+    return "done: " + Plural(records, "record", "records") + ", " + Plural(bases, "base", "bases") + ", " +
+           Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + ", " + seconds + "; " +
+           (m_settings.overwrite ? "written to " : "appended to ") + files;
+}
 
 bool BackgroundWeightLeft(int motifNum, int moduleLength) { return 1 - 0.8 * motifNum / moduleLength > 0; }
 
@@ -65,6 +92,7 @@ bool CGibbsDP::ModuleScan(CConsole& console)
 
 bool CGibbsDP::Run(CConsole& console)
 {
+    const auto started = std::chrono::steady_clock::now();
     const RUNSETTINGS& s = m_settings;
     m_doing = "while reading matrix file " + QuotePath(s.pwmFile.view());
     MATRIXSET matrices;
@@ -125,6 +153,8 @@ bool CGibbsDP::Run(CConsole& console)
     RUNTOTALS totals(model.motifNum);
     // Records are written in input order, each with the warnings found
     // while reading it, whichever thread scanned it and when.
+    long long records = 0;
+    long long bases = 0;
     auto write = [&](RECORDJOB& job) {
         for (const std::string& warning : job.warnings)
             console.Warning(warning);
@@ -139,6 +169,8 @@ bool CGibbsDP::Run(CConsole& console)
         if (!writer.WriteRecord(job.result, &m_error))
             return false;
         console.RecordDone();
+        ++records;
+        bases += job.result.length;
         return true;
     };
     CRecordPool pool(model, s.threads > 0 ? s.threads : UsableCores(),
@@ -190,5 +222,7 @@ bool CGibbsDP::Run(CConsole& console)
             return fail("");
     if (!writer.WriteSummary(totals, &m_error) || !writer.Close(&m_error))
         return fail("");
+    console.Finish();
+    console.Note(RunReport(totals, records, bases, std::chrono::steady_clock::now() - started));
     return true;
 }

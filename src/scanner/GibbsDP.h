@@ -11,6 +11,7 @@
 //   CResultWriter (ResultWriter.h)    the record's lines, one write per file
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -56,6 +57,10 @@ public:
 
 private:
     bool Run(CConsole& console);
+    // The line that ends a run: records, bases, modules, sites per motif,
+    // time, and the result files.
+    std::string RunReport(const RUNTOTALS& totals, long long records, long long bases,
+                          std::chrono::steady_clock::duration took) const;
 
     const RUNSETTINGS m_settings;
     std::string m_error;

@@ -83,6 +83,12 @@ void CConsole::Warning(const std::string& text)
         WriteLine("warning: " + text);
 }
 
+void CConsole::Note(const std::string& text)
+{
+    if (!m_quiet)
+        WriteLine(text);
+}
+
 void CConsole::Bases(long long bases)
 {
     if (m_progress)

@@ -30,6 +30,8 @@ public:
     void Error(const std::string& text);
     // "Velmora: warning: <text>", unless quiet.
     void Warning(const std::string& text);
+    // "Velmora: <text>", unless quiet: what a run did.
+    void Note(const std::string& text);
 
     // Progress: `bases` more bases scanned; one more record done; the run
     // is over (the line is wiped).

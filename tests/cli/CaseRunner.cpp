@@ -325,6 +325,10 @@ private:
             m_status = std::stoi(w.at(0));
         } else if (key == "stdout" || key == "stderr") {
             EXPECT_EQ(key == "stdout" ? m_out : m_err, Text(w));
+        } else if (key == "report-has") {
+            EXPECT_NE(m_report.find(Text(w)), std::string::npos) << m_report;
+        } else if (key == "no-report") {
+            EXPECT_EQ(m_report, "");
         } else if (key == "stdout-has") {
             EXPECT_NE(m_out.find(Text(w)), std::string::npos) << m_out;
         } else if (key == "stderr-starts") {
@@ -413,6 +417,15 @@ private:
         waitpid(child, &status, 0);
         m_out = ReadAll(io + ".out");
         m_err = ReadAll(io + ".err");
+        // A successful run ends with its report, which holds a time: it is
+        // taken off here and checked by report-has alone.
+        m_report.clear();
+        const std::size_t report = m_err.rfind("Velmora: done: ");
+        if (report != std::string::npos && (report == 0 || m_err[report - 1] == '\n') &&
+            m_err.find('\n', report) == m_err.size() - 1) {
+            m_report = m_err.substr(report);
+            m_err.erase(report);
+        }
         for (const char* suffix : {".in", ".out", ".err"})
             fs::remove(io + suffix);
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -469,6 +482,7 @@ private:
     int m_got = 0;
     std::string m_out;
     std::string m_err;
+    std::string m_report;  // the last run's closing report line
     bool m_overwrite = false;            // the last run replaces files instead of appending
     std::vector<std::string> m_threads;  // -t values the case is replayed with
     std::string m_trail;                 // status and output of every run so far

@@ -16,7 +16,10 @@
 #   run WORDS...          runs ./Velmora WORDS
 #   status N              the run's exit status (0 when not given)
 #   stdout TEXT..., stderr TEXT...   exact output of the run (stderr-starts:
-#                         its beginning; stdout-has: a part of it)
+#                         its beginning; stdout-has: a part of it); the report
+#                         line that ends a successful run is not part of
+#                         stderr: report-has TEXT checks a part of it,
+#                         no-report that there is none
 #   file NAME TEXT...     a file's exact content; has NAME TEXT: a part of it
 #   same NAME NAME        equal files (module files without their echo line)
 #   absent NAME...        no such files
@@ -263,6 +266,18 @@ case appending is quiet with --quiet
 run -i one_record.fa -M small3.pwm -o q
 run -i one_record.fa -M small3.pwm -o q --quiet
 stderr ""
+
+case a run reports what it did
+run -i three_records.fa -M small3.pwm -o rep --bed
+report-has "Velmora: done: 3 records, "
+report-has " bases, "
+report-has ", sites per motif "
+report-has "; appended to rep_module.txt, rep_motif1.txt to rep_motif3.txt, rep_modules.bed, rep_sites.bed\n"
+run -i one_record.fa -M small3.pwm -o rep --overwrite
+report-has "Velmora: done: 1 record, "
+report-has "; written to rep_module.txt, rep_motif1.txt to rep_motif3.txt\n"
+run -i one_record.fa -M small3.pwm -o rep --quiet
+no-report
 
 case K from the matrix file
 run -i planted.fa -M planted.pwm -L 40 -x 0.01 -o k
