@@ -49,6 +49,10 @@ bool CFastaReader::Next(FASTARECORD* record)
     bool lineEnds = false;
     // Each pass of this loop reads one line, starting from its first piece.
     while (m_lines.NextPiece(&piece, &lineEnds)) {
+        // A FASTQ file would read as a FASTA file of quality letters.
+        if (!m_haveHeader && !piece.empty() && piece[0] == '@' && letters.size() == 0)
+            return Stop("a '@' header: this is FASTQ, not FASTA; convert it first, for example with "
+                        "'seqtk seq -A in.fq > out.fa'");
         if (!piece.empty() && piece[0] == '>') {
             std::string name(piece);
             while (!lineEnds && m_lines.NextPiece(&piece, &lineEnds)) {
@@ -115,4 +119,12 @@ bool CFastaReader::Next(FASTARECORD* record)
     record->ignored = std::exchange(m_ignored, 0);
     record->ignoredLine = m_ignoredLine;
     return true;
+}
+
+std::size_t OtherLetters(std::string_view letters)
+{
+    std::size_t other = 0;
+    for (const char c : letters)
+        other += (c != 'A' && c != 'C' && c != 'G' && c != 'T' && c != 'N') ? 1 : 0;
+    return other;
 }

@@ -68,3 +68,7 @@ private:
 // Number of ASCII letters at the start of text (text.size() when it holds
 // nothing else).
 std::size_t LeadingLetters(std::string_view text);
+
+// The letters of an upper-cased record other than A, C, G, T and N: many of
+// them mean a protein sequence, which the scan would take for DNA.
+std::size_t OtherLetters(std::string_view letters);

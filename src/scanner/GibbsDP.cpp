@@ -211,6 +211,12 @@ bool CGibbsDP::Run(CConsole& console)
                                     " after the letters of the line ignored (record " + RecordLabel(record.name) + ")");
         if (record.letters.GetLength() < 2)
             job->warnings.push_back(TooShortWarning(where, record));
+        const std::size_t other = OtherLetters(record.letters.view());
+        if (other * 2 > static_cast<std::size_t>(record.letters.GetLength()))
+            job->warnings.push_back(at + "record " + RecordLabel(record.name) + " has " + std::to_string(other) +
+                                    " of " + std::to_string(record.letters.GetLength()) +
+                                    " letters other than A, C, G, T and N: a protein sequence? The scan "
+                                    "reads them as A");
         job->label = "record " + RecordLabel(record.name) + " of " + where + " (" +
                      std::to_string(record.letters.GetLength()) + " bases)";
         job->name = std::move(record.name);

@@ -482,7 +482,7 @@ private:
     int m_got = 0;
     std::string m_out;
     std::string m_err;
-    std::string m_report;  // the last run's closing report line
+    std::string m_report;                // the last run's closing report line
     bool m_overwrite = false;            // the last run replaces files instead of appending
     std::vector<std::string> m_threads;  // -t values the case is replayed with
     std::string m_trail;                 // status and output of every run so far

@@ -323,7 +323,7 @@ file o_motif1.txt "\n\nmotif 1\n\n\n # of sites for motif 1 = 0\n"
 case background that cannot score a record
 write in.fa ">odd\nRRRRYY\n>fine\nACGTAC\n"
 run -i in.fa -M small3.pwm -o out
-stderr "Velmora: warning: sequence file 'in.fa': record '>odd' not scanned: its background model gives one of its bases probability 0\n"
+stderr "Velmora: warning: sequence file 'in.fa', line 1: record '>odd' has 6 of 6 letters other than A, C, G, T and N: a protein sequence? The scan reads them as A\nVelmora: warning: sequence file 'in.fa': record '>odd' not scanned: its background model gives one of its bases probability 0\n"
 file out_motif1.txt "\n\nmotif 1\n\n\n # of sites for motif 1 = 0\n"
 
 case lines before the first header
@@ -587,7 +587,7 @@ stderr "Velmora: warning: result file 'out_module.txt' already holds results: th
 case sequence of ambiguity letters only
 write case.fa ">amb\nRYSWKMRYSW\n"
 run -o out -i case.fa -M fly_bcd_hb_Kr.pwm
-stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa': record '>amb' not scanned: its background model gives one of its bases probability 0\n"
+stderr "Velmora: warning: result file 'out_module.txt' already holds results: this run adds its own after them (--overwrite starts afresh)\nVelmora: warning: sequence file 'case.fa', line 1: record '>amb' has 10 of 10 letters other than A, C, G, T and N: a protein sequence? The scan reads them as A\nVelmora: warning: sequence file 'case.fa': record '>amb' not scanned: its background model gives one of its bases probability 0\n"
 
 case sequence of one letter
 write case.fa ">one\nA\n"
@@ -1388,3 +1388,25 @@ threads
 run -i t.fa -M fly_bcd_hb_Kr.pwm --threads
 status 1
 stderr "Velmora: option --threads needs a value\n"
+
+section wrong kind of input
+copy examples/fly_bcd_hb_Kr.pwm
+
+case FASTQ is refused
+write r.fq "\n@read1\nACGTACGTAC\n+\nIIIIIIIIII\n"
+run -i r.fq -M fly_bcd_hb_Kr.pwm -o out
+status 1
+stderr "Velmora: sequence file 'r.fq', line 2: a '@' header: this is FASTQ, not FASTA; convert it first, for example with 'seqtk seq -A in.fq > out.fa'\n"
+
+case gzip FASTQ on standard input is refused
+write r.fq.gz "\n@read1\nACGTACGTAC\n+\nIIIIIIIIII\n"
+gzip r.fq.gz
+stdin @r.fq.gz
+run -i - -M fly_bcd_hb_Kr.pwm -o out
+status 1
+stderr "Velmora: sequence file '-' (standard input), line 2: a '@' header: this is FASTQ, not FASTA; convert it first, for example with 'seqtk seq -A in.fq > out.fa'\n"
+
+case a protein record is named
+write p.fa ">dna\nACGTTGCAACGTAGCTAGCTAGGATCGATCGATGCTAGCT\n>sp|P69905|HBA_HUMAN\nMVLSPADKTNVKAAWGKVGAHAGEYGAEALERMFLSFPTTKTYFPHF\n"
+run -i p.fa -M fly_bcd_hb_Kr.pwm -o out
+stderr "Velmora: warning: sequence file 'p.fa', line 3: record '>sp|P69905|HBA_HUMAN' has 31 of 47 letters other than A, C, G, T and N: a protein sequence? The scan reads them as A\n"
