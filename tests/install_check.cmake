@@ -1,6 +1,7 @@
 # Installs the build into a scratch prefix and checks the layout:
-# PREFIX/bin/Velmora and PREFIX/share/man/man1/Velmora.1, the man page
-# naming every option.
+# PREFIX/bin/Velmora with its lowercase link bin/velmora, the man page
+# PREFIX/share/man/man1/Velmora.1 naming every option, and the BED column
+# descriptions in PREFIX/share/velmora.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -8,14 +9,17 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(file bin/Velmora share/man/man1/Velmora.1)
+foreach(file bin/Velmora bin/velmora share/man/man1/Velmora.1 share/velmora/velmora_modules.as
+             share/velmora/velmora_sites.as)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "missing after install: ${file}")
   endif()
 endforeach()
 file(READ "${PREFIX}/share/man/man1/Velmora.1" page)
 foreach(option "B \\-i" "B \\-M" "BI \\-o" "BR \\-r" "BI \\-K" "BI \\-L" "BI \\-x"
-               "B \\-\\-bed" "B \\-\\-quiet" "BR \\-h \", \" \\-\\-help" "B \\-\\-version")
+               "B \\-\\-bed" "B \\-\\-quiet" "BR \\-h \", \" \\-\\-help" "B \\-\\-version"
+               "BR \\-t \", \" \\-\\-threads" "BI \\-\\-motifs" "BI \\-\\-svg" "B \\-\\-overwrite"
+               "B \\-\\-one\\-based")
   string(FIND "${page}" ".${option}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the man page does not describe .${option}")

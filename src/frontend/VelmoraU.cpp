@@ -13,6 +13,7 @@
 #include "scanner/GibbsDP.h"
 #include "support/Cores.h"
 #include "support/Messages.h"
+#include "support/TextDistance.h"
 #include "support/Version.h"
 
 namespace {
@@ -112,7 +113,7 @@ constexpr OPTIONWORD kOptionWords[] = {
     {"output", "-o"},
     {"matrix", "-M"},
     {"matrices", "-M"},
-    {"motifs", "-M"},
+    {"motif", "--motifs"},
     {"pwm", "-M"},
     {"length", "-L"},
     {"rate", "-x"},
@@ -131,49 +132,25 @@ constexpr OPTIONWORD kOptionWords[] = {
     {"h", "--help"},
 };
 
-// Edits (insert, delete, replace one character) from a to b.
-std::size_t EditDistance(std::string_view a, std::string_view b)
-{
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t replaced = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
-            diagonal = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, replaced});
-        }
-    }
-    return row[b.size()];
-}
-
 // "unknown option --outptu: did you mean -o?"; without a suggestion when
 // nothing is near.
 std::string UnknownLongOption(std::string_view text)
 {
     std::string_view word = text.substr(2);
     word = word.substr(0, word.find('='));
+    // Case does not count: --k means -K.
     const OPTIONWORD* nearest = nullptr;
     std::size_t best = 0;
-    // Case does not count: --k means -K.
-    auto lower = [](std::string_view text) {
-        std::string out(text);
-        for (char& c : out)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return out;
-    };
-    const std::string typed = lower(word);
     for (const OPTIONWORD& candidate : kOptionWords) {
-        const std::size_t d = EditDistance(typed, lower(candidate.word));
+        const std::size_t d = Nearness(word, candidate.word);
         if (!nearest || d < best) {
             nearest = &candidate;
             best = d;
         }
     }
     std::string message = "unknown option " + std::string(text);
-    if (nearest && best <= std::max<std::size_t>(1, word.size() / 3))
+    // Near: the same, one the start of the other, or a few edits away.
+    if (nearest && best <= 2 + std::max<std::size_t>(1, word.size() / 3))
         message += ": did you mean " + std::string(nearest->option) + "?";
     else
         message += " (see --help)";
@@ -224,9 +201,9 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
             continue;
         const std::string_view text(word);
         const char letter = word[1];
-        // --threads takes its value as -t does.
-        const bool longThreads = text == "--threads";
-        if (letter == '-' && !longThreads) {
+        // Long options with a value: --threads as -t, --svg.
+        const char longValue = text == "--threads" ? 't' : text == "--svg" ? 'S' : text == "--motifs" ? 'm' : '\0';
+        if (letter == '-' && longValue == '\0') {
             if (text == "--help")
                 param->showHelp = true;
             else if (text == "--version")
@@ -237,11 +214,13 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
                 param->quiet = true;
             else if (text == "--overwrite")
                 param->overwrite = true;
+            else if (text == "--one-based")
+                param->oneBased = true;
             else if (!wordIsValue && text.size() > 2)
                 fail(UnknownLongOption(text));
             continue;
         }
-        if (!longThreads && !TakesValue(letter)) {
+        if (longValue == '\0' && !TakesValue(letter)) {
             if (letter == 'h' && !wordIsValue)
                 param->showHelp = true;
             else if (letter != '\0' && !wordIsValue)
@@ -254,7 +233,25 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
         }
         const char* value = argv[i + 1];
         isValue = true;
-        switch (longThreads ? 't' : letter) {
+        switch (longValue != '\0' ? longValue : letter) {
+        case 'S':
+            param->svgFile = value;
+            break;
+        case 'm': {
+            // ID[,ID...]: empty words are typing slips.
+            param->motifs.clear();
+            std::string_view list(value);
+            while (!list.empty()) {
+                const std::size_t comma = std::min(list.find(','), list.size());
+                if (comma > 0)
+                    param->motifs.emplace_back(list.substr(0, comma));
+                list.remove_prefix(std::min(comma + 1, list.size()));
+            }
+            if (param->motifs.empty())
+                fail("option --motifs expects matrix IDs or names separated by commas, got '" + std::string(value) +
+                     "'");
+            break;
+        }
         case 't':
             if (!ParseWholeNumber(value, &param->threads) || param->threads < 1 || param->threads > kMostThreads)
                 fail("option " + std::string(text) + " expects a whole number of threads from 1 to " +
@@ -359,13 +356,15 @@ void PrintHelp()
         "\n"
         "Required:\n"
         "  -i FILE          FASTA sequence file, plain or gzip-compressed; - reads standard input\n"
-        "  -M FILE          weight-matrix file: Velmora's own format, JASPAR or MEME (recognised\n"
-        "                   from the content, plain or gzip-compressed)\n"
+        "  -M FILE          weight-matrix file: Velmora's own format, JASPAR, MEME, TRANSFAC or\n"
+        "                   >name and rows (recognised from the content, plain or gzip-compressed)\n"
         "\n"
         "Options:\n"
         "  -o BASE          base name of the result files (default Output.txt)\n"
+        "  --motifs ID,...  use these matrices of the file, by ID or name, in this order\n"
+        "                   (a whole collection such as a JASPAR download can be the file)\n"
         "  -K N             number of transcription factors: the matrices the file must hold\n"
-        "                   (default: as many as it holds)\n"
+        "                   or --motifs names (default: as many)\n"
         "  -L N             module length in bases, at least 10 and above 0.8 K (default 200)\n"
         "  -x RATE          expected module rate per position, between 0 and 1 (default 0.0005)\n"
         "  -r 0|1           1: search both strands; 0: the forward strand only (default 1)\n"
@@ -374,7 +373,11 @@ void PrintHelp()
         cores +
         " here); results do not depend on it\n"
         "  --bed            also write BED files of the modules and the sites\n"
+        "  --svg FILE       draw the modules and their sites as a picture (SVG, for a browser;\n"
+        "                   the first 50 records with modules)\n"
         "  --overwrite      replace the result files (by default a run adds to them)\n"
+        "  --one-based      headers chrom:start-end are 1-based, end inclusive (samtools faidx);\n"
+        "                   by default 0-based, end exclusive (bedtools getfasta)\n"
         "  --quiet          no warnings and no progress line\n"
         "  -h, --help       this help\n"
         "  --version        the version line\n"

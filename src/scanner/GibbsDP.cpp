@@ -1,9 +1,13 @@
 // The run driver: the model from the matrices and the options, then every
 // FASTA record in turn, then the run totals.
 #include <chrono>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <string>
@@ -14,6 +18,7 @@
 #include "scanner/MatrixReader.h"
 #include "scanner/RecordPool.h"
 #include "scanner/ResultWriter.h"
+#include "scanner/SvgPicture.h"
 #include "support/Cores.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
@@ -39,6 +44,26 @@ std::string RecordLabel(const std::string& name)
     return name.empty() ? std::string("without a header") : QuoteForMessage(name);
 }
 
+// A picture file must not be a directory or one of the inputs; it is
+// written whole at the end, so a run does not find out only then.
+bool PictureFileUsable(const std::string& path, const std::vector<INPUTID>& inputs, std::string* error)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return true;
+    if (S_ISDIR(info.st_mode)) {
+        *error = "cannot write picture file " + QuotePath(path) + ": " + std::strerror(EISDIR);
+        return false;
+    }
+    for (const INPUTID& input : inputs)
+        if (input.device == static_cast<unsigned long long>(info.st_dev) &&
+            input.inode == static_cast<unsigned long long>(info.st_ino)) {
+            *error = input.label + " is also the picture file " + QuotePath(path) + ": choose another --svg";
+            return false;
+        }
+    return true;
+}
+
 std::string Plural(long long n, const char* one, const char* many)
 {
     return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -61,9 +86,18 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
         files += (K > 2 ? " to " : ", ") + MotifFileName(base, K);
     if (m_settings.bedOutput)
         files += ", " + ModulesBedFileName(base) + ", " + SitesBedFileName(base);
+    // The motifs once, by number, name and ID, where the file gives them.
+    std::string motifs;
+    for (std::size_t j = 0; j < m_labels.size(); ++j) {
+        if (m_labels[j].empty())
+            continue;
+        motifs += (motifs.empty() ? "; motifs " : ", ") + std::to_string(j + 1) + " " + m_labels[j];
+        if (j < m_ids.size() && !m_ids[j].empty() && m_ids[j] != m_labels[j])
+            motifs += " (" + m_ids[j] + ")";
+    }
     return "done: " + Plural(records, "record", "records") + ", " + Plural(bases, "base", "bases") + ", " +
            Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + ", " + seconds + "; " +
-           (m_settings.overwrite ? "written to " : "appended to ") + files;
+           (m_settings.overwrite ? "written to " : "appended to ") + files + motifs;
 }
 
 bool BackgroundWeightLeft(int motifNum, int moduleLength) { return 1 - 0.8 * motifNum / moduleLength > 0; }
@@ -96,15 +130,32 @@ bool CGibbsDP::Run(CConsole& console)
     const RUNSETTINGS& s = m_settings;
     m_doing = "while reading matrix file " + QuotePath(s.pwmFile.view());
     MATRIXSET matrices;
-    if (!ReadMatrixFile(s.pwmFile.str(), s.motifNumGiven ? s.motifNum : 0, &matrices, &m_error))
+    const bool picking = !s.motifs.empty();
+    if (!ReadMatrixFile(s.pwmFile.str(), s.motifNumGiven && !picking ? s.motifNum : 0, &matrices, &m_error))
         return false;
+    if (picking) {
+        if (!SelectMatrices(&matrices, s.motifs, s.pwmFile.str(), &m_error))
+            return false;
+        if (s.motifNumGiven && s.motifNum != static_cast<int>(s.motifs.size())) {
+            m_error = "-K " + std::to_string(s.motifNum) + " does not match the " + std::to_string(s.motifs.size()) +
+                      " matrices --motifs names";
+            return false;
+        }
+    }
+    for (std::size_t j = 0; j < matrices.matrices.size(); ++j) {
+        const std::string id = j < matrices.ids.size() ? matrices.ids[j] : std::string();
+        const std::string name = j < matrices.names.size() ? matrices.names[j] : std::string();
+        m_labels.push_back(name.empty() ? id : name);
+        m_ids.push_back(id);
+    }
     // Without -K the file says how many factors there are.
     const int motifNum = static_cast<int>(matrices.matrices.size());
-    if (!s.motifNumGiven && !BackgroundWeightLeft(motifNum, s.moduleLength)) {
+    if ((!s.motifNumGiven || picking) && !BackgroundWeightLeft(motifNum, s.moduleLength)) {
         m_error =
-            "matrix file " + QuotePath(s.pwmFile.view()) + " holds " + std::to_string(motifNum) +
-            " matrices: with -L " + std::to_string(s.moduleLength) +
-            " they leave no weight for background bases (0.8 * K must be below L): use a longer -L or fewer matrices";
+            (picking ? std::string("--motifs picks ") : "matrix file " + QuotePath(s.pwmFile.view()) + " holds ") +
+            std::to_string(motifNum) + " matrices: with -L " + std::to_string(s.moduleLength) +
+            " they leave no weight for background bases (0.8 * K must be below L): use a longer -L or " +
+            (picking ? "fewer motifs" : "pick fewer with --motifs");
         return false;
     }
     const SCANMODEL model = MakeScanModel(std::move(matrices.widths), std::move(matrices.matrices), s.moduleLength,
@@ -129,8 +180,15 @@ bool CGibbsDP::Run(CConsole& console)
         inputs.push_back(id);
     m_writer.emplace(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str(), s.overwrite);
     CResultWriter& writer = *m_writer;
+    writer.SetBedNames(m_labels, s.oneBased);
+    const std::string svgPath = s.svgFile.str();
+    if (!svgPath.empty() && !PictureFileUsable(svgPath, inputs, &m_error))
+        return false;
     if (!writer.Open(inputs, &m_error))
         return false;
+    std::optional<CSvgPicture> picture;
+    if (!svgPath.empty())
+        picture.emplace(m_labels, model.widths);
     // Appending is the tool's way, but a second run on the same base name
     // is easily a mistake: say so.
     const std::vector<std::string> held = writer.FilesWithContent();
@@ -168,6 +226,8 @@ bool CGibbsDP::Run(CConsole& console)
         totals.Add(job.result);
         if (!writer.WriteRecord(job.result, &m_error))
             return false;
+        if (picture)
+            picture->Add(job.result);
         console.RecordDone();
         ++records;
         bases += job.result.length;
@@ -226,7 +286,17 @@ bool CGibbsDP::Run(CConsole& console)
     while (const auto job = pool.Next())
         if (!write(*job))
             return fail("");
-    if (!writer.WriteSummary(totals, &m_error) || !writer.Close(&m_error))
+    if (!writer.WriteSummary(totals, &m_error))
+        return fail("");
+    if (picture) {
+        if (!WriteWholeFile(svgPath, picture->Text(), &m_error))
+            return fail("");
+        if (picture->Left() > 0)
+            console.Warning("picture file " + QuotePath(svgPath) + " shows the first " +
+                            std::to_string(CSvgPicture::kMostRecords) + " records with modules; " +
+                            std::to_string(picture->Left()) + " more are not drawn");
+    }
+    if (!writer.Close(&m_error))
         return fail("");
     console.Finish();
     console.Note(RunReport(totals, records, bases, std::chrono::steady_clock::now() - started));

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "scanner/ResultWriter.h"
 #include "support/MyString.h"
@@ -27,18 +28,21 @@ bool BackgroundWeightLeft(int motifNum, int moduleLength);
 // The settings of a run, as the command line gives them. Their defaults
 // live here and nowhere else.
 struct RUNSETTINGS {
-    CString cmdLine;                 // every command-line word, each followed by one blank
-    unsigned char bothStrands = 1;   // -r: search the reverse strand too
-    CString seqFile;                 // -i
-    CString outFile = "Output.txt";  // -o: base name of the result files
-    CString pwmFile;                 // -M
-    int motifNum = 3;                // -K
-    bool motifNumGiven = false;      // without -K, K is the number of matrices in the file
-    int moduleLength = 200;          // -L
-    double moduleRate = 0.0005;      // -x
-    bool bedOutput = false;          // --bed: BED files of modules and sites too
-    bool overwrite = false;          // --overwrite: the results replace the files instead of adding to them
-    int threads = 0;                 // -t: threads that scan; 0: one per core the process may use
+    CString cmdLine;                  // every command-line word, each followed by one blank
+    unsigned char bothStrands = 1;    // -r: search the reverse strand too
+    CString seqFile;                  // -i
+    CString outFile = "Output.txt";   // -o: base name of the result files
+    CString pwmFile;                  // -M
+    int motifNum = 3;                 // -K
+    bool motifNumGiven = false;       // without -K, K is the number of matrices in the file
+    int moduleLength = 200;           // -L
+    double moduleRate = 0.0005;       // -x
+    bool bedOutput = false;           // --bed: BED files of modules and sites too
+    CString svgFile;                  // --svg: a picture of the modules
+    std::vector<std::string> motifs;  // --motifs: the matrices to use, by ID or name, in this order
+    bool oneBased = false;            // --one-based: chrom:start-end headers are 1-based, end inclusive
+    bool overwrite = false;           // --overwrite: the results replace the files instead of adding to them
+    int threads = 0;                  // -t: threads that scan; 0: one per core the process may use
 };
 
 // The run driver. Its settings are fixed when it is made; a run keeps no
@@ -61,6 +65,10 @@ private:
     // time, and the result files.
     std::string RunReport(const RUNTOTALS& totals, long long records, long long bases,
                           std::chrono::steady_clock::duration took) const;
+    // The motifs as the BED files and the picture name them: a matrix's
+    // name, else its ID, else empty.
+    std::vector<std::string> m_labels;
+    std::vector<std::string> m_ids;
 
     const RUNSETTINGS m_settings;
     std::string m_error;

@@ -11,6 +11,15 @@
 
 #include "support/Messages.h"
 
+void MATRIXSET::Add(Matrix matrix, int width, long long line, std::string_view id, std::string_view name)
+{
+    matrices.push_back(std::move(matrix));
+    widths.push_back(width);
+    lines.push_back(line);
+    ids.emplace_back(id);
+    names.emplace_back(name);
+}
+
 MATRIXPARSE CFailure::operator()(std::string text, long long line, bool truncated) const
 {
     m_result->ok = false;
@@ -55,6 +64,21 @@ std::string_view Trim(std::string_view text)
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+std::string_view FirstWord(std::string_view text)
+{
+    text = SkipBlanks(text);
+    std::size_t end = 0;
+    while (end < text.size() && !IsBlank(text[end]))
+        ++end;
+    return text.substr(0, end);
+}
+
+std::string_view AfterFirstWord(std::string_view text)
+{
+    text = SkipBlanks(text);
+    return Trim(text.substr(FirstWord(text).size()));
+}
 
 std::vector<std::string_view> Words(std::string_view text)
 {
@@ -104,6 +128,63 @@ bool IsNumberRow(std::string_view line)
 {
     const std::string_view t = SkipBlanks(line);
     return !t.empty() && (IsDigit(t[0]) || t[0] == '.' || t[0] == '+' || t[0] == '-');
+}
+
+bool IsBlankOrComment(std::string_view line)
+{
+    const std::string_view t = SkipBlanks(line);
+    return t.empty() || t.front() == '#';
+}
+
+std::size_t NextContentLine(const MatrixLines& lines, std::size_t i)
+{
+    while (++i < lines.size() && IsBlankOrComment(lines[i])) {
+    }
+    return i;
+}
+
+namespace {
+
+// A word that reads whole as a decimal number: "6", "+2", "-3", "12.5", "1e3".
+bool IsNumberWord(std::string_view word)
+{
+    if (word.empty() || !(IsDigit(word[0]) || word[0] == '+' || word[0] == '-' || word[0] == '.'))
+        return false;
+    const std::string number(word);  // strtod needs the terminating zero
+    char* end = nullptr;
+    (void)std::strtod(number.c_str(), &end);  // only where it stops counts
+    return end == number.c_str() + number.size() && number.find_first_of("xX") == std::string::npos;
+}
+
+}  // namespace
+
+// Our header is '>' and a width, perhaps with a name after it; the simple
+// format's is '>' and a name. Both stand above rows of four numbers, so the
+// header and its first row decide together. Every header is claimed by
+// exactly one of the two (or by JASPAR, above a letter row), so that no
+// file reads in both and a broken file gets the one message that fits it:
+//   - a header whose first word is a number ("6", "12.5", "-3") is ours,
+//     with a width that may be wrong, which our reading reports;
+//   - so is a bare '>', a header with its width left out;
+//   - so is a header above a row split by tabs, our rows' shape: '>bcd'
+//     over "0\t0\t0\t22" is our block with a name written in place of the
+//     width, and was always answered so before the simple format was
+//     read, which a file that reads today must keep; the simple format is
+//     therefore told by rows whose numbers stand apart by blanks;
+//   - a header whose first row (after blank lines and '#' comments) is a
+//     row of numbers without a tab is the simple format's.
+// Every other header, above text or above nothing, stays ours: a sequence
+// file given as a matrix file is told that its first header holds no
+// width.
+bool IsNamedHeader(const MatrixLines& lines, std::size_t i)
+{
+    if (!IsHeader(lines[i]))
+        return false;
+    const std::string_view name = FirstWord(std::string_view(lines[i]).substr(1));
+    if (name.empty() || IsNumberWord(name))
+        return false;
+    const std::size_t row = NextContentLine(lines, i);
+    return row < lines.size() && IsNumberRow(lines[row]) && lines[row].find('\t') == std::string::npos;
 }
 
 // ---------------------------------------------------------------------------

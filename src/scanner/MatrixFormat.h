@@ -19,12 +19,18 @@
 // Widest motif the matrix reader accepts.
 inline constexpr int kMaxMotifWidth = 1000;
 
-// The matrices of a file in file order, each normalised, with their widths
-// and the line that starts each of them.
+// The matrices of a file in file order, each normalised, with their widths,
+// the line that starts each of them, and what the file calls them: an ID
+// ("MA0212.1") and a name ("bcd"), each empty where the file gives none.
+// The five vectors are always equally long; Add keeps them so.
 struct MATRIXSET {
     MatrixSet matrices;
     std::vector<int> widths;
     std::vector<long long> lines;
+    std::vector<std::string> ids;
+    std::vector<std::string> names;
+
+    void Add(Matrix matrix, int width, long long line, std::string_view id, std::string_view name);
 };
 
 // A parser's verdict. On failure `error` holds the message without the
@@ -46,7 +52,7 @@ using MatrixLineTest = bool (*)(const MatrixLines& lines, std::size_t i);
 class CFormatCheck;
 
 struct MATRIXFORMAT {
-    const char* name;  // for messages: "Velmora", "JASPAR", "MEME"
+    const char* name;  // "Velmora", "JASPAR", "MEME", "TRANSFAC", "simple"
     // Line i shows a block of this format. The first line of a file that
     // shows one decides the format of a file that no format reads whole.
     MatrixLineTest shows;
@@ -119,6 +125,10 @@ std::string_view SkipBlanks(std::string_view text);
 std::string_view Trim(std::string_view text);
 std::vector<std::string_view> Words(std::string_view text);
 bool StartsWith(std::string_view text, std::string_view prefix);
+// The first word of a text, and the text after it without the blanks
+// around it: "MA0212.1" and "bcd" of "MA0212.1  bcd ".
+std::string_view FirstWord(std::string_view text);
+std::string_view AfterFirstWord(std::string_view text);
 bool IsDigit(char c);
 // 0..3 for A, C, G, T in either case, -1 for anything else.
 int BaseIndex(char letter);
@@ -130,6 +140,13 @@ bool IsHeader(std::string_view line);
 bool IsLetterRow(std::string_view line);
 // A line that starts like a number (a matrix row of numbers).
 bool IsNumberRow(std::string_view line);
+// A blank line or a '#' comment.
+bool IsBlankOrComment(std::string_view line);
+// The first line after line i that is neither (lines.size() when none is).
+std::size_t NextContentLine(const MatrixLines& lines, std::size_t i);
+// A '>' header of the simple '>name' format, never one of Velmora's own
+// (see MatrixFormat.cpp for how the two are told apart).
+bool IsNamedHeader(const MatrixLines& lines, std::size_t i);
 
 // One number of a matrix: the whole text (blanks around it allowed) must
 // read as a finite, non-negative number. The problem reads

@@ -3,20 +3,26 @@
 // the count of matrices against -K.
 #include "scanner/MatrixReader.h"
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
+#include "support/TextDistance.h"
 
 // Every format the reader knows, one line each, in the order a file is
 // tried with them. Each is defined in its own file under formats/.
 #define VELMORA_MATRIX_FORMATS(FORMAT)                                                                                 \
     FORMAT(kVelmoraFormat)                                                                                             \
     FORMAT(kJasparFormat)                                                                                              \
-    FORMAT(kMemeFormat)
+    FORMAT(kMemeFormat)                                                                                                \
+    FORMAT(kTransfacFormat)                                                                                            \
+    FORMAT(kSimpleFormat)
 
 #define VELMORA_DECLARE_FORMAT(format) extern const MATRIXFORMAT format;
 VELMORA_MATRIX_FORMATS(VELMORA_DECLARE_FORMAT)
@@ -68,6 +74,10 @@ bool OwnFailureIsFinal(const MatrixLines& lines, const std::string& path)
     long long at = 0;
     const MATRIXFORMAT& format = FirstFormatLine(lines, &at);
     if (&format != kFormats[0] || at == 0)
+        return false;
+    // Whether a header is ours or the simple format's is told by its first
+    // row, which may come after blank lines and comments.
+    if (NextContentLine(lines, static_cast<std::size_t>(at) - 1) >= lines.size())
         return false;
     const MATRIXPARSE own = ReadAs(format, lines, path);
     // A truncation, or a failure at the last line read (a header whose next
@@ -125,6 +135,37 @@ std::string OtherFormatAmongComments(const MATRIXFORMAT& format, const MatrixLin
         if (std::string mixed = check.Shows(i, first); !mixed.empty())
             return mixed;
     return {};
+}
+
+// The matrix a word asks for: the first whose ID is the word, else the
+// first whose name is; set.matrices.size() when none is.
+std::size_t FindMatrix(const MATRIXSET& set, const std::string& word)
+{
+    for (const std::vector<std::string>* labels : {&set.ids, &set.names})
+        for (std::size_t k = 0; k < labels->size(); ++k)
+            if (!word.empty() && (*labels)[k] == word)
+                return k;
+    return set.matrices.size();
+}
+
+// "; nearest: A, B, C": the three IDs and names of the file nearest to an
+// unknown word (Nearness), nearest first (file order among equals); empty
+// for a file without them.
+std::string Nearest(const MATRIXSET& set, const std::string& word)
+{
+    std::vector<std::pair<std::size_t, std::string>> labels;  // distance, label
+    for (std::size_t k = 0; k < set.matrices.size(); ++k)
+        for (const std::string* label : {&set.ids[k], &set.names[k]}) {
+            const bool known =
+                std::any_of(labels.begin(), labels.end(), [&](const auto& seen) { return seen.second == *label; });
+            if (!label->empty() && !known)
+                labels.emplace_back(Nearness(word, *label), *label);
+        }
+    std::stable_sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string list;
+    for (std::size_t k = 0; k < labels.size() && k < 3; ++k)
+        list += (k == 0 ? "; nearest: " : ", ") + labels[k].second;
+    return list;
 }
 
 }  // namespace
@@ -195,5 +236,36 @@ bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::
         return false;
     }
     *set = std::move(parsed.set);
+    return true;
+}
+
+bool SelectMatrices(MATRIXSET* set, const std::vector<std::string>& wanted, const std::string& path, std::string* error)
+{
+    if (wanted.empty())
+        return true;
+    std::vector<std::size_t> chosen;
+    for (std::size_t w = 0; w < wanted.size(); ++w) {
+        const std::string& word = wanted[w];
+        const std::size_t k = FindMatrix(*set, word);
+        if (k == set->matrices.size()) {
+            *error =
+                MatrixAbout(path) + " has no matrix with ID or name " + QuoteForMessage(word) + Nearest(*set, word);
+            return false;
+        }
+        for (std::size_t v = 0; v < chosen.size(); ++v) {
+            if (chosen[v] != k)
+                continue;
+            *error = wanted[v] == word
+                         ? MatrixAbout(path) + ": " + QuoteForMessage(word) + " is asked for twice"
+                         : MatrixAbout(path) + ": " + QuoteForMessage(wanted[v]) + " and " + QuoteForMessage(word) +
+                               " are the same matrix (line " + std::to_string(set->lines[k]) + ")";
+            return false;
+        }
+        chosen.push_back(k);
+    }
+    MATRIXSET kept;
+    for (const std::size_t k : chosen)
+        kept.Add(std::move(set->matrices[k]), set->widths[k], set->lines[k], set->ids[k], set->names[k]);
+    *set = std::move(kept);
     return true;
 }

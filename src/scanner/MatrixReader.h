@@ -1,5 +1,6 @@
-// The weight-matrix file: Velmora's own format or the formats of the public
-// motif collections (JASPAR, MEME minimal motif format), plain or
+// The weight-matrix file: Velmora's own format, the formats of the public
+// motif collections (JASPAR, MEME minimal motif format, TRANSFAC) or the
+// simple '>name' format that motif-cluster scanners read, plain or
 // gzip-compressed, all read into the same normalised matrices.
 //
 // The whole file is read into lines, and its format is chosen from the
@@ -10,9 +11,12 @@
 //      whatever they say.
 //   2. Otherwise the first line that shows a format decides, and that
 //      format's error is reported: a '>' header followed by a letter row
-//      ("A [", "C 12 ...") is JASPAR, any other '>' header is Velmora's own,
-//      and a "MEME version", "MOTIF" or "letter-probability matrix" line is
-//      MEME. With no such line, the file is in Velmora's own.
+//      ("A [", "C 12 ...") is JASPAR, a '>' name (not a number) above a row
+//      of numbers apart by blanks is the simple format (IsNamedHeader), any
+//      other '>' header is Velmora's own, a "MEME version", "MOTIF" or
+//      "letter-probability matrix" line is MEME, and a P0 line naming the
+//      columns A C G T is TRANSFAC. With no such line, the file is in
+//      Velmora's own.
 // One file holds one format: a block of another format is an error naming
 // its line. Among the lines outside the chosen format's blocks, one that
 // starts a block of another format (a MEME matrix among own-format
@@ -29,6 +33,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "scanner/MatrixFormat.h"
 
@@ -36,6 +41,16 @@
 // least one when motifNum is 0), into *set. False with the message (without the "Velmora: " prefix) in *error
 // when it cannot; *set is then left alone.
 bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::string* error);
+
+// Keeps of *set only the matrices asked for by `wanted`, in that order:
+// for each word the first matrix whose ID is the word, or else the first
+// whose name is (exactly, case and all). No words keep the set whole. False
+// with the message in *error, the set left alone, when a word names no
+// matrix (the message then lists the nearest IDs and names of the file),
+// or when two words ask for the same matrix, which a scan cannot use twice.
+// `path` is the matrix file, for the messages.
+bool SelectMatrices(MATRIXSET* set, const std::vector<std::string>& wanted, const std::string& path,
+                    std::string* error);
 
 // The formats a file can be in, in the order a file is tried with them.
 std::span<const MATRIXFORMAT* const> MatrixFormats();

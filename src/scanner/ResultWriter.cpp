@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -80,7 +81,7 @@ std::string SiteString(const std::vector<SITEINFO>& sites)
     return text;
 }
 
-BEDNAME BedSequenceName(std::string_view header)
+BEDNAME BedSequenceName(std::string_view header, bool oneBased)
 {
     if (!header.empty() && header.front() == '>')
         header.remove_prefix(1);
@@ -96,18 +97,34 @@ BEDNAME BedSequenceName(std::string_view header)
         return name;
     }
     name.chrom.assign(word);
-    const std::size_t colon = word.rfind(':');
+    // name::chrom:start-end: the interval follows the last "::".
+    std::string_view interval = word;
+    if (const std::size_t named = word.rfind("::"); named != std::string_view::npos)
+        interval = word.substr(named + 2);
+    bool minus = false;
+    if (interval.size() > 3 && interval.back() == ')' && interval[interval.size() - 3] == '(' &&
+        (interval[interval.size() - 2] == '+' || interval[interval.size() - 2] == '-')) {
+        minus = interval[interval.size() - 2] == '-';
+        interval.remove_suffix(3);
+    }
+    const std::size_t colon = interval.rfind(':');
     if (colon == std::string_view::npos || colon == 0)
         return name;
-    const std::string_view range = word.substr(colon + 1);
+    const std::string_view range = interval.substr(colon + 1);
     const std::size_t dash = range.find('-');
     long long start = 0;
     long long stop = 0;
     if (dash == std::string_view::npos || !ReadCoordinate(range.substr(0, dash), &start) ||
-        !ReadCoordinate(range.substr(dash + 1), &stop) || stop < start)
+        !ReadCoordinate(range.substr(dash + 1), &stop) || (oneBased && start < 1))
         return name;
-    name.chrom.assign(word.substr(0, colon));
+    if (oneBased)
+        --start;
+    if (stop < start)
+        return name;
+    name.chrom.assign(interval.substr(0, colon));
     name.offset = start;
+    name.end = stop;
+    name.minus = minus;
     return name;
 }
 
@@ -118,7 +135,30 @@ CResultWriter::CResultWriter(std::string base, std::vector<int> widths, bool bed
       m_bed(bed),
       m_commandLine(std::move(commandLine)),
       m_overwrite(overwrite)
-{}
+{
+    SetBedNames({}, false);
+}
+
+void CResultWriter::SetBedNames(std::vector<std::string> labels, bool oneBased)
+{
+    labels.resize(m_widths.size());
+    for (std::size_t j = 0; j < labels.size(); ++j) {
+        if (labels[j].empty())
+            labels[j] = "motif" + std::to_string(j + 1);
+        for (char& c : labels[j])
+            if (static_cast<unsigned char>(c) <= ' ')
+                c = '_';
+    }
+    m_labels = std::move(labels);
+    m_oneBased = oneBased;
+}
+
+namespace {
+
+// A score for column 5 of a BED line: 0 to 1000, rounded.
+int BedScore(double value) { return static_cast<int>(std::lround(std::clamp(value, 0.0, 1000.0))); }
+
+}  // namespace
 
 CResultWriter::~CResultWriter() { CloseAll(); }
 
@@ -329,14 +369,29 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
 
     BEDNAME bedName;
     if (m_bed) {
-        bedName = BedSequenceName(record.name);
+        // bed6+2: the module's score 0 to 1000 (100 times the module score),
+        // then the exact score and its sites, on chrom, in chrom order.
+        bedName = BedSequenceName(record.name, m_oneBased);
         text.clear();
         for (const MODULEINFO& module : record.modules) {
-            const long long start = bedName.offset + module.start;
+            const long long start = bedName.Start(module.start, record.window);
             text.append(bedName.chrom);
-            AppendFormat(&text, "\t%lld\t%lld\tmodule%lld\t%.6lf\t.\t", start, start + record.window,
-                         ++m_bedModuleNumber, module.score);
-            text.append(SiteString(module.sites)).append("\n");
+            AppendFormat(&text, "\t%lld\t%lld\tmodule%lld\t%d\t.\t%.6lf\t", start, start + record.window,
+                         ++m_bedModuleNumber, BedScore(100.0 * module.score), module.score);
+            std::vector<const SITEINFO*> sites;
+            for (const SITEINFO& site : module.sites)
+                sites.push_back(&site);
+            if (bedName.minus)
+                std::reverse(sites.begin(), sites.end());
+            if (sites.empty())
+                text.append("NULL");
+            for (const SITEINFO* site : sites) {
+                const std::size_t j = static_cast<std::size_t>(site->motif);
+                text += bedName.Strand(site->forward ? '+' : '-');
+                text.append(j < m_labels.size() ? m_labels[j] : "motif" + std::to_string(j + 1));
+                AppendFormat(&text, "(%lld)", bedName.Start(site->pos, j < m_widths.size() ? m_widths[j] : 0));
+            }
+            text.append("\n");
         }
         if (!Append(m_files[K + 1], text, error))
             return false;
@@ -367,15 +422,24 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
     if (!m_bed)
         return true;
 
+    // bed6+3: the motif's name, the site's probability as 0 to 1000, the
+    // strand on chrom; then the exact probability, the motif number and the
+    // site's bases as read on its strand. In chrom order.
+    const auto onChrom = [&](const SITEREF& ref) {
+        return bedName.Start(ref.site->pos, m_widths[static_cast<std::size_t>(ref.motif - 1)]);
+    };
     std::stable_sort(all.begin(), all.end(),
-                     [](const SITEREF& a, const SITEREF& b) { return a.site->pos < b.site->pos; });
+                     [&](const SITEREF& a, const SITEREF& b) { return onChrom(a) < onChrom(b); });
     text.clear();
     for (const SITEREF& ref : all) {
-        const long long start = bedName.offset + ref.site->pos;
+        const long long start = onChrom(ref);
         const int width = m_widths[static_cast<std::size_t>(ref.motif - 1)];
         text.append(bedName.chrom);
-        AppendFormat(&text, "\t%lld\t%lld\t%d\t%.6lf\t%c\n", start, start + width, ref.motif, ref.site->prob,
-                     ref.site->forward ? '+' : '-');
+        AppendFormat(&text, "\t%lld\t%lld\t", start, start + width);
+        text.append(m_labels[static_cast<std::size_t>(ref.motif - 1)]);
+        AppendFormat(&text, "\t%d\t%c\t%.6lf\t%d\t", BedScore(1000.0 * ref.site->prob),
+                     bedName.Strand(ref.site->forward ? '+' : '-'), ref.site->prob, ref.motif);
+        text.append(ref.site->site).append("\n");
     }
     return Append(m_files[K + 2], text, error);
 }

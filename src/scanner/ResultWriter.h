@@ -48,9 +48,24 @@ std::string SiteString(const std::vector<SITEINFO>& sites);
 // start).
 struct BEDNAME {
     std::string chrom;     // the BED sequence name
-    long long offset = 0;  // added to every position of the sequence
+    long long offset = 0;  // where the record starts on chrom (0-based)
+    long long end = 0;     // where it ends (exclusive), for a minus-strand record
+    bool minus = false;    // the record is the reverse complement of chrom's interval
+
+    // The interval on chrom of `length` bases from record position pos, and
+    // a strand on the record ('+', '-' or '.') as it is on chrom.
+    long long Start(long long pos, long long length) const { return minus ? end - pos - length : offset + pos; }
+    char Strand(char strand) const { return !minus || strand == '.' ? strand : strand == '+' ? '-' : '+'; }
 };
-BEDNAME BedSequenceName(std::string_view header);
+// The BED sequence name and coordinates of a record from its header: the
+// first word, without the '>'. Read as an interval of a genome sequence when
+// it is one of
+//   chrom:start-end           bedtools getfasta (0-based, end exclusive)
+//   name::chrom:start-end     getfasta -name
+//   chrom:start-end(+), (-)   getfasta -s; (-) is the reverse complement
+// and, with oneBased, the samtools faidx form chrom:start-end (1-based, end
+// inclusive). Anything else is a sequence name with positions from 0.
+BEDNAME BedSequenceName(std::string_view header, bool oneBased = false);
 
 // An input file of the run, by identity: a result file that is the same
 // file (through a link or a symlink) would be read while it grows, or
@@ -80,6 +95,11 @@ public:
     ~CResultWriter();
     CResultWriter(const CResultWriter&) = delete;
     CResultWriter& operator=(const CResultWriter&) = delete;
+
+    // What the BED files call the motifs (one label per motif, in matrix
+    // order; blanks become '_'; an empty label becomes motif<k>), and
+    // whether interval names are 1-based (samtools faidx). Before Open.
+    void SetBedNames(std::vector<std::string> labels, bool oneBased);
 
     // Opens every result file for appending and notes its size. Refused,
     // before anything is created: a result path that exists but is not a
@@ -125,6 +145,8 @@ private:
     bool m_bed;
     std::string m_commandLine;
     bool m_overwrite;
+    std::vector<std::string> m_labels;  // the motifs in the BED files
+    bool m_oneBased = false;
     std::vector<RESULTFILE> m_files;  // module file, K motif files, then the two BED files
     RESULTFILE m_lock;                // with overwrite: the module file, held for its lock only
     bool m_headingsWritten = false;

@@ -325,6 +325,8 @@ private:
             m_status = std::stoi(w.at(0));
         } else if (key == "stdout" || key == "stderr") {
             EXPECT_EQ(key == "stdout" ? m_out : m_err, Text(w));
+        } else if (key == "bed") {
+            CheckBed(w.at(0), w.at(1) == "sites");
         } else if (key == "report-has") {
             EXPECT_NE(m_report.find(Text(w)), std::string::npos) << m_report;
         } else if (key == "no-report") {
@@ -347,6 +349,47 @@ private:
         } else {
             FAIL() << "unknown directive '" << key << "'";
         }
+    }
+
+    // Every line of a BED file of the run as strict readers take it: bed6
+    // (a name, 0 <= start <= end, a name without blanks, an integer score
+    // 0 to 1000, a strand +, - or .) and the extra columns the .as files
+    // describe: modules the exact score and the site list, sites the
+    // probability, the motif number and the site's bases.
+    void CheckBed(const std::string& name, bool sites) const
+    {
+        auto whole = [](const std::string& text, long long lo, long long hi) {
+            if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 15)
+                return false;
+            const long long v = std::stoll(text);
+            return v >= lo && v <= hi;
+        };
+        auto real = [](const std::string& text, double lo, double hi) {
+            char* end = nullptr;
+            const double v = std::strtod(text.c_str(), &end);
+            return !text.empty() && *end == '\0' && v >= lo && v <= hi;
+        };
+        std::istringstream lines(ReadAll(m_dir / name));
+        int count = 0;
+        for (std::string line; std::getline(lines, line); ++count) {
+            std::vector<std::string> c;
+            std::istringstream fields(line);
+            for (std::string field; std::getline(fields, field, '\t');)
+                c.push_back(field);
+            ASSERT_EQ(c.size(), sites ? 9u : 8u) << line;
+            const bool bed6 = !c[0].empty() && c[0].find(' ') == std::string::npos && whole(c[1], 0, 1LL << 50) &&
+                              whole(c[2], std::stoll(c[1]), 1LL << 50) && !c[3].empty() &&
+                              c[3].find(' ') == std::string::npos && whole(c[4], 0, 1000) &&
+                              (c[5] == "+" || c[5] == "-" || (c[5] == "." && !sites));
+            EXPECT_TRUE(bed6) << line;
+            if (sites)
+                EXPECT_TRUE(real(c[6], 0, 1) && whole(c[7], 1, 1 << 20) && !c[8].empty() &&
+                            c[8].find_first_not_of("ACGTN") == std::string::npos)
+                    << line;
+            else
+                EXPECT_TRUE(real(c[6], -1e300, 1e300) && !c[7].empty()) << line;
+        }
+        EXPECT_GT(count, 0) << name << " has no line";
     }
 
     // Every file of tests/data matching the pattern ('*' in its name for

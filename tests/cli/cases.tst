@@ -54,7 +54,7 @@ stdout-has "Usage: Velmora -i SEQFILE -M MATRIXFILE [options]\n"
 stdout-has "  -o BASE          base name of the result files (default Output.txt)\n"
 stdout-has "  -t, --threads N  threads that scan, 1 to 1024"
 stdout-has "- reads standard input"
-stdout-has "JASPAR or MEME"
+stdout-has "JASPAR, MEME, TRANSFAC"
 stdout-has "  BASE_motif1.txt ... motifK"
 stdout-has "  Velmora -i examples/eve_stripe2.fa -M examples/fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve\n"
 stderr ""
@@ -272,10 +272,10 @@ run -i three_records.fa -M small3.pwm -o rep --bed
 report-has "Velmora: done: 3 records, "
 report-has " bases, "
 report-has ", sites per motif "
-report-has "; appended to rep_module.txt, rep_motif1.txt to rep_motif3.txt, rep_modules.bed, rep_sites.bed\n"
+report-has "; appended to rep_module.txt, rep_motif1.txt to rep_motif3.txt, rep_modules.bed, rep_sites.bed; motifs 1 first, 2 second\n"
 run -i one_record.fa -M small3.pwm -o rep --overwrite
 report-has "Velmora: done: 1 record, "
-report-has "; written to rep_module.txt, rep_motif1.txt to rep_motif3.txt\n"
+report-has "; written to rep_module.txt, rep_motif1.txt to rep_motif3.txt; motifs"
 run -i one_record.fa -M small3.pwm -o rep --quiet
 no-report
 
@@ -291,7 +291,7 @@ case K from the matrix file leaves no weight for background bases
 write many.pwm 13*">5 m\n1\t0\t0\t0\n0\t1\t0\t0\n0\t0\t1\t0\n0\t0\t0\t1\n1\t1\t1\t1\n"
 run -i eve_stripe2.fa -M many.pwm -L 10 -o out
 status 1
-stderr "Velmora: matrix file 'many.pwm' holds 13 matrices: with -L 10 they leave no weight for background bases (0.8 * K must be below L): use a longer -L or fewer matrices\n"
+stderr "Velmora: matrix file 'many.pwm' holds 13 matrices: with -L 10 they leave no weight for background bases (0.8 * K must be below L): use a longer -L or pick fewer with --motifs\n"
 
 case second run appends
 run -i one_record.fa -M small3.pwm -o a
@@ -676,11 +676,13 @@ expect-but-echo expected/eve_modules/*
 case BED files in sequence coordinates
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm --bed -x 0.01 -L 100 -o eve
 stderr ""
-file eve_modules.bed "eve_stripe2\t380\t480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
-file eve_sites.bed "eve_stripe2\t417\t426\t3\t0.560577\t+\neve_stripe2\t444\t454\t2\t0.872008\t+\neve_stripe2\t474\t480\t1\t0.662597\t-\n"
+file eve_modules.bed "eve_stripe2\t380\t480\tmodule1\t364\t.\t3.643496\t+Kr_MA0452.3(417)+hb_MA0049.1(444)-bcd_MA0212.1(474)\n"
+file eve_sites.bed "eve_stripe2\t417\t426\tKr_MA0452.3\t561\t+\t0.560577\t3\tCAATCCCTT\neve_stripe2\t444\t454\thb_MA0049.1\t872\t+\t0.872008\t2\tTCATAAAAAC\neve_stripe2\t474\t480\tbcd_MA0212.1\t663\t-\t0.662597\t1\tTAATCC\n"
+bed eve_modules.bed modules
+bed eve_sites.bed sites
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm --bed -x 0.01 -L 100 -o eve
 stderr "Velmora: warning: result files 'eve_module.txt' and 5 more already hold results: this run adds its own after them (--overwrite starts afresh)\n"
-file eve_modules.bed 2*"eve_stripe2\t380\t480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
+file eve_modules.bed 2*"eve_stripe2\t380\t480\tmodule1\t364\t.\t3.643496\t+Kr_MA0452.3(417)+hb_MA0049.1(444)-bcd_MA0212.1(474)\n"
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o plain
 stderr ""
 absent plain_modules.bed plain_sites.bed
@@ -691,8 +693,31 @@ gzip g.fa
 stdin @g.fa
 run -i - -M fly_bcd_hb_Kr.meme -o g --bed -x 0.01 -L 100
 stderr ""
-file g_modules.bed "2R\t5380\t5480\tmodule1\t3.643496\t.\t+3(417)+2(444)-1(474)\n2R\t9380\t9480\tmodule2\t3.643496\t.\t+3(417)+2(444)-1(474)\n"
-file g_sites.bed "2R\t5417\t5426\t3\t0.560577\t+\n2R\t5444\t5454\t2\t0.872008\t+\n2R\t5474\t5480\t1\t0.662597\t-\n2R\t9417\t9426\t3\t0.560577\t+\n2R\t9444\t9454\t2\t0.872008\t+\n2R\t9474\t9480\t1\t0.662597\t-\n"
+file g_modules.bed "2R\t5380\t5480\tmodule1\t364\t.\t3.643496\t+Kr(5417)+hb(5444)-bcd(5474)\n2R\t9380\t9480\tmodule2\t364\t.\t3.643496\t+Kr(9417)+hb(9444)-bcd(9474)\n"
+file g_sites.bed "2R\t5417\t5426\tKr\t561\t+\t0.560577\t3\tCAATCCCTT\n2R\t5444\t5454\thb\t872\t+\t0.872008\t2\tTCATAAAAAC\n2R\t5474\t5480\tbcd\t663\t-\t0.662597\t1\tTAATCC\n2R\t9417\t9426\tKr\t561\t+\t0.560577\t3\tCAATCCCTT\n2R\t9444\t9454\thb\t872\t+\t0.872008\t2\tTCATAAAAAC\n2R\t9474\t9480\tbcd\t663\t-\t0.662597\t1\tTAATCC\n"
+bed g_modules.bed modules
+bed g_sites.bed sites
+
+case BED files of the other interval names
+write g.fa ">p1::2R:5000-5484" @eve_stripe2.fa:13 ">2R:9000-9484(+) plus" @eve_stripe2.fa:13
+run -i g.fa -M fly_bcd_hb_Kr.jaspar -o g --bed -x 0.01 -L 100
+stderr ""
+file g_modules.bed "2R\t5380\t5480\tmodule1\t364\t.\t3.643496\t+Kr(5417)+hb(5444)-bcd(5474)\n2R\t9380\t9480\tmodule2\t364\t.\t3.643496\t+Kr(9417)+hb(9444)-bcd(9474)\n"
+
+case BED files of a minus-strand interval
+write g.fa ">2R:5000-5484(-)" @eve_stripe2.fa:13
+run -i g.fa -M fly_bcd_hb_Kr.jaspar -o g --bed -x 0.01 -L 100
+stderr ""
+file g_modules.bed "2R\t5004\t5104\tmodule1\t364\t.\t3.643496\t+bcd(5004)-hb(5030)-Kr(5058)\n"
+file g_sites.bed "2R\t5004\t5010\tbcd\t663\t+\t0.662597\t1\tTAATCC\n2R\t5030\t5040\thb\t872\t-\t0.872008\t2\tTCATAAAAAC\n2R\t5058\t5067\tKr\t561\t-\t0.560577\t3\tCAATCCCTT\n"
+bed g_modules.bed modules
+bed g_sites.bed sites
+
+case BED files of 1-based interval names
+write g.fa ">2R:5001-5484" @eve_stripe2.fa:13
+run -i g.fa -M fly_bcd_hb_Kr.jaspar -o g --bed -x 0.01 -L 100 --one-based
+stderr ""
+file g_modules.bed "2R\t5380\t5480\tmodule1\t364\t.\t3.643496\t+Kr(5417)+hb(5444)-bcd(5474)\n"
 
 section matrix files
 copy one_record.fa
@@ -1410,3 +1435,56 @@ case a protein record is named
 write p.fa ">dna\nACGTTGCAACGTAGCTAGCTAGGATCGATCGATGCTAGCT\n>sp|P69905|HBA_HUMAN\nMVLSPADKTNVKAAWGKVGAHAGEYGAEALERMFLSFPTTKTYFPHF\n"
 run -i p.fa -M fly_bcd_hb_Kr.pwm -o out
 stderr "Velmora: warning: sequence file 'p.fa', line 3: record '>sp|P69905|HBA_HUMAN' has 31 of 47 letters other than A, C, G, T and N: a protein sequence? The scan reads them as A\n"
+
+section motif collections
+copy examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.jaspar jaspar/JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt
+
+case motifs picked from a collection by name
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 -o three --bed
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,hb,Kr -x 0.01 -L 100 -o picked --bed
+report-has "; motifs 1 bcd (MA0212.1), 2 hb (MA0049.1), 3 Kr (MA0452.3)\n"
+same three_module.txt picked_module.txt
+same three_motif2.txt picked_motif2.txt
+same three_sites.bed picked_sites.bed
+same three_modules.bed picked_modules.bed
+
+case motifs picked from a collection by ID, in the order given
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs MA0452.3,MA0049.1,MA0212.1 -x 0.01 -L 100 -o ids --bed
+report-has "; motifs 1 Kr (MA0452.3), 2 hb (MA0049.1), 3 bcd (MA0212.1)\n"
+file ids_modules.bed "eve_stripe2\t380\t480\tmodule1\t364\t.\t3.643496\t+Kr(417)+hb(444)-bcd(474)\n"
+
+case a whole collection leaves no weight for background bases
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt -o all
+status 1
+stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt' holds 286 matrices: with -L 200 they leave no weight for background bases (0.8 * K must be below L): use a longer -L or pick fewer with --motifs\n"
+
+case a motif asked for twice
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,hb,MA0212.1 -o x
+status 1
+stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt': 'bcd' and 'MA0212.1' are the same matrix (line 650)\n"
+
+case motifs and a K that differs
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,hb,Kr -K 2 -o x
+status 1
+stderr "Velmora: -K 2 does not match the 3 matrices --motifs names\n"
+
+case motifs without a name
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --motifs ,, -o x
+status 1
+stderr "Velmora: option --motifs expects matrix IDs or names separated by commas, got ',,'\n"
+
+case picture file is a directory
+mkdir pic
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg pic -o x
+status 1
+stderr "Velmora: cannot write picture file 'pic': Is a directory\n"
+
+case picture file is an input
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg eve_stripe2.fa -o x
+status 1
+stderr "Velmora: sequence file 'eve_stripe2.fa' is also the picture file 'eve_stripe2.fa': choose another --svg\n"
+
+case a motif the collection does not hold
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs Kruppel,hb -o x
+status 1
+stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt' has no matrix with ID or name 'Kruppel'; nearest: Kr, Rel, caup\n"

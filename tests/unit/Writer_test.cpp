@@ -14,33 +14,45 @@ namespace fs = std::filesystem;
 
 TEST(WriterTest, BedNameIsTheHeadersFirstWordOrItsInterval)
 {
+    // header (read 1-based or not), then the name and interval read from
+    // it: "chrom offset end", and "-" after a minus-strand interval.
     const struct {
         const char* header;
-        const char* chrom;
-        long long offset;
+        bool oneBased;
+        const char* want;
     } rows[] = {
-        {">chr1", "chr1", 0},
-        {">chr1 Homo sapiens", "chr1", 0},
-        {">chr1\tdescription", "chr1", 0},
-        {"> eve_stripe2", "eve_stripe2", 0},
-        {">", "unnamed", 0},
-        {"", "unnamed", 0},
-        {">chr2:1000-2000", "chr2", 1000},
-        {">chr2:1000-2000 peak", "chr2", 1000},
-        {">HLA:A:0-99", "HLA:A", 0},
-        {">chrUn:5-5", "chrUn", 5},
-        {">chr2:2000-1000", "chr2:2000-1000", 0},
-        {">chr2:1000-2000(+)", "chr2:1000-2000(+)", 0},
-        {">chr2:1e3-2000", "chr2:1e3-2000", 0},
-        {">chr2:-5-10", "chr2:-5-10", 0},
-        {">chr2:1000-", "chr2:1000-", 0},
-        {">chr2:1234567890123456-1234567890123457", "chr2:1234567890123456-1234567890123457", 0},
-        {">:1-2", ":1-2", 0},
-        {">gene:7", "gene:7", 0},
+        {">chr1", false, "chr1 0 0"},
+        {">chr1 Homo sapiens", false, "chr1 0 0"},
+        {">chr1\tdescription", false, "chr1 0 0"},
+        {"> eve_stripe2", false, "eve_stripe2 0 0"},
+        {">", false, "unnamed 0 0"},
+        {"", false, "unnamed 0 0"},
+        {">chr2:1000-2000", false, "chr2 1000 2000"},
+        {">chr2:1000-2000 peak", false, "chr2 1000 2000"},
+        {">HLA:A:0-99", false, "HLA:A 0 99"},
+        {">chrUn:5-5", false, "chrUn 5 5"},
+        {">chr2:2000-1000", false, "chr2:2000-1000 0 0"},
+        {">chr2:1e3-2000", false, "chr2:1e3-2000 0 0"},
+        {">chr2:-5-10", false, "chr2:-5-10 0 0"},
+        {">chr2:1000-", false, "chr2:1000- 0 0"},
+        {">chr2:1234567890123456-1234567890123457", false, "chr2:1234567890123456-1234567890123457 0 0"},
+        {">:1-2", false, ":1-2 0 0"},
+        {">gene:7", false, "gene:7 0 0"},
+        {">chr2:1000-2000(+)", false, "chr2 1000 2000"},
+        {">chr2:1000-2000(-)", false, "chr2 1000 2000 -"},
+        {">peak7::chr2:1000-2000", false, "chr2 1000 2000"},
+        {">peak7::chr2:1000-2000(-) x", false, "chr2 1000 2000 -"},
+        {">peak7::", false, "peak7:: 0 0"},
+        {">chr2:1000-2000(*)", false, "chr2:1000-2000(*) 0 0"},
+        {">chr2:1001-2000", true, "chr2 1000 2000"},
+        {">chr2:0-2000", true, "chr2:0-2000 0 0"},
+        {">chr2:5-4", true, "chr2 4 4"},
     };
     for (const auto& row : rows) {
-        const BEDNAME name = BedSequenceName(row.header);
-        EXPECT_EQ(name.chrom + " " + std::to_string(name.offset), row.chrom + (" " + std::to_string(row.offset)));
+        const BEDNAME name = BedSequenceName(row.header, row.oneBased);
+        const std::string got =
+            name.chrom + " " + std::to_string(name.offset) + " " + std::to_string(name.end) + (name.minus ? " -" : "");
+        EXPECT_EQ(got, row.want) << row.header;
     }
 }
 
@@ -62,7 +74,8 @@ TEST(WriterTest, BedSitesSortedByStartThenMotif)
     ASSERT_TRUE(writer.Open({}, &error) && writer.WriteRecord(r, &error) && writer.Close(&error)) << error;
     std::ostringstream sites;
     sites << std::ifstream(dir / "r_sites.bed").rdbuf();
-    EXPECT_EQ(sites.str(), "chr2\t1130\t1134\t2\t1.000000\t-\nchr2\t1150\t1153\t1\t0.125000\t+\n"
-                           "chr2\t1150\t1154\t2\t0.500000\t-\n");
+    EXPECT_EQ(sites.str(), "chr2\t1130\t1134\tmotif2\t1000\t-\t1.000000\t2\tTTGA\n"
+                           "chr2\t1150\t1153\tmotif1\t125\t+\t0.125000\t1\tACG\n"
+                           "chr2\t1150\t1154\tmotif2\t500\t-\t0.500000\t2\tTTGA\n");
     fs::remove_all(dir);
 }

@@ -1,6 +1,6 @@
-// JASPAR matrices: a header line '>' ID [name], then four letter rows, one
-// per base, each the letter, optional blanks, and the counts, optionally in
-// square brackets:
+// JASPAR matrices: a header line '>' ID [name] (the name is the rest of the
+// line), then four letter rows, one per base, each the letter, optional
+// blanks, and the counts, optionally in square brackets:
 //     >MA0212.1 bcd
 //     A  [     0    20    22     0     0     0 ]
 //     C  [     0     0     0     0    22    21 ]
@@ -156,9 +156,8 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
             return fail(MatrixWhere(path, header) + problem + " (column " + std::to_string(bad + 1) +
                             " of the matrix's rows)",
                         header);
-        result.set.matrices.push_back(std::move(matrix));
-        result.set.widths.push_back(static_cast<int>(width));
-        result.set.lines.push_back(header);
+        const std::string_view text = std::string_view(lines[static_cast<std::size_t>(header) - 1]).substr(1);
+        result.set.Add(std::move(matrix), static_cast<int>(width), header, FirstWord(text), AfterFirstWord(text));
     }
     if (header != 0 && rowCount < 4)
         return fail(MatrixAbout(path) + " is truncated: the file ends before the " + missing() +

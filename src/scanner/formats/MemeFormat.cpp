@@ -1,5 +1,6 @@
 // MEME minimal motif format: "MEME version", optional ALPHABET= ACGT,
-// strands: and Background lines, then per motif a MOTIF id [name] line and a
+// strands: and Background lines, then per motif a MOTIF id [name] line (the
+// name, MEME's alternate name, is the rest of the line) and a
 //     letter-probability matrix: alength= 4 w= 6 nsites= 22 E= 0
 // line followed by w rows of four probabilities (A, C, G, T). Other lines
 // (URL, blank lines, text) are ignored. When every probability of a matrix
@@ -145,8 +146,9 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
     MATRIXPARSE result;
     const CFailure fail(&result);
     const std::size_t n = lines.size();
-    long long first = 0;  // the first MEME line
-    long long motif = 0;  // the current MOTIF line
+    long long first = 0;        // the first MEME line
+    long long motif = 0;        // the current MOTIF line
+    std::string_view id, name;  // what it calls its motif
     bool motifHasMatrix = false;
     std::string problem;
     for (std::size_t i = 0; i < n; ++i) {
@@ -175,6 +177,9 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
                             at);
             motif = at;
             motifHasMatrix = false;
+            const std::string_view text = SkipBlanks(t.substr(std::string_view("MOTIF").size()));
+            id = FirstWord(text);
+            name = AfterFirstWord(text);
             continue;
         }
         if (!IsMatrixLine(t))
@@ -244,9 +249,7 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
             const long long rowAt = header + 1 + bad;
             return fail(MatrixWhere(path, rowAt) + problem, rowAt);
         }
-        result.set.matrices.push_back(std::move(matrix));
-        result.set.widths.push_back(static_cast<int>(rowCount));
-        result.set.lines.push_back(header);
+        result.set.Add(std::move(matrix), static_cast<int>(rowCount), header, id, name);
         motifHasMatrix = true;
     }
     if (motif != 0 && !motifHasMatrix)

@@ -1,9 +1,9 @@
 // Velmora's own matrix format.
 //
 // A matrix block is a header line, '>' followed by the motif width (and
-// optionally a name), then exactly that many rows of four tab-separated
-// numbers for A, C, G and T. Lines outside blocks are comments, whatever
-// they say. Counts and frequencies are equally welcome: each row is turned
+// optionally a name, the rest of the line; there is no ID), then exactly
+// that many rows of four tab-separated numbers for A, C, G and T. Lines
+// outside blocks are comments, whatever they say. Counts and frequencies are equally welcome: each row is turned
 // into probabilities with a small pseudocount, so no probability is 0 and
 // every logarithm the scorer takes is finite.
 #include <string>
@@ -88,6 +88,7 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
         if (!IsHeader(line))
             continue;
         const auto headerLine = static_cast<long long>(i) + 1;
+        const std::string_view name = AfterFirstWord(line.substr(1));
         int width = 0;
         if (!ParseWidth(line.substr(1), &width)) {
             // After a matrix of ours, a header that is not may start a block
@@ -117,25 +118,25 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
             if (!ParseRow(line, &matrix[static_cast<std::size_t>(r) * 4], &problem))
                 return fail(MatrixWhere(path, rowLine) + problem, rowLine);
         }
-        result.set.matrices.push_back(std::move(matrix));
-        result.set.widths.push_back(width);
-        result.set.lines.push_back(headerLine);
+        result.set.Add(std::move(matrix), width, headerLine, {}, name);
     }
     return result;
 }
 
-// Every '>' header that is not JASPAR's shows this format: a broken header
-// of ours is still ours, and its error is the one to report.
+// Every '>' header that is neither JASPAR's nor the simple format's shows
+// this format: a broken header of ours is still ours, and its error is the
+// one to report.
 bool Shows(const MatrixLines& lines, std::size_t i)
 {
-    return IsHeader(lines[i]) && !(i + 1 < lines.size() && IsLetterRow(lines[i + 1]));
+    return IsHeader(lines[i]) && !(i + 1 < lines.size() && IsLetterRow(lines[i + 1])) && !IsNamedHeader(lines, i);
 }
 
 // Only a header that starts with a width and is followed by a row of
-// numbers surely starts a block of ours.
+// numbers surely starts a block of ours ('>3prime' over "1 2 3 4" is a
+// name).
 bool Starts(const MatrixLines& lines, std::size_t i)
 {
-    if (!IsHeader(lines[i]))
+    if (!IsHeader(lines[i]) || IsNamedHeader(lines, i))
         return false;
     const std::string_view text = SkipBlanks(std::string_view(lines[i]).substr(1));
     const bool number = !text.empty() && (IsDigit(text[0]) || (text[0] == '+' && text.size() > 1 && IsDigit(text[1])));
