@@ -320,6 +320,8 @@ void CResultWriter::OnSignal(int signal)
 {
     // Only calls that are safe in a signal handler: ftruncate and unlink on
     // what Open prepared, then the signal again, now with its default action.
+    // errno is the interrupted code's: it is put back as it was.
+    const int interrupted = errno;
     if (g_signalled) {
         for (const RESULTFILE& file : g_signalled->m_files) {
             if (file.sizeBefore == -1)
@@ -330,6 +332,7 @@ void CResultWriter::OnSignal(int signal)
         if (g_signalled->m_lock.sizeBefore == -1)
             (void)unlink(g_signalled->m_lock.name.c_str());
     }
+    errno = interrupted;
     (void)raise(signal);
 }
 
