@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "scanner/GibbsDP.h"
+#include "scanner/PartFiles.h"
 #include "support/Cores.h"
 #include "support/Messages.h"
 #include "support/TextDistance.h"
@@ -378,7 +379,7 @@ void PrintHelp()
         "  --overwrite      replace the result files (by default a run adds to them)\n"
         "  --one-based      headers chrom:start-end are 1-based, end inclusive (samtools faidx);\n"
         "                   by default 0-based, end exclusive (bedtools getfasta)\n"
-        "  --quiet          no warnings and no progress line\n"
+        "  --quiet          no warnings, no progress line, no closing report\n"
         "  -h, --help       this help\n"
         "  --version        the version line\n"
         "\n"
@@ -457,4 +458,109 @@ int Main(int argc, char** argv)
 
 }  // namespace
 
-int VelmoraMain(int argc, char** argv) { return StandardOutputStatus(Main(argc, argv)); }
+namespace {
+
+// A whole number of bases, 1 or more.
+bool ParseBases(const char* word, long long* value)
+{
+    const std::string_view text = Trim(word);
+    if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    *value = std::stoll(std::string(text));
+    return *value > 0;
+}
+
+// Velmora split -i FASTA -o PREFIX --part-bases N
+int SplitMain(int argc, char** argv)
+{
+    CConsole console(false);
+    std::string input;
+    std::string prefix;
+    long long partBases = 0;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view word(argv[i]);
+        const bool valued = word == "-i" || word == "-o" || word == "--part-bases";
+        if (!valued) {
+            console.Error("split: unknown word '" + std::string(word) + "' (split -i FASTA -o PREFIX --part-bases N)");
+            return 1;
+        }
+        if (i + 1 >= argc) {
+            console.Error("split: option " + std::string(word) + " needs a value");
+            return 1;
+        }
+        const char* value = argv[++i];
+        if (word == "-i")
+            input = value;
+        else if (word == "-o")
+            prefix = value;
+        else if (!ParseBases(value, &partBases)) {
+            console.Error("split: option --part-bases expects a whole number of bases above 0, got '" +
+                          std::string(value) + "'");
+            return 1;
+        }
+    }
+    if (input.empty() || prefix.empty() || partBases == 0) {
+        console.Error("split needs -i FASTA, -o PREFIX and --part-bases N");
+        return 1;
+    }
+    std::vector<std::string> parts;
+    std::string error;
+    if (!SplitFasta(input, prefix, partBases, &parts, &error)) {
+        console.Error(error);
+        return 1;
+    }
+    for (const std::string& part : parts)
+        puts(part.c_str());
+    return 0;
+}
+
+// Velmora merge -o BASE [--bed] PART_BASE...
+int MergeMain(int argc, char** argv)
+{
+    CConsole console(false);
+    std::string base;
+    bool bed = false;
+    std::vector<std::string> parts;
+    std::string echo;
+    for (int i = 0; i < argc; ++i)
+        echo.append(argv[i]).append(" ");
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view word(argv[i]);
+        if (word == "-o") {
+            if (i + 1 >= argc) {
+                console.Error("merge: option -o needs a value");
+                return 1;
+            }
+            base = argv[++i];
+        } else if (word == "--bed") {
+            bed = true;
+        } else if (!word.empty() && word[0] == '-') {
+            console.Error("merge: unknown option '" + std::string(word) + "' (merge -o BASE [--bed] PART_BASE...)");
+            return 1;
+        } else {
+            parts.emplace_back(word);
+        }
+    }
+    if (base.empty() || parts.empty()) {
+        console.Error("merge needs -o BASE and the base names of the parts, in input order");
+        return 1;
+    }
+    std::string error;
+    if (!MergeResults(base, parts, bed, echo, &error)) {
+        console.Error(error);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int VelmoraMain(int argc, char** argv)
+{
+    // Subcommands for runs spread over parts of an input.
+    if (argc >= 2 && std::string_view(argv[1]) == "split")
+        return StandardOutputStatus(SplitMain(argc, argv));
+    if (argc >= 2 && std::string_view(argv[1]) == "merge")
+        return StandardOutputStatus(MergeMain(argc, argv));
+    return StandardOutputStatus(Main(argc, argv));
+}

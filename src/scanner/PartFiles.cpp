@@ -1,0 +1,472 @@
+#include "scanner/PartFiles.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <utility>
+
+#include "scanner/FastaReader.h"
+#include "scanner/ResultWriter.h"
+#include "support/InputSource.h"
+#include "support/LineReader.h"
+#include "support/Messages.h"
+#include "support/Version.h"
+
+namespace {
+
+// A file written whole or not at all: it is written under another name and
+// takes its own only when complete; one not finished is removed.
+class COutFile {
+public:
+    explicit COutFile(std::string path) : m_path(std::move(path)), m_part(m_path + ".velmora-part") {}
+    ~COutFile()
+    {
+        if (m_file)
+            (void)std::fclose(m_file);
+        if (!m_done && m_opened)
+            (void)std::remove(m_part.c_str());
+    }
+    COutFile(const COutFile&) = delete;
+    COutFile& operator=(const COutFile&) = delete;
+
+    bool Open(std::string* error)
+    {
+        m_file = std::fopen(m_part.c_str(), "wbx");
+        m_opened = m_file != nullptr;
+        return m_opened || Fail(errno, error);
+    }
+    bool Write(std::string_view text, std::string* error)
+    {
+        return std::fwrite(text.data(), 1, text.size(), m_file) == text.size() || Fail(errno, error);
+    }
+    // Everything written and the file closed, still under its other name.
+    bool Close(std::string* error)
+    {
+        if (!m_file)
+            return true;
+        const bool written = std::fflush(m_file) == 0 && !std::ferror(m_file);
+        const int failed = written ? 0 : errno;
+        const bool closed = std::fclose(m_file) == 0;
+        m_file = nullptr;
+        return (written && closed) || Fail(failed != 0 ? failed : errno, error);
+    }
+    // The file takes its name.
+    bool Commit(std::string* error)
+    {
+        if (!Close(error))
+            return false;
+        if (std::rename(m_part.c_str(), m_path.c_str()) != 0)
+            return Fail(errno, error);
+        m_done = true;
+        return true;
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    bool Fail(int error, std::string* text)
+    {
+        *text = "cannot write " + QuotePath(m_path) + ": " + std::strerror(error != 0 ? error : EIO);
+        return false;
+    }
+
+    std::string m_path;
+    std::string m_part;
+    std::FILE* m_file = nullptr;
+    bool m_opened = false;
+    bool m_done = false;
+};
+
+bool Exists(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::string PartName(const std::string& prefix, std::size_t number)
+{
+    char digits[32];
+    (void)std::snprintf(digits, sizeof digits, ".part%03zu.fa", number);
+    return prefix + digits;
+}
+
+}  // namespace
+
+bool SplitFasta(const std::string& path, const std::string& prefix, long long partBases,
+                std::vector<std::string>* parts, std::string* error)
+{
+    std::string why;
+    auto source = OpenInput(path, true, &why);
+    const std::string where = "sequence file " + InputLabel(path, true);
+    if (!source) {
+        *error = "cannot open " + where + ": " + why;
+        return false;
+    }
+    CLineReader lines(std::move(source));
+    CFastaReader fasta(lines);
+    std::vector<std::unique_ptr<COutFile>> files;
+    long long inPart = 0;  // bases in the part being written
+    auto startPart = [&]() {
+        files.push_back(std::make_unique<COutFile>(PartName(prefix, files.size() + 1)));
+        inPart = 0;
+        return Exists(files.back()->Path())
+                   ? (*error = "cannot write " + QuotePath(files.back()->Path()) + ": it exists already", false)
+                   : files.back()->Open(error);
+    };
+    auto finishPart = [&]() { return files.empty() || files.back()->Close(error); };
+    FASTARECORD record;
+    while (fasta.Next(&record)) {
+        if (lines.Failed()) {
+            *error = "cannot read " + where + ": " + ReadErrorText(lines.Error());
+            return false;
+        }
+        if (record.tooLong) {
+            *error = where + ", line " + std::to_string(record.line) + ": record " + QuoteForMessage(record.name) +
+                     " is too long to hold";
+            return false;
+        }
+        const auto n = static_cast<long long>(record.letters.GetLength());
+        if (files.empty() || (inPart > 0 && inPart + n > partBases)) {
+            if (!finishPart() || !startPart())
+                return false;
+        }
+        // The record as the scan reads it: its header, its letters in lines.
+        std::string text;
+        if (record.named)
+            text.append(record.name).append("\n");
+        const std::string_view letters = record.letters.view();
+        for (std::size_t at = 0; at < letters.size(); at += 60)
+            text.append(letters.substr(at, 60)).append("\n");
+        if (!files.back()->Write(text, error))
+            return false;
+        inPart += n;
+    }
+    if (!fasta.Problem().empty()) {
+        *error = where + ", " + fasta.Problem();
+        return false;
+    }
+    if (lines.Failed()) {
+        *error = "cannot read " + where + ": " + ReadErrorText(lines.Error());
+        return false;
+    }
+    if (files.empty() && !startPart())
+        return false;
+    // Only now, all parts complete, do they take their names.
+    parts->clear();
+    for (auto& file : files) {
+        if (!file->Commit(error)) {
+            for (const std::string& done : *parts)
+                (void)std::remove(done.c_str());
+            parts->clear();
+            return false;
+        }
+        parts->push_back(file->Path());
+    }
+    return true;
+}
+
+namespace {
+
+// What merging needs to know of one part's results.
+struct PARTRUN {
+    std::string base;
+    bool headings = false;           // the part had records: its files start with headings
+    std::vector<std::string> words;  // its echo's words that must agree between parts
+    std::string input;               // its -i value
+    long long modules = 0;
+    std::vector<long long> sites;  // per motif
+};
+
+bool ReadLines(const std::string& path, std::vector<std::string>* lines, std::string* error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot read " + QuotePath(path) + ": " + std::strerror(errno != 0 ? errno : ENOENT);
+        return false;
+    }
+    lines->clear();
+    for (std::string line; std::getline(in, line);)
+        lines->push_back(std::move(line));
+    if (in.bad()) {
+        *error = "cannot read " + QuotePath(path) + ": " + std::strerror(EIO);
+        return false;
+    }
+    return true;
+}
+
+// The count at the end of a summary line such as "# modules = 12".
+bool Count(const std::string& line, const std::string& head, long long* count)
+{
+    if (line.rfind(head, 0) != 0 || line.size() == head.size() ||
+        line.find_first_not_of("0123456789", head.size()) != std::string::npos || line.size() - head.size() > 18)
+        return false;
+    *count = std::stoll(line.substr(head.size()));
+    return true;
+}
+
+// The echo's words with those that may differ between the parts of one
+// input taken out: the program's path, the input, the base name, the
+// thread count, the picture, --overwrite and --quiet.
+void EchoWords(const std::string& echo, PARTRUN* part)
+{
+    std::istringstream words(echo);
+    std::string word;
+    words >> word;  // the program
+    while (words >> word) {
+        const bool valued = word == "-i" || word == "-o" || word == "-t" || word == "--threads" || word == "--svg";
+        if (valued) {
+            std::string value;
+            words >> value;
+            if (word == "-i")
+                part->input = value;
+            continue;
+        }
+        if (word != "--overwrite" && word != "--quiet")
+            part->words.push_back(word);
+    }
+}
+
+// A result file of one run: headings of `headingLines` lines (when the run
+// had records), the body, then "" and the summary line. The body's lines
+// are [*first, *last).
+bool Layout(const std::vector<std::string>& lines, const std::string& path, std::size_t headingLines,
+            const std::string& summary, bool* headings, long long* count, std::size_t* first, std::size_t* last,
+            std::string* error)
+{
+    std::size_t summaries = 0;
+    for (const std::string& line : lines)
+        summaries += line.rfind(summary, 0) == 0 ? 1 : 0;
+    const bool ok =
+        summaries == 1 && lines.size() >= 2 && lines[lines.size() - 2].empty() && Count(lines.back(), summary, count);
+    *headings = lines.size() > 2;
+    if (!ok || (*headings && (lines.size() < headingLines + 2 || !lines[0].empty() || !lines[1].empty()))) {
+        *error = "result file " + QuotePath(path) +
+                 (summaries > 1 ? " holds more than one run: merge takes the results of one run per part"
+                                : " is not a complete result file of one run");
+        return false;
+    }
+    *first = *headings ? headingLines : 0;
+    *last = lines.size() - 2;
+    return true;
+}
+
+bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* error)
+{
+    part->base = base;
+    std::vector<std::string> lines;
+    const std::string module = ModuleFileName(base);
+    if (!ReadLines(module, &lines, error))
+        return false;
+    std::size_t first = 0;
+    std::size_t last = 0;
+    if (!Layout(lines, module, 5, "# modules = ", &part->headings, &part->modules, &first, &last, error))
+        return false;
+    if (part->headings) {
+        if (lines[2].rfind("Velmora ", 0) != 0 || !lines[4].empty()) {
+            *error = "result file " + QuotePath(module) + " is not a complete result file of one run";
+            return false;
+        }
+        EchoWords(lines[3], part);
+    }
+    for (int k = 1; Exists(MotifFileName(base, k)); ++k) {
+        const std::string motif = MotifFileName(base, k);
+        if (!ReadLines(motif, &lines, error))
+            return false;
+        bool headings = false;
+        long long sites = 0;
+        if (!Layout(lines, motif, 4, " # of sites for motif " + std::to_string(k) + " = ", &headings, &sites, &first,
+                    &last, error))
+            return false;
+        part->sites.push_back(sites);
+    }
+    if (part->sites.empty()) {
+        *error = "cannot read " + QuotePath(MotifFileName(base, 1)) + ": " + std::strerror(ENOENT);
+        return false;
+    }
+    for (const std::string& name : {ModulesBedFileName(base), SitesBedFileName(base)})
+        if (bed != Exists(name)) {
+            *error = bed ? "cannot read " + QuotePath(name) + ": " + std::strerror(ENOENT) +
+                               " (merge --bed needs "
+                               "the BED files of every part)"
+                         : "part " + QuotePath(base) + " has BED files: merge them too with --bed";
+            return false;
+        }
+    return true;
+}
+
+// "g.part007.fa": the part's number 7; 0 for a name of another form.
+std::size_t SplitNumber(const std::string& input, std::string* prefix)
+{
+    const std::size_t at = input.rfind(".part");
+    if (at == std::string::npos || input.size() < at + 9 || input.compare(input.size() - 3, 3, ".fa") != 0)
+        return 0;
+    const std::string digits = input.substr(at + 5, input.size() - 3 - at - 5);
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    *prefix = input.substr(0, at);
+    return static_cast<std::size_t>(std::stoul(digits));
+}
+
+// The parts fit together: one set of options and matrices, each part once,
+// and none missing where the split's names tell.
+bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
+{
+    const PARTRUN* model = nullptr;
+    for (const PARTRUN& part : parts) {
+        if (part.sites.size() != parts.front().sites.size()) {
+            *error = "parts " + QuotePath(parts.front().base) + " and " + QuotePath(part.base) + " have " +
+                     std::to_string(parts.front().sites.size()) + " and " + std::to_string(part.sites.size()) +
+                     " motif files: they are not of one run";
+            return false;
+        }
+        if (!part.headings)
+            continue;  // no records, no options to compare
+        if (model && part.words != model->words) {
+            *error = "parts " + QuotePath(model->base) + " and " + QuotePath(part.base) +
+                     " were made with different options or matrices: they are not of one run";
+            return false;
+        }
+        model = model ? model : &part;
+    }
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (parts[i].base == parts[j].base || (!parts[i].input.empty() && parts[i].input == parts[j].input)) {
+                *error = "part " + QuotePath(parts[i].base) + " is given twice" +
+                         (parts[i].base == parts[j].base ? std::string()
+                                                         : " (the same input as " + QuotePath(parts[j].base) + ")");
+                return false;
+            }
+    // Parts named by the split: numbered 1, 2, 3, ... in the order given.
+    std::string prefix;
+    std::size_t expected = 1;
+    for (const PARTRUN& part : parts) {
+        std::string own;
+        const std::size_t number = part.input.empty() ? 0 : SplitNumber(part.input, &own);
+        if (number == 0 || (expected > 1 && own != prefix))
+            return true;  // not the split's names: nothing to tell
+        prefix = own;
+        if (number != expected) {
+            *error = "part " + std::to_string(expected) + " of " + QuotePath(prefix + ".part*.fa") +
+                     " is missing: " + QuotePath(part.base) + " scanned part " + std::to_string(number);
+            return false;
+        }
+        ++expected;
+    }
+    return true;
+}
+
+// Streams the body lines of one part's result file into out; fix, when
+// given, rewrites each line first.
+bool CopyBody(const std::string& path, std::size_t headingLines, bool summary, COutFile& out,
+              const std::function<void(std::string&)>& fix, std::string* error)
+{
+    std::vector<std::string> lines;
+    if (!ReadLines(path, &lines, error))
+        return false;
+    std::size_t first = 0;
+    std::size_t last = lines.size();
+    if (summary) {
+        first = lines.size() > 2 ? headingLines : 0;
+        last = lines.size() - 2;
+    }
+    std::string text;
+    for (std::size_t i = first; i < last; ++i) {
+        if (fix)
+            fix(lines[i]);
+        text.append(lines[i]).append("\n");
+    }
+    return out.Write(text, error);
+}
+
+}  // namespace
+
+bool MergeResults(const std::string& base, const std::vector<std::string>& partBases, bool bed, const std::string& echo,
+                  std::string* error)
+{
+    if (partBases.empty()) {
+        *error = "merge needs the base names of the parts";
+        return false;
+    }
+    std::vector<PARTRUN> parts(partBases.size());
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        if (!ReadPart(partBases[i], bed, &parts[i], error))
+            return false;
+    if (!Fit(parts, error))
+        return false;
+
+    const std::size_t K = parts.front().sites.size();
+    std::vector<std::string> names = {ModuleFileName(base)};
+    for (std::size_t k = 1; k <= K; ++k)
+        names.push_back(MotifFileName(base, static_cast<int>(k)));
+    if (bed) {
+        names.push_back(ModulesBedFileName(base));
+        names.push_back(SitesBedFileName(base));
+    }
+    for (const std::string& name : names)
+        if (Exists(name)) {
+            *error =
+                "result file " + QuotePath(name) + " exists: merge writes new files; remove it or choose another -o";
+            return false;
+        }
+    std::vector<std::unique_ptr<COutFile>> out;
+    for (const std::string& name : names) {
+        out.push_back(std::make_unique<COutFile>(name));
+        if (!out.back()->Open(error))
+            return false;
+    }
+    // As one run: headings when any part had a record, every part's lines
+    // in order, the summed totals.
+    const bool headings = std::any_of(parts.begin(), parts.end(), [](const PARTRUN& p) { return p.headings; });
+    long long modules = 0;
+    std::vector<long long> sites(K, 0);
+    for (const PARTRUN& part : parts) {
+        modules += part.modules;
+        for (std::size_t k = 0; k < K; ++k)
+            sites[k] += part.sites[k];
+    }
+    if (headings && !out[0]->Write("\n\n" + std::string(kVersionLine) + "\n" + echo + "\n\n", error))
+        return false;
+    for (const PARTRUN& part : parts)
+        if (!CopyBody(ModuleFileName(part.base), 5, true, *out[0], {}, error))
+            return false;
+    if (!out[0]->Write("\n# modules = " + std::to_string(modules) + "\n", error))
+        return false;
+    for (std::size_t k = 1; k <= K; ++k) {
+        const int motif = static_cast<int>(k);
+        if (headings && !out[k]->Write("\n\nmotif " + std::to_string(k) + "\n\n", error))
+            return false;
+        for (const PARTRUN& part : parts)
+            if (!CopyBody(MotifFileName(part.base, motif), 4, true, *out[k], {}, error))
+                return false;
+        if (!out[k]->Write("\n # of sites for motif " + std::to_string(k) + " = " + std::to_string(sites[k - 1]) + "\n",
+                           error))
+            return false;
+    }
+    if (bed) {
+        // Modules are numbered through the file: on from the parts before.
+        long long number = 0;
+        const auto renumber = [&number](std::string& line) {
+            const std::size_t a = line.find('\t', line.find('\t', line.find('\t') + 1) + 1);
+            const std::size_t b = a == std::string::npos ? a : line.find('\t', a + 1);
+            if (b != std::string::npos)
+                line.replace(a + 1, b - a - 1, "module" + std::to_string(++number));
+        };
+        for (const PARTRUN& part : parts)
+            if (!CopyBody(ModulesBedFileName(part.base), 0, false, *out[K + 1], renumber, error) ||
+                !CopyBody(SitesBedFileName(part.base), 0, false, *out[K + 2], {}, error))
+                return false;
+    }
+    for (auto& file : out)
+        if (!file->Close(error))
+            return false;
+    for (auto& file : out)
+        if (!file->Commit(error))
+            return false;
+    return true;
+}

@@ -1,0 +1,104 @@
+# Split and merge: the parts of one input, scanned one by one and merged,
+# give the result files of one run over the whole input (echo lines aside).
+# The section's set-up splits a file of six records into three parts (the
+# 12000-base record larger than a part is a part of its own) and scans each.
+
+section split and merge
+copy examples/fly_bcd_hb_Kr.jaspar
+random-fasta g.fa 5 3000 0 12000 1 800 5000
+run split -i g.fa -o g --part-bases 6000
+stdout "g.part001.fa\ng.part002.fa\ng.part003.fa\n"
+run -i g.part001.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o g.part001
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o g.part002
+run -i g.part003.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o g.part003 -t 3
+
+case merged parts are one run
+run -i g.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o whole
+run merge -o m --bed g.part001 g.part002 g.part003
+stderr ""
+same m_module.txt whole_module.txt
+same m_motif1.txt whole_motif1.txt
+same m_motif2.txt whole_motif2.txt
+same m_motif3.txt whole_motif3.txt
+same m_modules.bed whole_modules.bed
+same m_sites.bed whole_sites.bed
+has m_module.txt "\n./Velmora merge -o m --bed g.part001 g.part002 g.part003 \n"
+
+case merged without the BED files
+run merge -o m g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: part 'g.part001' has BED files: merge them too with --bed\n"
+
+case a part is missing
+run merge -o m --bed g.part001 g.part003
+status 1
+stderr "Velmora: part 2 of 'g.part*.fa' is missing: 'g.part003' scanned part 3\n"
+
+case a part given twice
+run merge -o m --bed g.part001 g.part002 g.part002 g.part003
+status 1
+stderr "Velmora: part 'g.part002' is given twice\n"
+
+case a part made with other options
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.02 -L 60 --bed -o odd
+run merge -o m --bed g.part001 odd g.part003
+status 1
+stderr "Velmora: parts 'g.part001' and 'odd' were made with different options or matrices: they are not of one run\n"
+
+case a part of two runs
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o twice
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o twice
+run merge -o m --bed g.part001 twice g.part003
+status 1
+stderr "Velmora: result file 'twice_module.txt' holds more than one run: merge takes the results of one run per part\n"
+
+case a part without BED files
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 -o plain
+run merge -o m --bed g.part001 plain g.part003
+status 1
+stderr "Velmora: cannot read 'plain_modules.bed': No such file or directory (merge --bed needs the BED files of every part)\n"
+
+case a part that was never scanned
+run merge -o m --bed g.part001 nothere
+status 1
+stderr "Velmora: cannot read 'nothere_module.txt': No such file or directory\n"
+
+case merge onto existing results
+write m_module.txt "earlier\n"
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'm_module.txt' exists: merge writes new files; remove it or choose another -o\n"
+
+case merge without parts
+run merge -o m
+status 1
+stderr "Velmora: merge needs -o BASE and the base names of the parts, in input order\n"
+
+case an empty input is one empty part
+write e.fa ""
+run split -i e.fa -o e --part-bases 10
+stdout "e.part001.fa\n"
+file e.part001.fa ""
+run -i e.part001.fa -M fly_bcd_hb_Kr.jaspar -o e.part001
+run -i e.fa -M fly_bcd_hb_Kr.jaspar -o whole
+run merge -o m e.part001
+same m_module.txt whole_module.txt
+same m_motif3.txt whole_motif3.txt
+
+case split of gzip input, records kept whole
+write z.fa ">a first\nacgt\nAC\n>b\nAC\n"
+gzip z.fa
+run split -i z.fa -o z --part-bases 4
+stdout "z.part001.fa\nz.part002.fa\n"
+file z.part001.fa ">a first\nACGTAC\n"
+file z.part002.fa ">b\nAC\n"
+
+case split needs a part size
+run split -i g.fa -o y --part-bases 0
+status 1
+stderr "Velmora: split: option --part-bases expects a whole number of bases above 0, got '0'\n"
+
+case split of a file that cannot be read
+run split -i nothere.fa -o y --part-bases 100
+status 1
+stderr "Velmora: cannot open sequence file 'nothere.fa': No such file or directory\n"
