@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -183,16 +184,41 @@ struct PARTRUN {
     std::vector<long long> sites;  // per motif
 };
 
-bool ReadLines(const std::string& path, std::vector<std::string>* lines, std::string* error)
+// What checking a result file needs of it, read line by line: its first
+// lines, its last two, its number of lines and how many begin as a summary
+// line does. No file is held whole.
+struct FILESHAPE {
+    std::vector<std::string> head;  // the first lines, up to 5
+    std::string beforeLast;
+    std::string last;
+    std::size_t lines = 0;
+    std::size_t summaries = 0;
+};
+
+bool OpenForReading(const std::string& path, std::ifstream* in, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot read " + QuotePath(path) + ": " + std::strerror(errno != 0 ? errno : ENOENT);
+    errno = 0;
+    in->open(path, std::ios::binary);
+    if (*in)
+        return true;
+    *error = "cannot read " + QuotePath(path) + ": " + std::strerror(errno != 0 ? errno : ENOENT);
+    return false;
+}
+
+bool Shape(const std::string& path, const std::string& summary, FILESHAPE* shape, std::string* error)
+{
+    std::ifstream in;
+    if (!OpenForReading(path, &in, error))
         return false;
+    *shape = FILESHAPE();
+    for (std::string line; std::getline(in, line);) {
+        ++shape->lines;
+        shape->summaries += line.rfind(summary, 0) == 0 ? 1 : 0;
+        if (shape->head.size() < 5)
+            shape->head.push_back(line);
+        shape->beforeLast = std::move(shape->last);
+        shape->last = std::move(line);
     }
-    lines->clear();
-    for (std::string line; std::getline(in, line);)
-        lines->push_back(std::move(line));
     if (in.bad()) {
         *error = "cannot read " + QuotePath(path) + ": " + std::strerror(EIO);
         return false;
@@ -233,55 +259,43 @@ void EchoWords(const std::string& echo, PARTRUN* part)
 }
 
 // A result file of one run: headings of `headingLines` lines (when the run
-// had records), the body, then "" and the summary line. The body's lines
-// are [*first, *last).
-bool Layout(const std::vector<std::string>& lines, const std::string& path, std::size_t headingLines,
-            const std::string& summary, bool* headings, long long* count, std::size_t* first, std::size_t* last,
-            std::string* error)
+// had records), the body, then "" and the summary line.
+bool Layout(const FILESHAPE& shape, const std::string& path, std::size_t headingLines, const std::string& summary,
+            bool* headings, long long* count, std::string* error)
 {
-    std::size_t summaries = 0;
-    for (const std::string& line : lines)
-        summaries += line.rfind(summary, 0) == 0 ? 1 : 0;
     const bool ok =
-        summaries == 1 && lines.size() >= 2 && lines[lines.size() - 2].empty() && Count(lines.back(), summary, count);
-    *headings = lines.size() > 2;
-    if (!ok || (*headings && (lines.size() < headingLines + 2 || !lines[0].empty() || !lines[1].empty()))) {
+        shape.summaries == 1 && shape.lines >= 2 && shape.beforeLast.empty() && Count(shape.last, summary, count);
+    *headings = shape.lines > 2;
+    if (!ok || (*headings && (shape.lines < headingLines + 2 || !shape.head[0].empty() || !shape.head[1].empty()))) {
         *error = "result file " + QuotePath(path) +
-                 (summaries > 1 ? " holds more than one run: merge takes the results of one run per part"
-                                : " is not a complete result file of one run");
+                 (shape.summaries > 1 ? " holds more than one run: merge takes the results of one run per part"
+                                      : " is not a complete result file of one run");
         return false;
     }
-    *first = *headings ? headingLines : 0;
-    *last = lines.size() - 2;
     return true;
 }
 
 bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* error)
 {
     part->base = base;
-    std::vector<std::string> lines;
+    FILESHAPE shape;
     const std::string module = ModuleFileName(base);
-    if (!ReadLines(module, &lines, error))
-        return false;
-    std::size_t first = 0;
-    std::size_t last = 0;
-    if (!Layout(lines, module, 5, "# modules = ", &part->headings, &part->modules, &first, &last, error))
+    if (!Shape(module, "# modules = ", &shape, error) ||
+        !Layout(shape, module, 5, "# modules = ", &part->headings, &part->modules, error))
         return false;
     if (part->headings) {
-        if (lines[2].rfind("Velmora ", 0) != 0 || !lines[4].empty()) {
+        if (shape.head[2].rfind("Velmora ", 0) != 0 || !shape.head[4].empty()) {
             *error = "result file " + QuotePath(module) + " is not a complete result file of one run";
             return false;
         }
-        EchoWords(lines[3], part);
+        EchoWords(shape.head[3], part);
     }
     for (int k = 1; Exists(MotifFileName(base, k)); ++k) {
         const std::string motif = MotifFileName(base, k);
-        if (!ReadLines(motif, &lines, error))
-            return false;
+        const std::string summary = " # of sites for motif " + std::to_string(k) + " = ";
         bool headings = false;
         long long sites = 0;
-        if (!Layout(lines, motif, 4, " # of sites for motif " + std::to_string(k) + " = ", &headings, &sites, &first,
-                    &last, error))
+        if (!Shape(motif, summary, &shape, error) || !Layout(shape, motif, 4, summary, &headings, &sites, error))
             return false;
         part->sites.push_back(sites);
     }
@@ -361,25 +375,40 @@ bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
     return true;
 }
 
-// Streams the body lines of one part's result file into out; fix, when
-// given, rewrites each line first.
+// Streams the body lines of one part's result file into out, a block at a
+// time: from line `headingLines` on, and, when `summary`, without the last
+// two lines (the blank line and the summary; a file of those two alone has
+// no body). fix, when given, rewrites each line first.
 bool CopyBody(const std::string& path, std::size_t headingLines, bool summary, COutFile& out,
               const std::function<void(std::string&)>& fix, std::string* error)
 {
-    std::vector<std::string> lines;
-    if (!ReadLines(path, &lines, error))
+    std::ifstream in;
+    if (!OpenForReading(path, &in, error))
         return false;
-    std::size_t first = 0;
-    std::size_t last = lines.size();
-    if (summary) {
-        first = lines.size() > 2 ? headingLines : 0;
-        last = lines.size() - 2;
-    }
+    const std::size_t holdBack = summary ? 2 : 0;
+    std::deque<std::string> held;  // the last lines read: they may be the summary's
     std::string text;
-    for (std::size_t i = first; i < last; ++i) {
+    std::size_t next = 0;  // index of the next line to leave `held`
+    for (std::string line; std::getline(in, line);) {
+        held.push_back(std::move(line));
+        if (held.size() <= holdBack)
+            continue;
+        std::string body = std::move(held.front());
+        held.pop_front();
+        if (next++ < headingLines)
+            continue;
         if (fix)
-            fix(lines[i]);
-        text.append(lines[i]).append("\n");
+            fix(body);
+        text.append(body).append("\n");
+        if (text.size() >= std::size_t {1} << 16) {
+            if (!out.Write(text, error))
+                return false;
+            text.clear();
+        }
+    }
+    if (in.bad()) {
+        *error = "cannot read " + QuotePath(path) + ": " + std::strerror(EIO);
+        return false;
     }
     return out.Write(text, error);
 }
@@ -465,8 +494,11 @@ bool MergeResults(const std::string& base, const std::vector<std::string>& partB
     for (auto& file : out)
         if (!file->Close(error))
             return false;
-    for (auto& file : out)
-        if (!file->Commit(error))
+    for (std::size_t i = 0; i < out.size(); ++i)
+        if (!out[i]->Commit(error)) {
+            for (std::size_t done = 0; done < i; ++done)
+                (void)std::remove(out[done]->Path().c_str());
             return false;
+        }
     return true;
 }
