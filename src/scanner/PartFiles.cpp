@@ -112,10 +112,12 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
     CLineReader lines(std::move(source));
     CFastaReader fasta(lines);
     std::vector<std::unique_ptr<COutFile>> files;
-    long long inPart = 0;  // bases in the part being written
+    long long inPart = 0;       // bases in the part being written
+    long long partRecords = 0;  // records in it
     auto startPart = [&]() {
         files.push_back(std::make_unique<COutFile>(PartName(prefix, files.size() + 1)));
         inPart = 0;
+        partRecords = 0;
         return Exists(files.back()->Path())
                    ? (*error = "cannot write " + QuotePath(files.back()->Path()) + ": it exists already", false)
                    : files.back()->Open(error);
@@ -133,7 +135,7 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
             return false;
         }
         const auto n = static_cast<long long>(record.letters.GetLength());
-        if (files.empty() || (inPart > 0 && inPart + n > partBases)) {
+        if (files.empty() || (partRecords > 0 && inPart + n > partBases)) {
             if (!finishPart() || !startPart())
                 return false;
         }
@@ -147,6 +149,7 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
         if (!files.back()->Write(text, error))
             return false;
         inPart += n;
+        ++partRecords;
     }
     if (!fasta.Problem().empty()) {
         *error = where + ", " + fasta.Problem();

@@ -93,6 +93,14 @@ stdout "z.part001.fa\nz.part002.fa\n"
 file z.part001.fa ">a first\nACGTAC\n"
 file z.part002.fa ">b\nAC\n"
 
+case a record past the part size after an empty one is a part of its own
+write e.fa ">e1\n>e2\nAC\n>e3\n"
+run split -i e.fa -o e --part-bases 1
+stdout "e.part001.fa\ne.part002.fa\ne.part003.fa\n"
+file e.part001.fa ">e1\n"
+file e.part002.fa ">e2\nAC\n"
+file e.part003.fa ">e3\n"
+
 case split needs a part size
 run split -i g.fa -o y --part-bases 0
 status 1

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# usage: local.sh VELMORA_BINARY [VELMORA_SYNTH]
+#
+# The workflow (workflow/Snakefile) run by a local snakemake over many parts
+# writes the result files of one plain run, byte for byte (the command-line
+# echo aside): a gzip genome of 33 records, two of them larger than a part,
+# and an empty FASTA file (one empty part), given as a list of two files.
+set -euo pipefail
+velmora=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/workflow/common.sh
+source "$(dirname "$0")/common.sh"
+
+if ! command -v snakemake >/dev/null; then
+  echo "SKIPPED: snakemake is not installed"
+  exit 77
+fi
+
+make_genome "${2:-}"
+: > "$work/empty.fa"
+options=(-x 0.002 --bed)
+plain_run "$work/genome.fa.gz" "$work/plain/genome" "${options[@]}"
+plain_run "$work/empty.fa" "$work/plain/empty" "${options[@]}"
+
+cat > "$work/config.yaml" <<EOF
+fasta: [$work/genome.fa.gz, $work/empty.fa]
+matrices: $work/motifs.pwm
+base: $work/out/g
+options: "${options[*]}"
+part_bases: 150000
+velmora: $velmora
+threads: 2
+EOF
+t0=$EPOCHREALTIME
+(cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --configfile config.yaml \
+  > snakemake.log 2>&1) || { tail -n 40 "$work/snakemake.log"; fail "snakemake"; }
+echo "workflow (local, --cores 2, $(parts_of "$work/out/g_genome") parts): $(since "$t0") s"
+
+same_results "$work/plain/genome" "$work/out/g_genome"
+same_results "$work/plain/empty" "$work/out/g_empty"
+[ "$(parts_of "$work/out/g_genome")" -ge 10 ] || fail "too few parts: $(parts_of "$work/out/g_genome")"
+[ "$(modules_in "$work/plain/genome")" -gt 20 ] || fail "too few modules to compare"
+sed -n 4p "$work/out/g_genome_module.txt" | grep -q ' merge ' || fail "the module file was not written by merge"
+
+# A second run finds nothing to do; a merge run again (as after a change of
+# options) replaces the files of the first, motif files included.
+(cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --configfile config.yaml -n 2>&1) |
+  grep -q 'Nothing to be done' || fail "a second run would run jobs again"
+(cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --configfile config.yaml \
+  --forcerun merge > snakemake2.log 2>&1) || { tail -n 20 "$work/snakemake2.log"; fail "merge run again"; }
+same_results "$work/plain/genome" "$work/out/g_genome"
+echo "PASSED"
