@@ -45,6 +45,15 @@ run merge -o m --bed g.part001 odd g.part003
 status 1
 stderr "Velmora: parts 'g.part001' and 'odd' were made with different options or matrices: they are not of one run\n"
 
+case a part made with a matrix file of fewer motifs
+write two.jaspar @fly_bcd_hb_Kr.jaspar:0:467
+remove fly_bcd_hb_Kr.jaspar
+symlink fly_bcd_hb_Kr.jaspar two.jaspar
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o k2
+run merge -o m --bed g.part001 k2 g.part003
+status 1
+stderr "Velmora: parts 'g.part001' and 'k2' have 3 and 2 motif files: they are not of one run\n"
+
 case a part of two runs
 run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o twice
 run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o twice
