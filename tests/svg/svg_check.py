@@ -31,6 +31,21 @@ def picture(path):
     legend = [t.text for g in root.iter(NS + "g") if g.get("class") == "legend" for t in g.iter(NS + "text")
               if t.text[0].isdigit()]
     more = [t.text for t in root.iter(NS + "text") if t.get("class") == "more"]
+    # Each record's marks sit on its side of the record's line: forward
+    # marks end above it, reverse marks start below it, and every mark lies
+    # inside a module box of that record.
+    for g in root.iter(NS + "g"):
+        if g.get("class") != "record":
+            continue
+        line = float(g.find(NS + "line").get("y1"))
+        boxes = [r for r in g.iter(NS + "rect") if r.get("class") == "module"]
+        for mark in (r for r in g.iter(NS + "rect") if (r.get("class") or "").startswith("site ")):
+            y, h, x = float(mark.get("y")), float(mark.get("height")), float(mark.get("x"))
+            if mark.get("class") == "site forward":
+                assert y + h <= line, (y, h, line)
+            else:
+                assert y >= line, (y, line)
+            assert any(float(b.get("x")) - 0.01 <= x <= float(b.get("x")) + float(b.get("width")) for b in boxes)
     return modules, sites, legend, more
 
 
