@@ -97,79 +97,77 @@ struct Scanner {
     std::vector<double> Table() const { return CalLogPrPos(model, seq, BuildBackground(seq)); }
 };
 
+// The inputs of the two floors: the rows of a real score table and the
+// logarithms the recursion adds.
+struct FloorInput {
+    explicit FloorInput(int n)
+        : bases(n),
+          in(MakeInput(n)),
+          s(in),
+          table(s.Table()),
+          logBg(std::log(s.prior[kMotifs])),
+          logSite(std::log(0.5) + std::log(s.prior[0])),
+          fwd(static_cast<std::size_t>(n))
+    {}
+    static constexpr int kCols = 2 * kMotifs + 1;
+    const double* Row(int p) const { return table.data() + static_cast<std::size_t>(p) * kCols; }
+
+    // One base's chained folds: strand[j] is motif j's strands combined.
+    void Fold(int p, const double* strand)
+    {
+        double value = (Row(p)[2 * kMotifs] + fwd[static_cast<std::size_t>(p) - 1]) + logBg;
+        for (int j = 0; j < kMotifs; ++j) {
+            const int back = p >= kWidths[j] ? kWidths[j] : p;
+            value = LogSum(value, (strand[j] + logSite) + fwd[static_cast<std::size_t>(p - back)]);
+        }
+        fwd[static_cast<std::size_t>(p)] = value;
+    }
+
+    int bases;
+    Input in;
+    Scanner s;
+    std::vector<double> table;
+    double logBg;
+    double logSite;
+    std::vector<double> fwd;
+};
+
 // 2K LogSum calls per base with the recursion's dependencies: per base, K
 // independent strand combinations, then K folds chained through the running
 // value, which also feeds the next base (through the background option) and
-// the site terms w bases on. Arguments are the rows of the real table.
-void BM_LogSumFloor(benchmark::State& state)
+// the site terms w bases on (kStrandsAhead false). With kStrandsAhead the
+// strands are combined before the clock runs and only the chained half is
+// timed: however many threads share one record's scan, that chain runs on
+// one of them, so it bounds the speed of a single record.
+template <bool kStrandsAhead>
+void Floor(benchmark::State& state)
 {
-    const int bases = static_cast<int>(state.range(0));
-    const Input in = MakeInput(bases);
-    Scanner s(in);
-    constexpr int cols = 2 * kMotifs + 1;
-    const std::vector<double> table = s.Table();
-    const double logBg = std::log(s.prior[kMotifs]);
-    const double logSite = std::log(0.5) + std::log(s.prior[0]);
-    std::vector<double> fwd(static_cast<std::size_t>(bases));
+    FloorInput f(static_cast<int>(state.range(0)));
+    std::vector<double> strands(kStrandsAhead ? static_cast<std::size_t>(f.bases) * kMotifs : 0);
+    for (int p = 0; kStrandsAhead && p < f.bases; ++p)
+        for (int j = 0; j < kMotifs; ++j)
+            strands[static_cast<std::size_t>(p) * kMotifs + static_cast<std::size_t>(j)] =
+                LogSum(f.Row(p)[2 * j], f.Row(p)[2 * j + 1]);
     for (auto _ : state) {
-        fwd[0] = logBg + table[2 * kMotifs];
-        for (int p = 1; p < bases; ++p) {
-            const double* row = table.data() + static_cast<std::size_t>(p) * cols;
-            double strand[kMotifs];
-            for (int j = 0; j < kMotifs; ++j)
-                strand[j] = LogSum(row[2 * j], row[2 * j + 1]);
-            double value = (row[2 * kMotifs] + fwd[static_cast<std::size_t>(p) - 1]) + logBg;
-            for (int j = 0; j < kMotifs; ++j) {
-                const int back = p >= kWidths[j] ? kWidths[j] : p;
-                value = LogSum(value, (strand[j] + logSite) + fwd[static_cast<std::size_t>(p - back)]);
+        f.fwd[0] = f.logBg + f.Row(0)[2 * kMotifs];
+        for (int p = 1; p < f.bases; ++p) {
+            if constexpr (kStrandsAhead) {
+                f.Fold(p, strands.data() + static_cast<std::size_t>(p) * kMotifs);
+            } else {
+                double strand[kMotifs];
+                for (int j = 0; j < kMotifs; ++j)
+                    strand[j] = LogSum(f.Row(p)[2 * j], f.Row(p)[2 * j + 1]);
+                f.Fold(p, strand);
             }
-            fwd[static_cast<std::size_t>(p)] = value;
         }
-        benchmark::DoNotOptimize(fwd.data());
+        benchmark::DoNotOptimize(f.fwd.data());
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * bases);
+    state.SetItemsProcessed(state.iterations() * f.bases);
 }
 
-// The chained half of BM_LogSumFloor alone, the strand terms made before
-// the clock runs: K LogSum calls per base, each waiting on the one before.
-// However many threads share one record's scan, this chain runs on one of
-// them, so it bounds the speed of a single record.
-void BM_ChainFloor(benchmark::State& state)
-{
-    const int bases = static_cast<int>(state.range(0));
-    const Input in = MakeInput(bases);
-    Scanner s(in);
-    constexpr int cols = 2 * kMotifs + 1;
-    const std::vector<double> table = s.Table();
-    const double logBg = std::log(s.prior[kMotifs]);
-    const double logSite = std::log(0.5) + std::log(s.prior[0]);
-    std::vector<double> terms(static_cast<std::size_t>(bases) * kMotifs);
-    for (int p = 0; p < bases; ++p)
-        for (int j = 0; j < kMotifs; ++j) {
-            const double* row = table.data() + static_cast<std::size_t>(p) * cols;
-            terms[static_cast<std::size_t>(p) * kMotifs + static_cast<std::size_t>(j)] =
-                LogSum(row[2 * j], row[2 * j + 1]) + logSite;
-        }
-    std::vector<double> fwd(static_cast<std::size_t>(bases));
-    for (auto _ : state) {
-        fwd[0] = logBg + table[2 * kMotifs];
-        for (int p = 1; p < bases; ++p) {
-            const double* term = terms.data() + static_cast<std::size_t>(p) * kMotifs;
-            double value =
-                (table[static_cast<std::size_t>(p) * cols + 2 * kMotifs] + fwd[static_cast<std::size_t>(p) - 1]) +
-                logBg;
-            for (int j = 0; j < kMotifs; ++j) {
-                const int back = p >= kWidths[j] ? kWidths[j] : p;
-                value = LogSum(value, term[j] + fwd[static_cast<std::size_t>(p - back)]);
-            }
-            fwd[static_cast<std::size_t>(p)] = value;
-        }
-        benchmark::DoNotOptimize(fwd.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * bases);
-}
+void BM_LogSumFloor(benchmark::State& state) { Floor<false>(state); }
+void BM_ChainFloor(benchmark::State& state) { Floor<true>(state); }
 
 // What the driver does per record with the streamed scan.
 void BM_StreamScan(benchmark::State& state)
