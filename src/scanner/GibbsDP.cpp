@@ -1,13 +1,9 @@
 // The run driver: the model from the matrices and the options, then every
 // FASTA record in turn, then the run totals.
 #include <chrono>
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <new>
 #include <string>
@@ -42,26 +38,6 @@ std::string TooShortWarning(const std::string& where, const FASTARECORD& record)
 std::string RecordLabel(const std::string& name)
 {
     return name.empty() ? std::string("without a header") : QuoteForMessage(name);
-}
-
-// A picture file must not be a directory or one of the inputs; it is
-// written whole at the end, so a run does not find out only then.
-bool PictureFileUsable(const std::string& path, const std::vector<INPUTID>& inputs, std::string* error)
-{
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0)
-        return true;
-    if (S_ISDIR(info.st_mode)) {
-        *error = "cannot write picture file " + QuotePath(path) + ": " + std::strerror(EISDIR);
-        return false;
-    }
-    for (const INPUTID& input : inputs)
-        if (input.device == static_cast<unsigned long long>(info.st_dev) &&
-            input.inode == static_cast<unsigned long long>(info.st_ino)) {
-            *error = input.label + " is also the picture file " + QuotePath(path) + ": choose another --svg";
-            return false;
-        }
-    return true;
 }
 
 std::string Plural(long long n, const char* one, const char* many)
@@ -182,7 +158,9 @@ bool CGibbsDP::Run(CConsole& console)
     CResultWriter& writer = *m_writer;
     writer.SetBedNames(m_labels, s.oneBased);
     const std::string svgPath = s.svgFile.str();
-    if (!svgPath.empty() && !PictureFileUsable(svgPath, inputs, &m_error))
+    // The picture is written whole at the end: a path it cannot take is
+    // found out now.
+    if (!svgPath.empty() && !OutputPathUsable(svgPath, "picture file", "--svg", inputs, &m_error))
         return false;
     if (!writer.Open(inputs, &m_error))
         return false;

@@ -71,6 +71,26 @@ std::string WriteError(const std::string& name, int error)
 
 }  // namespace
 
+bool OutputPathUsable(const std::string& path, const std::string& kind, const std::string& option,
+                      const std::vector<INPUTID>& inputs, std::string* error)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return true;
+    if (!S_ISREG(info.st_mode)) {
+        *error = "cannot write " + kind + " " + QuotePath(path) + ": " +
+                 (S_ISDIR(info.st_mode) ? std::string(std::strerror(EISDIR)) : "not a regular file");
+        return false;
+    }
+    for (const INPUTID& input : inputs)
+        if (input.device == static_cast<unsigned long long>(info.st_dev) &&
+            input.inode == static_cast<unsigned long long>(info.st_ino)) {
+            *error = input.label + " is also the " + kind + " " + QuotePath(path) + ": choose another " + option;
+            return false;
+        }
+    return true;
+}
+
 std::string SiteString(const std::vector<SITEINFO>& sites)
 {
     if (sites.empty())
@@ -227,25 +247,9 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
         names.push_back(SitesBedFileName(m_base));
     }
     // Every path is checked before the first file is created.
-    for (const std::string& name : names) {
-        struct stat info {};
-        if (stat(name.c_str(), &info) != 0)
-            continue;
-        if (S_ISDIR(info.st_mode)) {
-            *error = WriteError(name, EISDIR);
+    for (const std::string& name : names)
+        if (!OutputPathUsable(name, "result file", "-o", inputs, error))
             return false;
-        }
-        if (!S_ISREG(info.st_mode)) {
-            *error = "cannot write result file " + QuotePath(name) + ": not a regular file";
-            return false;
-        }
-        for (const INPUTID& input : inputs)
-            if (input.device == static_cast<unsigned long long>(info.st_dev) &&
-                input.inode == static_cast<unsigned long long>(info.st_ino)) {
-                *error = input.label + " is also the result file " + QuotePath(name) + ": choose another -o";
-                return false;
-            }
-    }
     BlockCutBackSignals(SIG_BLOCK);
     m_files.clear();
     // The module file is locked for the whole run. With overwrite it is

@@ -79,6 +79,13 @@ struct INPUTID {
 // is none to compare.
 bool InputIdentity(const std::string& path, bool dashIsStdin, std::string label, INPUTID* id);
 
+// An output path a run may write: none there yet, or a regular file that
+// is none of the inputs (through a link or not). False with *error set
+// otherwise: "cannot write <kind> 'x': ...", or "<input> is also the <kind>
+// 'x': choose another <option>".
+bool OutputPathUsable(const std::string& path, const std::string& kind, const std::string& option,
+                      const std::vector<INPUTID>& inputs, std::string* error);
+
 // For threads other than the one that writes: the signals that cut the
 // result files back are then handled by the writing thread alone, so that a
 // cut-back never races a write still under way.
