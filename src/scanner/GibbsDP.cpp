@@ -19,6 +19,7 @@
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -267,7 +268,7 @@ bool CGibbsDP::Run(CConsole& console)
     if (!writer.WriteSummary(totals, &m_error))
         return fail("");
     if (picture) {
-        if (!WriteWholeFile(svgPath, picture->Text(), &m_error))
+        if (!WriteWholeFile(svgPath, picture->Text(), "picture file ", &m_error))
             return fail("");
         if (picture->Left() > 0)
             console.Warning("picture file " + QuotePath(svgPath) + " shows the first " +

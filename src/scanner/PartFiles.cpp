@@ -19,70 +19,9 @@
 #include "support/LineReader.h"
 #include "support/Messages.h"
 #include "support/Version.h"
+#include "support/WholeFile.h"
 
 namespace {
-
-// A file written whole or not at all: it is written under another name and
-// takes its own only when complete; one not finished is removed.
-class COutFile {
-public:
-    explicit COutFile(std::string path) : m_path(std::move(path)), m_part(m_path + ".velmora-part") {}
-    ~COutFile()
-    {
-        if (m_file)
-            (void)std::fclose(m_file);
-        if (!m_done && m_opened)
-            (void)std::remove(m_part.c_str());
-    }
-    COutFile(const COutFile&) = delete;
-    COutFile& operator=(const COutFile&) = delete;
-
-    bool Open(std::string* error)
-    {
-        m_file = std::fopen(m_part.c_str(), "wbx");
-        m_opened = m_file != nullptr;
-        return m_opened || Fail(errno, error);
-    }
-    bool Write(std::string_view text, std::string* error)
-    {
-        return std::fwrite(text.data(), 1, text.size(), m_file) == text.size() || Fail(errno, error);
-    }
-    // Everything written and the file closed, still under its other name.
-    bool Close(std::string* error)
-    {
-        if (!m_file)
-            return true;
-        const bool written = std::fflush(m_file) == 0 && !std::ferror(m_file);
-        const int failed = written ? 0 : errno;
-        const bool closed = std::fclose(m_file) == 0;
-        m_file = nullptr;
-        return (written && closed) || Fail(failed != 0 ? failed : errno, error);
-    }
-    // The file takes its name.
-    bool Commit(std::string* error)
-    {
-        if (!Close(error))
-            return false;
-        if (std::rename(m_part.c_str(), m_path.c_str()) != 0)
-            return Fail(errno, error);
-        m_done = true;
-        return true;
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    bool Fail(int error, std::string* text)
-    {
-        *text = "cannot write " + QuotePath(m_path) + ": " + std::strerror(error != 0 ? error : EIO);
-        return false;
-    }
-
-    std::string m_path;
-    std::string m_part;
-    std::FILE* m_file = nullptr;
-    bool m_opened = false;
-    bool m_done = false;
-};
 
 bool Exists(const std::string& path)
 {
@@ -111,11 +50,11 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
     }
     CLineReader lines(std::move(source));
     CFastaReader fasta(lines);
-    std::vector<std::unique_ptr<COutFile>> files;
+    std::vector<std::unique_ptr<CWholeFile>> files;
     long long inPart = 0;       // bases in the part being written
     long long partRecords = 0;  // records in it
     auto startPart = [&]() {
-        files.push_back(std::make_unique<COutFile>(PartName(prefix, files.size() + 1)));
+        files.push_back(std::make_unique<CWholeFile>(PartName(prefix, files.size() + 1)));
         inPart = 0;
         partRecords = 0;
         return Exists(files.back()->Path())
@@ -382,7 +321,7 @@ bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
 // time: from line `headingLines` on, and, when `summary`, without the last
 // two lines (the blank line and the summary; a file of those two alone has
 // no body). fix, when given, rewrites each line first.
-bool CopyBody(const std::string& path, std::size_t headingLines, bool summary, COutFile& out,
+bool CopyBody(const std::string& path, std::size_t headingLines, bool summary, CWholeFile& out,
               const std::function<void(std::string&)>& fix, std::string* error)
 {
     std::ifstream in;
@@ -446,9 +385,9 @@ bool MergeResults(const std::string& base, const std::vector<std::string>& partB
                 "result file " + QuotePath(name) + " exists: merge writes new files; remove it or choose another -o";
             return false;
         }
-    std::vector<std::unique_ptr<COutFile>> out;
+    std::vector<std::unique_ptr<CWholeFile>> out;
     for (const std::string& name : names) {
-        out.push_back(std::make_unique<COutFile>(name));
+        out.push_back(std::make_unique<CWholeFile>(name));
         if (!out.back()->Open(error))
             return false;
     }

@@ -1,15 +1,8 @@
 #include "scanner/SvgPicture.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <utility>
-
-#include "support/Messages.h"
 
 namespace {
 
@@ -145,31 +138,4 @@ std::string CSvgPicture::Text() const
                " with modules not drawn: the picture shows the first " + std::to_string(kMostRecords) + "</text>\n";
     svg += "</svg>\n";
     return svg;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text, std::string* error)
-{
-    const std::string part = path + ".velmora-part-" + std::to_string(getpid());
-    const int fd = open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    int failed = fd < 0 ? errno : 0;
-    for (std::size_t done = 0; failed == 0 && done < text.size();) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            failed = n < 0 ? errno : EIO;
-        else
-            done += static_cast<std::size_t>(n);
-    }
-    if (fd >= 0 && close(fd) != 0 && failed == 0)
-        failed = errno;
-    if (failed == 0 && std::rename(part.c_str(), path.c_str()) != 0)
-        failed = errno;
-    if (failed != 0) {
-        if (fd >= 0)
-            (void)std::remove(part.c_str());
-        *error = "cannot write picture file " + QuotePath(path) + ": " + std::strerror(failed);
-        return false;
-    }
-    return true;
 }

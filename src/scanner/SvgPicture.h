@@ -36,8 +36,3 @@ private:
     std::vector<DRAWN> m_records;
     long long m_left = 0;
 };
-
-// Writes text to path as a whole: into a new file beside it, renamed over
-// it once complete, so that a failed run leaves no half picture. False with
-// *error set ("cannot write picture file 'x': reason") when it cannot.
-bool WriteWholeFile(const std::string& path, const std::string& text, std::string* error);

@@ -119,3 +119,33 @@ case split of a file that cannot be read
 run split -i nothere.fa -o y --part-bases 100
 status 1
 stderr "Velmora: cannot open sequence file 'nothere.fa': No such file or directory\n"
+
+case split onto parts that exist
+write y.part001.fa "earlier\n"
+run split -i g.fa -o y --part-bases 100000
+status 1
+stderr "Velmora: cannot write 'y.part001.fa': it exists already\n"
+
+case a part file that is not a run's
+write bad_module.txt "\n\nVelmora 1.0\n"
+write bad_motif1.txt "\n # of sites for motif 1 = 0\n"
+run merge -o m bad
+status 1
+stderr "Velmora: result file 'bad_module.txt' is not a complete result file of one run\n"
+
+case split and merge words
+run split -i g.fa -o y --part-bases
+status 1
+stderr "Velmora: split: option --part-bases needs a value\n"
+run split -i g.fa --parts 3
+status 1
+stderr "Velmora: split: unknown word '--parts' (split -i FASTA -o PREFIX --part-bases N)\n"
+run split -i g.fa
+status 1
+stderr "Velmora: split needs -i FASTA, -o PREFIX and --part-bases N\n"
+run merge -o m --bedd g.part001
+status 1
+stderr "Velmora: merge: unknown option '--bedd' (merge -o BASE [--bed] PART_BASE...)\n"
+run merge g.part001 -o
+status 1
+stderr "Velmora: merge: option -o needs a value\n"
