@@ -82,13 +82,14 @@ bool OutputPathUsable(const std::string& path, const std::string& kind, const st
                  (S_ISDIR(info.st_mode) ? std::string(std::strerror(EISDIR)) : "not a regular file");
         return false;
     }
-    for (const INPUTID& input : inputs)
-        if (input.device == static_cast<unsigned long long>(info.st_dev) &&
-            input.inode == static_cast<unsigned long long>(info.st_ino)) {
-            *error = input.label + " is also the " + kind + " " + QuotePath(path) + ": choose another " + option;
-            return false;
-        }
-    return true;
+    const auto same = std::find_if(inputs.begin(), inputs.end(), [&info](const INPUTID& input) {
+        return input.device == static_cast<unsigned long long>(info.st_dev) &&
+               input.inode == static_cast<unsigned long long>(info.st_ino);
+    });
+    if (same == inputs.end())
+        return true;
+    *error = same->label + " is also the " + kind + " " + QuotePath(path) + ": choose another " + option;
+    return false;
 }
 
 std::string SiteString(const std::vector<SITEINFO>& sites)
