@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,6 +99,29 @@ bool ParseDecimalNumber(const char* word, double* value)
 // More threads than this are a typing slip, not a machine.
 constexpr int kMostThreads = 1024;
 
+// Null sequences per record: a million resolve p-values of 1e-6, beyond
+// which the scan time (a million times a plain run's) is no longer a run.
+constexpr int kMostNulls = 1'000'000;
+
+// A whole number from 0 to 2^64 - 1, digits only, blanks around it allowed.
+bool ParseSeed(const char* word, std::uint64_t* value)
+{
+    const std::string_view text = Trim(word);
+    if (text.empty() || text.size() > 20)
+        return false;
+    std::uint64_t v = 0;
+    for (const char c : text) {
+        if (!IsDigit(c))
+            return false;
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (v > (UINT64_MAX - digit) / 10)
+            return false;
+        v = v * 10 + digit;
+    }
+    *value = v;
+    return true;
+}
+
 // The long options, and words a user may spell out for a one-letter option;
 // an unknown long option is answered with the nearest of them.
 struct OPTIONWORD {
@@ -110,6 +134,10 @@ constexpr OPTIONWORD kOptionWords[] = {
     {"bed", "--bed"},
     {"quiet", "--quiet"},
     {"threads", "--threads"},
+    {"summary", "--summary"},
+    {"null", "--null"},
+    {"nulls", "--null"},
+    {"seed", "--seed"},
     {"input", "-i"},
     {"output", "-o"},
     {"matrix", "-M"},
@@ -203,7 +231,12 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
         const std::string_view text(word);
         const char letter = word[1];
         // Long options with a value: --threads as -t, --svg.
-        const char longValue = text == "--threads" ? 't' : text == "--svg" ? 'S' : text == "--motifs" ? 'm' : '\0';
+        const char longValue = text == "--threads"  ? 't'
+                               : text == "--svg"    ? 'S'
+                               : text == "--motifs" ? 'm'
+                               : text == "--null"   ? 'n'
+                               : text == "--seed"   ? 's'
+                                                    : '\0';
         if (letter == '-' && longValue == '\0') {
             if (text == "--help")
                 param->showHelp = true;
@@ -217,6 +250,8 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
                 param->overwrite = true;
             else if (text == "--one-based")
                 param->oneBased = true;
+            else if (text == "--summary")
+                param->summary = true;
             else if (!wordIsValue && text.size() > 2)
                 fail(UnknownLongOption(text));
             continue;
@@ -257,6 +292,16 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
             if (!ParseWholeNumber(value, &param->threads) || param->threads < 1 || param->threads > kMostThreads)
                 fail("option " + std::string(text) + " expects a whole number of threads from 1 to " +
                      std::to_string(kMostThreads) + ", got '" + value + "'");
+            break;
+        case 'n':
+            if (!ParseWholeNumber(value, &param->nulls) || param->nulls < 1 || param->nulls > kMostNulls)
+                fail("option --null expects a whole number of null sequences from 1 to " + std::to_string(kMostNulls) +
+                     ", got '" + value + "'");
+            break;
+        case 's':
+            if (!ParseSeed(value, &param->seed))
+                fail("option --seed expects a whole number from 0 to " + std::to_string(UINT64_MAX) + ", got '" +
+                     value + "'");
             break;
         case 'K':
             if (!ParseWholeNumber(value, &param->motifNum))
@@ -374,6 +419,13 @@ void PrintHelp()
         cores +
         " here); results do not depend on it\n"
         "  --bed            also write BED files of the modules and the sites\n"
+        "  --summary        a line for every record in BASE_records.tsv: its best module and\n"
+        "                   its best window score (the best any L-base window scores)\n"
+        "  --null N         p-values: score N null sequences per record, drawn from the\n"
+        "                   record's own background model (implies --summary; takes about\n"
+        "                   N + 1 times as long: 99 resolves p to 0.01 on enhancer-sized\n"
+        "                   records, a few suffice for chromosomes)\n"
+        "  --seed S         seed of the null sequences (default 1)\n"
         "  --svg FILE       draw the modules and their sites as a picture (SVG, for a browser;\n"
         "                   the first 50 records with modules)\n"
         "  --overwrite      replace the result files (by default a run adds to them)\n"
@@ -386,7 +438,8 @@ void PrintHelp()
         "Result files, appended to unless --overwrite:\n"
         "  BASE_module.txt              the modules of every record: window, score, sites\n"
         "  BASE_motif1.txt ... motifK   the sites of each factor, in matrix-file order\n"
-        "  BASE_modules.bed, BASE_sites.bed   with --bed\n"
+        "  BASE_modules.bed, BASE_sites.bed   with --bed (modules with their p-value with --null)\n"
+        "  BASE_records.tsv             with --summary or --null: one line per record\n"
         "\n"
         "Example (the enhancer shipped in examples/; finds one module):\n"
         "  Velmora -i examples/eve_stripe2.fa -M examples/fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve\n"

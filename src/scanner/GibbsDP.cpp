@@ -63,6 +63,8 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
         files += (K > 2 ? " to " : ", ") + MotifFileName(base, K);
     if (m_settings.bedOutput)
         files += ", " + ModulesBedFileName(base) + ", " + SitesBedFileName(base);
+    if (m_settings.summary || m_settings.nulls > 0)
+        files += ", " + RecordsFileName(base);
     // The motifs once, by number, name and ID, where the file gives them.
     std::string motifs;
     for (std::size_t j = 0; j < m_labels.size(); ++j) {
@@ -158,6 +160,7 @@ bool CGibbsDP::Run(CConsole& console)
     m_writer.emplace(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str(), s.overwrite);
     CResultWriter& writer = *m_writer;
     writer.SetBedNames(m_labels, s.oneBased);
+    writer.SetSummary(s.summary || s.nulls > 0, s.nulls > 0);
     const std::string svgPath = s.svgFile.str();
     // The picture is written whole at the end: a path it cannot take is
     // found out now.
@@ -212,8 +215,15 @@ bool CGibbsDP::Run(CConsole& console)
         bases += job.result.length;
         return true;
     };
-    CRecordPool pool(model, s.threads > 0 ? s.threads : UsableCores(),
-                     [&console](long long bases) { console.Bases(bases); });
+    CRecordPool pool(
+        model, s.threads > 0 ? s.threads : UsableCores(),
+        [&console](long long bases, long long nullScans) {
+            if (bases > 0)
+                console.Bases(bases);
+            if (nullScans > 0)
+                console.NullScansDone(nullScans);
+        },
+        NULLSETTINGS {s.nulls, s.seed});
     // A reading error comes after the records before it, as with one
     // thread: those are scanned and written (and then cut back) first.
     auto failAfterEarlierRecords = [&](std::string text) {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ struct RUNSETTINGS {
     bool oneBased = false;            // --one-based: chrom:start-end headers are 1-based, end inclusive
     bool overwrite = false;           // --overwrite: the results replace the files instead of adding to them
     int threads = 0;                  // -t: threads that scan; 0: one per core the process may use
+    bool summary = false;             // --summary: a line per record in BASE_records.tsv
+    int nulls = 0;                    // --null: null sequences per record, for p-values (implies summary)
+    std::uint64_t seed = 1;           // --seed: of the null sequences
 };
 
 // The run driver. Its settings are fixed when it is made; a run keeps no

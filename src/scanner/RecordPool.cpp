@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "scanner/NullModel.h"
 #include "scanner/ResultWriter.h"
 
 namespace {
@@ -25,12 +26,12 @@ constexpr auto kReportEvery = std::chrono::milliseconds(250);
 
 }  // namespace
 
-CRecordPool::CRecordPool(const SCANMODEL& model, int threads, std::function<void(long long)> progress)
-    : m_model(model), m_progress(std::move(progress)), m_wanted(threads)
+CRecordPool::CRecordPool(const SCANMODEL& model, int threads, PoolProgress progress, NULLSETTINGS nulls)
+    : m_model(model), m_progress(std::move(progress)), m_nulls(nulls), m_wanted(threads)
 {
     m_hooks.progress = [this](long long bases) {
         if (m_progress)
-            m_progress(bases);
+            m_progress(bases, 0);
     };
 }
 
@@ -74,15 +75,32 @@ CRecordPool::~CRecordPool()
         thread.join();
 }
 
-void CRecordPool::Scan(RECORDJOB& job)
+std::string CRecordPool::Scan(RECORDJOB& job, int piece)
 {
     try {
-        job.result = DataAugmentation(m_model, std::move(job.name), job.letters.view(), m_hooks);
+        if (piece == 0) {
+            // The null pieces still need the name: their draws depend on it.
+            job.result = DataAugmentation(m_model, m_nulls.count > 0 ? job.name : std::move(job.name),
+                                          job.letters.view(), m_hooks);
+        } else {
+            job.nullScores[static_cast<std::size_t>(piece - 1)] =
+                NullBestWindow(m_model, job.letters.view(), NullSeed(m_nulls.seed, job.name, piece), m_hooks);
+        }
     } catch (const CScanAbandoned&) {
         // nobody waits for this record any more
     } catch (const std::bad_alloc&) {
-        job.failure = "out of memory while scanning " + job.label;
+        return "out of memory while scanning " + std::string(piece > 0 ? "null sequences of " : "") + job.label;
     }
+    return {};
+}
+
+void CRecordPool::Finish(RECORDJOB& job)
+{
+    if (job.result.scanned) {
+        std::sort(job.nullScores.begin(), job.nullScores.end());
+        job.result.nullScores = std::move(job.nullScores);
+    }
+    job.nullScores = {};
     job.letters = CString();
 }
 
@@ -94,8 +112,20 @@ void CRecordPool::Submit(std::unique_ptr<RECORDJOB> job)
     }
     auto entry = std::make_unique<Entry>();
     entry->job = std::move(job);
+    // Records of fewer than two bases are not scanned, nor their nulls.
+    if (m_nulls.count > 0 && entry->job->letters.GetLength() >= 2) {
+        entry->pieces = 1 + m_nulls.count;
+        entry->piecesLeft = entry->pieces;
+        entry->job->nullScores.assign(static_cast<std::size_t>(m_nulls.count), 0.0);
+    }
     if (m_threads.empty()) {
-        Scan(*entry->job);
+        RECORDJOB& alone = *entry->job;
+        for (int piece = 0; piece < entry->pieces && alone.failure.empty(); ++piece) {
+            alone.failure = Scan(alone, piece);
+            if (piece > 0 && m_progress)
+                m_progress(0, 1);
+        }
+        Finish(alone);
         entry->done = true;
         m_order.push_back(std::move(entry));
         return;
@@ -110,9 +140,10 @@ void CRecordPool::WaitAndReport(std::unique_lock<std::mutex>& lock)
 {
     m_changed.wait_for(lock, kReportEvery);
     const long long bases = m_bases.exchange(0);
-    if (bases > 0 && m_progress) {
+    const long long nullScans = m_nullScans.exchange(0);
+    if ((bases > 0 || nullScans > 0) && m_progress) {
         lock.unlock();
-        m_progress(bases);
+        m_progress(bases, nullScans);
         lock.lock();
     }
 }
@@ -192,10 +223,23 @@ void CRecordPool::Work()
         if (!m_queue.empty()) {
             waited = false;
             Entry* entry = m_queue.front();
-            m_queue.pop_front();
-            m_changed.notify_all();  // the driver may read the next record
+            const int piece = entry->nextPiece++;
+            if (entry->nextPiece == entry->pieces) {
+                m_queue.pop_front();
+                m_changed.notify_all();  // the driver may read the next record
+            }
             lock.unlock();
-            Scan(*entry->job);
+            std::string failure = Scan(*entry->job, piece);
+            if (piece > 0)
+                m_nullScans.fetch_add(1, std::memory_order_relaxed);
+            lock.lock();
+            if (!failure.empty() && entry->job->failure.empty())
+                entry->job->failure = std::move(failure);
+            if (--entry->piecesLeft > 0)
+                continue;
+            // The last piece: nobody else touches the record now.
+            lock.unlock();
+            Finish(*entry->job);
             lock.lock();
             entry->done = true;
             m_changed.notify_all();

@@ -9,11 +9,20 @@
 // (WaitForRoom), so at most `threads` records are scanned while one more is
 // read. Scanned records wait for their turn to be written as results only,
 // and at most kWaitingPerThread * threads of them.
+//
+// With null sequences, a record is 1 + N pieces of work: its own scan and
+// one scan per null sequence. Threads take the pieces of the oldest record
+// first, any of them in any order, so the nulls of one record are spread
+// over every thread; the record is handed back when its last piece is
+// done. Its letters are held until then (the nulls are drawn in their
+// image), and every thread at work on a null holds one null sequence as
+// long as the record.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -34,8 +43,19 @@ struct RECORDJOB {
     std::vector<std::string> warnings;  // found while reading; shown when the record is written
     std::string label;                  // "record 'x' of sequence file 'f' (n bases)"
     RECORDRESULT result;
-    std::string failure;  // the message when the scan could not be done
+    std::string failure;             // the message when the scan could not be done
+    std::vector<double> nullScores;  // one per null sequence, in draw order, until the record is done
 };
+
+// How many null sequences each record gets (0: none), and the run's seed.
+struct NULLSETTINGS {
+    int count = 0;
+    std::uint64_t seed = 0;
+};
+
+// Told of bases scanned (records' and null sequences') and of null scans
+// done, always on the driver's thread.
+using PoolProgress = std::function<void(long long bases, long long nullScans)>;
 
 class CRecordPool {
 public:
@@ -43,7 +63,7 @@ public:
 
     // threads <= 1, or no thread to be had: Submit scans each record
     // itself. progress hears of bases scanned, always on the driver's thread.
-    CRecordPool(const SCANMODEL& model, int threads, std::function<void(long long)> progress);
+    CRecordPool(const SCANMODEL& model, int threads, PoolProgress progress, NULLSETTINGS nulls = {});
     // Scans still under way are abandoned; every thread is joined.
     ~CRecordPool();
     CRecordPool(const CRecordPool&) = delete;
@@ -61,18 +81,27 @@ public:
 private:
     struct Entry {
         std::unique_ptr<RECORDJOB> job;
+        int pieces = 1;     // the record's scan, then its null scans
+        int nextPiece = 0;  // the first piece no thread has taken
+        int piecesLeft = 1;
         bool done = false;
     };
 
     void StartThreads();
-    void Scan(RECORDJOB& job);
+    // Piece 0: the record's scan; piece k > 0: null sequence k. Returns
+    // the message of a failure, "" when there was none.
+    std::string Scan(RECORDJOB& job, int piece);
+    // After the last piece: the null scores sorted into the result, the
+    // letters released.
+    static void Finish(RECORDJOB& job);
     void Work();
     CScanShare* ShareToHelp();
     // Waits for a change (or a while), telling progress what was scanned.
     void WaitAndReport(std::unique_lock<std::mutex>& lock);
 
     const SCANMODEL& m_model;
-    std::function<void(long long)> m_progress;
+    PoolProgress m_progress;
+    NULLSETTINGS m_nulls;
     int m_wanted;
     bool m_started = false;
     ScanHooks m_hooks;  // set before the threads start, then only read
@@ -85,6 +114,7 @@ private:
     bool m_full = false;                         // the driver waits for the oldest record
     bool m_inputDone = false;                    // the driver has no more records
     std::atomic<bool> m_cancel {false};
-    std::atomic<long long> m_bases {0};  // scanned, not yet reported
+    std::atomic<long long> m_bases {0};      // scanned, not yet reported
+    std::atomic<long long> m_nullScans {0};  // done, not yet reported
     std::vector<std::thread> m_threads;
 };

@@ -22,9 +22,11 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <vector>
@@ -373,6 +375,7 @@ public:
           m_interval(interval),
           m_fwdValues(static_cast<std::size_t>(std::max(L, mm.maxWidth)), static_cast<std::size_t>(block)),
           m_bestValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
+          m_bgValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
           m_marks(marks),
           m_checkpoints(checkpoints),
           m_scores(scores)
@@ -389,6 +392,7 @@ public:
         const std::size_t bgCol = mm.bgColumn;
         double* fwd = m_fwdValues.Reserve(static_cast<std::size_t>(count));    // fwd[t]: position start + t
         double* best = m_bestValues.Reserve(static_cast<std::size_t>(count));  // best[t]: position start + t
+        double* bgs = m_bgValues.Reserve(static_cast<std::size_t>(count));     // bgs[t]: position start + t
         for (int t = 0; t < count; ++t) {
             const int p = start + t;
             const double* row = rows + static_cast<std::size_t>(t) * cols;
@@ -401,6 +405,8 @@ public:
             else
                 fwd[t] = RecursionStep(mm, row, p + 1, fwd + t, kAny ? combined : 0);
             const double bg = row[bgCol];
+            bgs[t] = bg;
+            m_largestBg = std::max(m_largestBg, std::fabs(bg));
             if (p < L - 1) {
                 m_running += bg;
                 best[t] = m_running;
@@ -410,6 +416,7 @@ public:
             const double moduleScore = ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]);
             const Candidates c =
                 StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L], moduleScore);
+            Window(first, moduleScore, bgs + t);
             bool toModule = false;
             best[t] = ChooseBest(c, &toModule);
             if (toModule) {
@@ -419,18 +426,62 @@ public:
         }
         m_fwdValues.Commit(static_cast<std::size_t>(count));
         m_bestValues.Commit(static_cast<std::size_t>(count));
+        m_bgValues.Commit(static_cast<std::size_t>(count));
     }
 
+    // The highest score of any window, as a module's score is: the module
+    // score minus the background column summed over the window from 0.0 in
+    // position order. A running sum (plus the newest value, minus the one
+    // that left) gives every window's background sum in two additions, but
+    // not the same double as the sum in order. So the running sum only
+    // screens: a window is summed in order when its screened score comes
+    // within the running sum's error bound of the best so far, and every L
+    // windows anyway, which keeps that bound small. The best is then exact
+    // at the cost of about one more addition per position; only a record
+    // of ties (a long repeat) sums many windows in order.
+    double BestWindow() const { return m_bestWindow; }
+
 private:
+    // last: the background value of the window's last position, with the
+    // window's other values right before it.
+    void Window(bool first, double moduleScore, const double* last)
+    {
+        const int L = m_L;
+        if (!first && --m_untilResum > 0) {
+            m_windowBg = (m_windowBg + *last) - last[-L];
+            // Each of the <= 2L roundings since the last in-order sum is
+            // within half an ulp of a value below (L + 3) times the largest
+            // background value, as is the in-order sum; two more roundings
+            // come with the subtractions from the module score.
+            const double bound = std::numeric_limits<double>::epsilon() *
+                                 ((4.0 * L + 4.0) * (L + 3.0) * m_largestBg + std::fabs(moduleScore));
+            if (!(moduleScore - m_windowBg >= m_bestWindow - bound))
+                return;
+        }
+        double sum = 0.0;
+        for (const double* bg = last - (L - 1); bg <= last; ++bg)
+            sum += *bg;
+        m_windowBg = sum;
+        m_untilResum = L;
+        const double score = moduleScore - sum;
+        if (first || score > m_bestWindow)
+            m_bestWindow = score;
+    }
+
     const SCANMODEL& m_mm;
     int m_L;
     int m_interval;
     CSlidingValues m_fwdValues;
     CSlidingValues m_bestValues;
+    CSlidingValues m_bgValues;  // the background column, for the window sums
     CMarkBits& m_marks;
     CCheckpoints& m_checkpoints;
     CModuleScores& m_scores;
-    double m_running = 0.0;  // background sum of the positions before L-1
+    double m_running = 0.0;   // background sum of the positions before L-1
+    double m_windowBg = 0.0;  // background sum of the latest window, running since the last sum in order
+    int m_untilResum = 0;     // windows until the next sum in order
+    double m_largestBg = 0.0;
+    double m_bestWindow = -std::numeric_limits<double>::infinity();
     long long m_nextCheckpoint = 0;
     std::size_t m_checkpoint = 0;
 };
@@ -497,6 +548,10 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
             hooks.progress(count);
     }
     offer.Withdraw();
+    result->scanned = true;
+    result->bestWindow = pass.BestWindow();
+    if (!options.traceModules)
+        return;
 
     CStretchWindows windows(mm, seq, scorer, checkpoints, scores, interval, L);
     TraceModules(mm, seq, n, L, marks, windows, result);
@@ -520,5 +575,7 @@ RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::str
     // Scored block by block: memory does not grow with the table of
     // length rows that the whole-record scan would need.
     StreamScanCurSeq(model, bases, background, &result, StreamScanOptions(), hooks);
+    result.scannedBases =
+        static_cast<long long>(bases.size() - static_cast<std::size_t>(std::count(bases.begin(), bases.end(), 'N')));
     return result;
 }

@@ -116,6 +116,9 @@ struct StreamScanOptions {
     int checkpointInterval = 1024;
     // Blocks a record needs before it is offered for a second thread.
     int blocksToShare = 8;
+    // False: the main pass only, for the best window score (a null
+    // sequence's); no modules are traced.
+    bool traceModules = true;
 };
 
 // The maximizing module scan of seq under its background model, with the
@@ -129,6 +132,7 @@ struct StreamScanOptions {
 // and with the window length L by about 32 L + (2K + 1) * 8 L bytes (plus
 // fixed buffers of (2K + 1) * 8 * (blockSize + checkpointInterval) bytes,
 // and kRing more blocks of rows once a helper works on the record).
-// Adds to result->moduleCount and result->modules; sets result->window.
+// Adds to result->moduleCount and result->modules; sets result->window,
+// result->scanned and result->bestWindow.
 void StreamScanCurSeq(const SCANMODEL& model, std::string_view seq, const BACKGROUND& background, RECORDRESULT* result,
                       const StreamScanOptions& options = StreamScanOptions(), const ScanHooks& hooks = {});

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <utility>
 
+#include "scanner/NullModel.h"
 #include "support/Messages.h"
 #include "support/Version.h"
 
@@ -27,6 +28,11 @@ std::string MotifFileName(const std::string& base, int motif)
 std::string ModulesBedFileName(const std::string& base) { return base + "_modules.bed"; }
 
 std::string SitesBedFileName(const std::string& base) { return base + "_sites.bed"; }
+
+std::string RecordsFileName(const std::string& base) { return base + "_records.tsv"; }
+
+const char* const kRecordsHeader =
+    "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\n";
 
 namespace {
 
@@ -174,6 +180,12 @@ void CResultWriter::SetBedNames(std::vector<std::string> labels, bool oneBased)
     m_oneBased = oneBased;
 }
 
+void CResultWriter::SetSummary(bool summary, bool nulls)
+{
+    m_summary = summary;
+    m_nulls = nulls;
+}
+
 namespace {
 
 // A score for column 5 of a BED line: 0 to 1000, rounded.
@@ -247,6 +259,9 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
         names.push_back(ModulesBedFileName(m_base));
         names.push_back(SitesBedFileName(m_base));
     }
+    m_recordsFile = names.size();
+    if (m_summary)
+        names.push_back(RecordsFileName(m_base));
     // Every path is checked before the first file is created.
     for (const std::string& name : names)
         if (!OutputPathUsable(name, "result file", "-o", inputs, error))
@@ -309,6 +324,7 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
         BlockCutBackSignals(SIG_UNBLOCK);
         return false;
     }
+    m_recordsHeaderDue = m_summary && m_files[m_recordsFile].sizeBefore <= 0;
     g_signalled = this;
     struct sigaction action {};
     action.sa_handler = OnSignal;
@@ -356,10 +372,61 @@ bool CResultWriter::Append(RESULTFILE& file, std::string_view text, std::string*
     return true;
 }
 
+std::string CResultWriter::RecordLine(const RECORDRESULT& record, double* p) const
+{
+    // The name as the module file gives it, without the '>'; a tab in it
+    // would shift every column after it.
+    std::string text =
+        record.name.substr(std::min<std::size_t>(record.name.find_first_not_of(">"), record.name.size()));
+    text.erase(0, std::min(text.find_first_not_of(" \t"), text.size()));
+    std::replace(text.begin(), text.end(), '\t', ' ');
+    std::vector<long long> sites(m_widths.size(), 0);
+    for (const MODULEINFO& module : record.modules)
+        for (const SITEINFO& site : module.sites)
+            if (static_cast<std::size_t>(site.motif) < sites.size())
+                ++sites[static_cast<std::size_t>(site.motif)];
+    AppendFormat(&text, "\t%d\t%lld\t%zu\t", record.length, record.scannedBases, record.modules.size());
+    for (std::size_t j = 0; j < sites.size(); ++j)
+        AppendFormat(&text, j > 0 ? ",%lld" : "%lld", sites[j]);
+    text += '\t';
+    if (!record.modules.empty()) {
+        double best = record.modules.front().score;
+        for (const MODULEINFO& module : record.modules)
+            best = std::max(best, module.score);
+        AppendFormat(&text, "%.6lf", best);
+    }
+    text += '\t';
+    *p = std::nan("");
+    if (record.scanned) {
+        AppendFormat(&text, "%.6lf", record.bestWindow);
+        if (!record.nullScores.empty())
+            *p = EmpiricalP(record.nullScores, record.bestWindow);
+    }
+    text += '\t';
+    if (!std::isnan(*p))
+        AppendFormat(&text, "%.6g", *p);
+    text += '\t';
+    return text;
+}
+
+namespace {
+
+// The note column of a record that was not scanned.
+std::string RecordNote(const RECORDRESULT& record)
+{
+    if (record.length < 2)
+        return "too short to scan (fewer than 2 bases)";
+    if (record.unscorable)
+        return "not scanned: its background model gives one of its bases probability 0";
+    return {};
+}
+
+}  // namespace
+
 bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
 {
     const std::size_t K = m_widths.size();
-    if (m_files.size() < K + 1 + (m_bed ? 2 : 0))
+    if (m_files.size() < K + 1 + (m_bed ? 2 : 0) + (m_summary ? 1 : 0))
         return true;  // not open: nothing to write to
     const bool headings = !m_headingsWritten;
     m_headingsWritten = true;
@@ -399,6 +466,9 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
                 text.append(j < m_labels.size() ? m_labels[j] : "motif" + std::to_string(j + 1));
                 AppendFormat(&text, "(%lld)", bedName.Start(site->pos, j < m_widths.size() ? m_widths[j] : 0));
             }
+            // With null sequences, bed6+3: the module's empirical p-value.
+            if (m_nulls)
+                AppendFormat(&text, "\t%.6g", EmpiricalP(record.nullScores, module.score));
             text.append("\n");
         }
         if (!Append(m_files[K + 1], text, error))
@@ -426,6 +496,20 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
             }
         if (!Append(m_files[k], text, error))
             return false;
+    }
+    if (m_summary) {
+        double p = 0.0;
+        text = RecordLine(record, &p);
+        if (m_nulls) {
+            m_held.push_back({std::move(text), p, RecordNote(record)});
+        } else {
+            text.append(RecordNote(record)).append("\n");
+            if (m_recordsHeaderDue)
+                text.insert(0, kRecordsHeader);
+            m_recordsHeaderDue = false;
+            if (!Append(m_files[m_recordsFile], text, error))
+                return false;
+        }
     }
     if (!m_bed)
         return true;
@@ -468,7 +552,25 @@ bool CResultWriter::WriteSummary(const RUNTOTALS& totals, std::string* error)
         if (!Append(m_files[k], text, error))
             return false;
     }
-    return true;
+    if (!m_summary)
+        return true;
+    // The q-values over every record of the run that has a p-value.
+    std::vector<double> p;
+    for (const HELDLINE& line : m_held)
+        if (!std::isnan(line.p))
+            p.push_back(line.p);
+    const std::vector<double> q = BenjaminiHochberg(p);
+    text = m_recordsHeaderDue ? kRecordsHeader : "";
+    m_recordsHeaderDue = false;
+    std::size_t next = 0;
+    for (const HELDLINE& line : m_held) {
+        text.append(line.text);
+        if (!std::isnan(line.p))
+            AppendFormat(&text, "%.6g", q[next++]);
+        text.append("\t").append(line.note).append("\n");
+    }
+    m_held.clear();
+    return Append(m_files[m_recordsFile], text, error);
 }
 
 bool CResultWriter::Close(std::string* error)

@@ -6,6 +6,8 @@
 //                           lines per site, the site total
 //   <base>_modules.bed      with --bed: one BED line per module
 //   <base>_sites.bed        with --bed: one BED line per site
+//   <base>_records.tsv      with --summary: a header line when the file is
+//                           new, then one line per record
 //
 // All of them are appended to, so a later run with the same base name adds
 // to what earlier runs left. The writer checks them all before the first
@@ -34,6 +36,10 @@ std::string ModuleFileName(const std::string& base);            // base + "_modu
 std::string MotifFileName(const std::string& base, int motif);  // base + "_motif<k>.txt", k = 1..K
 std::string ModulesBedFileName(const std::string& base);        // base + "_modules.bed"
 std::string SitesBedFileName(const std::string& base);          // base + "_sites.bed"
+std::string RecordsFileName(const std::string& base);           // base + "_records.tsv"
+
+// The header line of the records file.
+extern const char* const kRecordsHeader;
 
 // A module's site string: one piece per site in position order, "+%d(%d)"
 // for a forward-strand site and "-%d(%d)" for a reverse-strand one, with the
@@ -107,6 +113,11 @@ public:
     // order; blanks become '_'; an empty label becomes motif<k>), and
     // whether interval names are 1-based (samtools faidx). Before Open.
     void SetBedNames(std::vector<std::string> labels, bool oneBased);
+    // A records file too, and whether the records come with null scores
+    // (p-values in it, in the modules BED file). Before Open. With null
+    // scores the records file's lines wait for the end of the run: their
+    // q-values are taken over every record of it.
+    void SetSummary(bool summary, bool nulls);
 
     // Opens every result file for appending and notes its size. Refused,
     // before anything is created: a result path that exists but is not a
@@ -125,6 +136,9 @@ public:
     std::vector<std::string> FilesWithContent() const;
     // A record's lines (with the headings before the first record).
     bool WriteRecord(const RECORDRESULT& record, std::string* error);
+    // The record's line of the records file, without its q-value and line
+    // end; *p is set to its best window's p-value (NaN without one).
+    std::string RecordLine(const RECORDRESULT& record, double* p) const;
     // The run totals.
     bool WriteSummary(const RUNTOTALS& totals, std::string* error);
     // Closes the files; false if closing reports an error.
@@ -154,8 +168,18 @@ private:
     bool m_overwrite;
     std::vector<std::string> m_labels;  // the motifs in the BED files
     bool m_oneBased = false;
-    std::vector<RESULTFILE> m_files;  // module file, K motif files, then the two BED files
-    RESULTFILE m_lock;                // with overwrite: the module file, held for its lock only
+    bool m_summary = false;
+    bool m_nulls = false;
+    std::vector<RESULTFILE> m_files;  // module file, K motif files, the two BED files, the records file
+    std::size_t m_recordsFile = 0;    // its index in m_files, with a summary
+    bool m_recordsHeaderDue = false;  // the records file was empty at Open
+    struct HELDLINE {
+        std::string text;  // up to the q-value
+        double p;          // NaN: no p-value, no q-value
+        std::string note;
+    };
+    std::vector<HELDLINE> m_held;  // records-file lines waiting for their q-values
+    RESULTFILE m_lock;             // with overwrite: the module file, held for its lock only
     bool m_headingsWritten = false;
     long long m_bedModuleNumber = 0;  // module lines in the modules BED file so far
 };

@@ -29,6 +29,14 @@ struct RECORDRESULT {
     long long moduleCount = 0;        // module ends the traceback visited, "NULL" windows included
     std::vector<MODULEINFO> modules;  // ascending start
     bool unscorable = false;          // not scanned: its background gives a base probability 0
+    bool scanned = false;             // the scan ran (two bases at least, every base scorable)
+    long long scannedBases = 0;       // bases other than N, when scanned
+    // The highest score of any window of `window` bases, as a module's
+    // score is, whether or not the window became a module; when scanned.
+    double bestWindow = 0.0;
+    // With null sequences: their best window scores, ascending; NaN for
+    // one that could not be scored. Empty without.
+    std::vector<double> nullScores;
 };
 
 // Run totals, summed over the records.

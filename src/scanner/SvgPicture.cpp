@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "scanner/NullModel.h"
+
 namespace {
 
 // Colours told apart by most readers, colour-blind ones included (the
@@ -72,7 +74,15 @@ void CSvgPicture::Add(const RECORDRESULT& record)
     std::string name = record.name;
     if (!name.empty() && name.front() == '>')
         name.erase(0, 1);
-    m_records.push_back({std::move(name), record.length, record.window, record.modules});
+    std::vector<std::string> p;
+    for (const MODULEINFO& module : record.modules) {
+        char text[32] = "";
+        m_withP = m_withP || !record.nullScores.empty();
+        if (!record.nullScores.empty())
+            (void)std::snprintf(text, sizeof text, ", p %.3g", EmpiricalP(record.nullScores, module.score));
+        p.emplace_back(text);
+    }
+    m_records.push_back({std::move(name), record.length, record.window, record.modules, std::move(p)});
 }
 
 std::string CSvgPicture::Text() const
@@ -99,7 +109,8 @@ std::string CSvgPicture::Text() const
     }
     svg += "<text x=\"" + Number(kLeft) + "\" y=\"" + Number(20.0 + 20.0 * legendRows) +
            "\" fill=\"#444\">Sites above a line are on the forward strand, below it on the reverse; "
-           "numbers are module scores.</text>\n</g>\n";
+           "numbers are module scores" +
+           std::string(m_withP ? ", p their empirical p-values from null sequences" : "") + ".</text>\n</g>\n";
     for (std::size_t r = 0; r < m_records.size(); ++r) {
         const DRAWN& record = m_records[r];
         const double y = top + kTrack * static_cast<double>(r) + 55.0;  // the record's line
@@ -110,14 +121,15 @@ std::string CSvgPicture::Text() const
                std::to_string(record.modules.size()) + (record.modules.size() == 1 ? " module" : " modules") +
                ")</text>\n<line x1=\"" + Number(kLeft) + "\" y1=\"" + Number(y) + "\" x2=\"" + Number(kLeft + kLine) +
                "\" y2=\"" + Number(y) + "\" stroke=\"#444\" stroke-width=\"1\"/>\n";
-        for (const MODULEINFO& module : record.modules) {
+        for (std::size_t m = 0; m < record.modules.size(); ++m) {
+            const MODULEINFO& module = record.modules[m];
             const double x = at(module.start);
             const double w = std::max(2.0, scale * record.window);
             svg += "<rect class=\"module\" x=\"" + Number(x) + "\" y=\"" + Number(y - 20) + "\" width=\"" + Number(w) +
                    "\" height=\"40\" fill=\"#EEEEEE\" fill-opacity=\"0.6\" stroke=\"#666\"><title>module [" +
                    std::to_string(module.start) + "," + std::to_string(module.start + record.window) + "], score " +
-                   Number(module.score) + "</title></rect>\n<text x=\"" + Number(x) + "\" y=\"" + Number(y - 23) +
-                   "\" font-size=\"10\">" + Number(module.score) + "</text>\n";
+                   Number(module.score) + record.p[m] + "</title></rect>\n<text x=\"" + Number(x) + "\" y=\"" +
+                   Number(y - 23) + "\" font-size=\"10\">" + Number(module.score) + record.p[m] + "</text>\n";
             for (const SITEINFO& site : module.sites) {
                 const auto j = static_cast<std::size_t>(site.motif);
                 const int width = j < m_widths.size() ? m_widths[j] : 1;

@@ -30,9 +30,11 @@ private:
         int length = 0;
         int window = 0;
         std::vector<MODULEINFO> modules;
+        std::vector<std::string> p;  // each module's p-value label (" p 0.01"), "" without null scores
     };
     std::vector<std::string> m_labels;
     std::vector<int> m_widths;
     std::vector<DRAWN> m_records;
     long long m_left = 0;
+    bool m_withP = false;  // some module has a p-value
 };

@@ -101,6 +101,12 @@ void CConsole::RecordDone()
         m_progress->RecordDone();
 }
 
+void CConsole::NullScansDone(long long scans)
+{
+    if (m_progress)
+        m_progress->NullScansDone(scans);
+}
+
 void CConsole::Finish()
 {
     if (m_progress)

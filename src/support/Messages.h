@@ -37,6 +37,7 @@ public:
     // is over (the line is wiped).
     void Bases(long long bases);
     void RecordDone();
+    void NullScansDone(long long scans);
     void Finish();
 
 private:

@@ -13,13 +13,16 @@ std::string CProgressLine::Text(double now) const
 {
     const double seconds = now - m_start;
     const double rate = seconds > 0 ? static_cast<double>(m_bases) / seconds : 0.0;
-    char text[160];
+    char nulls[48] = "";
+    if (m_nullScans > 0)
+        (void)std::snprintf(nulls, sizeof nulls, ", %lld null %s", m_nullScans, m_nullScans == 1 ? "scan" : "scans");
+    char text[200];
     if (rate >= 1e6)
-        (void)std::snprintf(text, sizeof text, "Velmora: %lld %s, %lld bases, %.1f M bases/s", m_records,
-                            m_records == 1 ? "record" : "records", m_bases, rate / 1e6);
+        (void)std::snprintf(text, sizeof text, "Velmora: %lld %s%s, %lld bases, %.1f M bases/s", m_records,
+                            m_records == 1 ? "record" : "records", nulls, m_bases, rate / 1e6);
     else
-        (void)std::snprintf(text, sizeof text, "Velmora: %lld %s, %lld bases, %.0f bases/s", m_records,
-                            m_records == 1 ? "record" : "records", m_bases, rate);
+        (void)std::snprintf(text, sizeof text, "Velmora: %lld %s%s, %lld bases, %.0f bases/s", m_records,
+                            m_records == 1 ? "record" : "records", nulls, m_bases, rate);
     return text;
 }
 
@@ -51,6 +54,12 @@ void CProgressLine::Bases(long long bases)
 void CProgressLine::RecordDone()
 {
     ++m_records;
+    Update();
+}
+
+void CProgressLine::NullScansDone(long long scans)
+{
+    m_nullScans += scans;
     Update();
 }
 

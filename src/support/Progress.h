@@ -11,8 +11,10 @@
 // own). It stays silent until the run is large: kShowAfterSeconds seconds
 // or kShowAfterBases bases. From then on it draws one line,
 //     Velmora: 12 records, 48230000 bases, 9.6 M bases/s
-// at most every kRedrawSeconds, each time starting with a carriage return
-// and padded with blanks over the previous line's rest; Finish wipes it.
+// (with null sequences: "12 records, 1188 null scans, ..."; the bases and
+// the speed then count the null sequences' bases too) at most every
+// kRedrawSeconds, each time starting with a carriage return and padded
+// with blanks over the previous line's rest; Finish wipes it.
 class CProgressLine {
 public:
     static constexpr double kShowAfterSeconds = 2.0;
@@ -26,6 +28,7 @@ public:
 
     void Bases(long long bases);
     void RecordDone();
+    void NullScansDone(long long scans);
     void Clear();
     void Finish() { Clear(); }
 
@@ -41,6 +44,7 @@ private:
     double m_lastDraw = 0;
     long long m_records = 0;
     long long m_bases = 0;
+    long long m_nullScans = 0;
     bool m_drawnOnce = false;      // large enough: draw from now on
     std::size_t m_shownWidth = 0;  // characters on the terminal line, 0 when clear
 };

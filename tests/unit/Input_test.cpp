@@ -114,7 +114,7 @@ TEST(InputTest, LinesPiecesGzipAndTheOpener)
 
 TEST(ProgressTest, ShowsWhenLargeRedrawsAtMostFourTimesASecondClearsAndOnlyOnATerminal)
 {
-    // Steps: seconds passed, B(ases) n / R(ecordDone) / C(lear), what is written.
+    // Steps: seconds passed, B(ases) n / R(ecordDone) / N(ull scans done) n / C(lear), what is written.
     const std::string clear47 = "\r" + std::string(47, ' ') + "\r";
     // clang-format off
     const std::vector<std::vector<std::tuple<double, char, long long, std::string>>> scripts = {
@@ -122,7 +122,8 @@ TEST(ProgressTest, ShowsWhenLargeRedrawsAtMostFourTimesASecondClearsAndOnlyOnATe
          {0.125, 'B', 1'000'000, "\rVelmora: 2 records, 7000001 bases, 3.5 M bases/s"}, {0.125, 'B', 999, ""},
          {0.125, 'B', 0, "\rVelmora: 2 records, 7001000 bases, 3.1 M bases/s"},
          {997.75, 'B', 0, "\rVelmora: 2 records, 7001000 bases, 7001 bases/s "}, {0, 'C', 0, clear47}, {0, 'C', 0, ""}},
-        {{0, 'B', 10'000'000, "\rVelmora: 0 records, 10000000 bases, 0 bases/s"}}};
+        {{0, 'B', 10'000'000, "\rVelmora: 0 records, 10000000 bases, 0 bases/s"}},
+        {{0, 'N', 1, ""}, {2.5, 'N', 1, "\rVelmora: 0 records, 2 null scans, 0 bases, 0 bases/s"}}};
     // clang-format on
     for (const auto& script : scripts) {
         std::string out;
@@ -131,7 +132,10 @@ TEST(ProgressTest, ShowsWhenLargeRedrawsAtMostFourTimesASecondClearsAndOnlyOnATe
         for (const auto& [later, action, n, written] : script) {
             now += later;
             out.clear();
-            action == 'B' ? line.Bases(n) : action == 'R' ? line.RecordDone() : line.Clear();
+            action == 'B'   ? line.Bases(n)
+            : action == 'R' ? line.RecordDone()
+            : action == 'N' ? line.NullScansDone(n)
+                            : line.Clear();
             EXPECT_EQ(out, written);
         }
     }
