@@ -503,7 +503,7 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
         if (m_nulls) {
             m_held.push_back({std::move(text), p, RecordNote(record)});
         } else {
-            text.append(RecordNote(record)).append("\n");
+            text.append("\t").append(RecordNote(record)).append("\n");  // no q-value
             if (m_recordsHeaderDue)
                 text.insert(0, kRecordsHeader);
             m_recordsHeaderDue = false;

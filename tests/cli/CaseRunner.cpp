@@ -327,6 +327,8 @@ private:
             EXPECT_EQ(key == "stdout" ? m_out : m_err, Text(w));
         } else if (key == "bed") {
             CheckBed(w.at(0), w.at(1) == "sites");
+        } else if (key == "records") {
+            CheckRecords(w.at(0));
         } else if (key == "report-has") {
             EXPECT_NE(m_report.find(Text(w)), std::string::npos) << m_report;
         } else if (key == "no-report") {
@@ -376,7 +378,8 @@ private:
             std::istringstream fields(line);
             for (std::string field; std::getline(fields, field, '\t');)
                 c.push_back(field);
-            ASSERT_EQ(c.size(), sites ? 9u : 8u) << line;
+            // Modules: bed6+3 with p-values (--null), else bed6+2.
+            ASSERT_TRUE(c.size() == (sites ? 9u : 8u) || (!sites && c.size() == 9u)) << line;
             const bool bed6 = !c[0].empty() && c[0].find(' ') == std::string::npos && whole(c[1], 0, 1LL << 50) &&
                               whole(c[2], std::stoll(c[1]), 1LL << 50) && !c[3].empty() &&
                               c[3].find(' ') == std::string::npos && whole(c[4], 0, 1000) &&
@@ -387,9 +390,83 @@ private:
                             c[8].find_first_not_of("ACGTN") == std::string::npos)
                     << line;
             else
-                EXPECT_TRUE(real(c[6], -1e300, 1e300) && !c[7].empty()) << line;
+                EXPECT_TRUE(real(c[6], -1e300, 1e300) && !c[7].empty() &&
+                            (c.size() == 8 || (real(c[8], 1e-9, 1) && c[8] != "0")))
+                    << line;
         }
         EXPECT_GT(count, 0) << name << " has no line";
+    }
+
+    // BASE_records.tsv against BASE_module.txt: the header once, at the
+    // top; then per record, in order, as many modules as the module file
+    // has lines for it, their best score, their sites per motif (from the
+    // site strings), a best window at least as high as the best module,
+    // scanned bases within the length, and p <= q <= 1 when given.
+    void CheckRecords(const std::string& base) const
+    {
+        auto split = [](const std::string& line) {
+            std::vector<std::string> c;
+            std::istringstream fields(line);
+            for (std::string field; std::getline(fields, field, '\t');)
+                c.push_back(field);
+            if (!line.empty() && line.back() == '\t')
+                c.emplace_back();
+            return c;
+        };
+        std::vector<std::vector<std::string>> modules;  // name, window, score, sites
+        std::istringstream moduleLines(ReadAll(m_dir / (base + "_module.txt")));
+        for (std::string line; std::getline(moduleLines, line);)
+            if (line.rfind('>', 0) == 0)
+                modules.push_back(split(line));
+        std::istringstream lines(ReadAll(m_dir / (base + "_records.tsv")));
+        std::string line;
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line, "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\t"
+                        "best_window_q\tnote");
+        std::size_t next = 0;
+        int rows = 0;
+        for (; std::getline(lines, line); ++rows) {
+            const std::vector<std::string> c = split(line);
+            ASSERT_EQ(c.size(), 10u) << line;
+            std::vector<long long> sites;
+            double best = -1e300;
+            std::size_t count = 0;
+            for (; next < modules.size(); ++next, ++count) {
+                std::string name = modules[next][0].substr(1);
+                name.erase(0, std::min(name.find_first_not_of(" \t"), name.size()));
+                if (name != c[0])
+                    break;
+                best = std::max(best, std::stod(modules[next][2]));
+                const std::string& list = modules[next][3];
+                for (std::size_t at = 0; (at = list.find_first_of("+-", at)) != std::string::npos; ++at) {
+                    const auto motif = std::stoul(list.substr(at + 1));
+                    sites.resize(std::max(sites.size(), motif));
+                    ++sites[motif - 1];
+                }
+            }
+            std::vector<long long> listed;
+            for (std::size_t at = 0; at < c[4].size(); at = c[4].find(',', at) + 1) {
+                listed.push_back(std::stoll(c[4].substr(at)));
+                if (c[4].find(',', at) == std::string::npos)
+                    break;
+            }
+            sites.resize(listed.size());
+            EXPECT_EQ(listed, sites) << line;
+            EXPECT_EQ(std::stoul(c[3]), count) << line;
+            EXPECT_LE(std::stoll(c[2]), std::stoll(c[1])) << line;
+            EXPECT_EQ(c[5].empty(), count == 0) << line;
+            if (count > 0) {
+                EXPECT_EQ(std::stod(c[5]), best) << line;
+                EXPECT_GE(std::stod(c[6]), best) << line;
+            }
+            EXPECT_EQ(c[6].empty(), !c[9].empty()) << "a best window, or a note why there is none: " << line;
+            EXPECT_EQ(c[7].empty(), c[8].empty()) << line;
+            if (!c[7].empty()) {
+                EXPECT_TRUE(std::stod(c[7]) > 0 && std::stod(c[7]) <= std::stod(c[8]) && std::stod(c[8]) <= 1) << line;
+            }
+        }
+        EXPECT_EQ(next, modules.size()) << "module lines of no record";
+        EXPECT_GT(rows, 0);
     }
 
     // Every file of tests/data matching the pattern ('*' in its name for

@@ -28,6 +28,7 @@
 #   expect-but-echo PATTERN   the same, module files without their echo line
 #   random-fasta NAME SEED LENGTH...   random records of those lengths ("N300":
 #                         300 N, "mix": 2000 bases with runs of N)
+#   records BASE          BASE_records.tsv agrees with BASE_module.txt
 #   threads N...          the case is run again for each N with "-t N" added
 #                         to every run: each run's status and output, and the
 #                         files left (module files without their echo line),
@@ -236,6 +237,22 @@ case planted sites forward only
 run -i planted.fa -M planted.pwm -K 2 -L 40 -x 0.01 -r 0 -o forward
 stderr ""
 expect expected/planted/forward_*
+
+case records summed up beside the golden results
+run -i three_records.fa -M small3.pwm -o three --summary --quiet
+records three
+run -i short_records.fa -M small3.pwm -o short --summary --quiet
+records short
+file short_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\nempty\t0\t0\t0\t0,0,0\t\t\t\t\ttoo short to scan (fewer than 2 bases)\none letter\t1\t0\t0\t0,0,0\t\t\t\t\ttoo short to scan (fewer than 2 bases)\nok\t4\t4\t0\t0,0,0\t\t-0.047448\t\t\t\ndigits only\t0\t0\t0\t0,0,0\t\t\t\t\ttoo short to scan (fewer than 2 bases)\n"
+run -i planted.fa -M planted.pwm -K 2 -L 40 -x 0.01 -o both --summary --null 19 --bed
+records both
+bed both_modules.bed modules
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve --null 99 --bed
+file eve_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\neve_stripe2\t484\t484\t1\t1,1,1\t3.643496\t3.643496\t0.05\t0.05\t\n"
+has eve_modules.bed "\t0.05\n"
+report-has "eve_sites.bed, eve_records.tsv;"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o eve --summary --quiet
+records eve
 
 case short records warn and take part
 run -i short_records.fa -M small3.pwm -o out
@@ -1389,6 +1406,49 @@ threads
 random-fasta t.fa 1 3000
 run -i t.fa -M fly_bcd_hb_Kr.pwm --threads 2 -o t
 has t_module.txt "--threads 2 -o t \n"
+
+case null sequences of a second run keep one header
+threads
+random-fasta n.fa 4 3000 N40 800 1
+run -i n.fa -M fly_bcd_hb_Kr.pwm -x 0.02 -L 100 -o n --null 9 --quiet
+run -i n.fa -M fly_bcd_hb_Kr.pwm -x 0.02 -L 100 -o n --null 9 --quiet --seed 18446744073709551615
+records n
+
+case null count zero
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm --null 0
+status 1
+stderr "Velmora: option --null expects a whole number of null sequences from 1 to 1000000, got '0'\n"
+
+case null count negative
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm --null -1
+status 1
+stderr "Velmora: option --null expects a whole number of null sequences from 1 to 1000000, got '-1'\n"
+
+case null count beyond a million
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm --null 1000001
+status 1
+stderr "Velmora: option --null expects a whole number of null sequences from 1 to 1000000, got '1000001'\n"
+
+case seed not a number
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm --null 5 --seed x
+status 1
+stderr "Velmora: option --seed expects a whole number from 0 to 18446744073709551615, got 'x'\n"
+
+case seed beyond 64 bits
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm --null 5 --seed 18446744073709551616
+status 1
+stderr "Velmora: option --seed expects a whole number from 0 to 18446744073709551615, got '18446744073709551616'\n"
+
+case seed without a value
+threads
+run -i t.fa -M fly_bcd_hb_Kr.pwm --null 5 --seed
+status 1
+stderr "Velmora: option --seed needs a value\n"
 
 case thread count zero
 threads
