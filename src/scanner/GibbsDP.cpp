@@ -137,8 +137,9 @@ bool CGibbsDP::Run(CConsole& console)
             (picking ? "fewer motifs" : "pick fewer with --motifs");
         return false;
     }
-    const SCANMODEL model = MakeScanModel(std::move(matrices.widths), std::move(matrices.matrices), s.moduleLength,
-                                          s.bothStrands != 0, s.moduleRate);
+    SCANMODEL model = MakeScanModel(std::move(matrices.widths), std::move(matrices.matrices), s.moduleLength,
+                                    s.bothStrands != 0, s.moduleRate);
+    model.bestWindow = s.summary || s.nulls > 0;
 
     const std::string path = s.seqFile.str();
     std::string why;

@@ -376,6 +376,7 @@ public:
           m_fwdValues(static_cast<std::size_t>(std::max(L, mm.maxWidth)), static_cast<std::size_t>(block)),
           m_bestValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
           m_bgValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
+          m_blockScores(static_cast<std::size_t>(block)),
           m_marks(marks),
           m_checkpoints(checkpoints),
           m_scores(scores)
@@ -406,7 +407,6 @@ public:
                 fwd[t] = RecursionStep(mm, row, p + 1, fwd + t, kAny ? combined : 0);
             const double bg = row[bgCol];
             bgs[t] = bg;
-            m_largestBg = std::max(m_largestBg, std::fabs(bg));
             if (p < L - 1) {
                 m_running += bg;
                 best[t] = m_running;
@@ -416,7 +416,7 @@ public:
             const double moduleScore = ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]);
             const Candidates c =
                 StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L], moduleScore);
-            Window(first, moduleScore, bgs + t);
+            m_blockScores[static_cast<std::size_t>(t)] = moduleScore;
             bool toModule = false;
             best[t] = ChooseBest(c, &toModule);
             if (toModule) {
@@ -426,46 +426,68 @@ public:
         }
         m_fwdValues.Commit(static_cast<std::size_t>(count));
         m_bestValues.Commit(static_cast<std::size_t>(count));
+        if (mm.bestWindow)
+            Windows(start, count, m_blockScores.data(), bgs);
         m_bgValues.Commit(static_cast<std::size_t>(count));
     }
 
     // The highest score of any window, as a module's score is: the module
     // score minus the background column summed over the window from 0.0 in
-    // position order. A running sum (plus the newest value, minus the one
-    // that left) gives every window's background sum in two additions, but
-    // not the same double as the sum in order. So the running sum only
-    // screens: a window is summed in order when its screened score comes
-    // within the running sum's error bound of the best so far, and every L
-    // windows anyway, which keeps that bound small. The best is then exact
-    // at the cost of about one more addition per position; only a record
-    // of ties (a long repeat) sums many windows in order.
+    // position order. A running sum (plus the newest value less the one
+    // that left) gives every window's background sum in one chained
+    // addition, but not the same double as the sum in order. So the running
+    // sum only screens: a window is summed in order when its screened score
+    // comes within the running sum's error bound of the best so far, and
+    // every kResumEvery * L windows anyway, which keeps that bound small.
+    // The best is then exact at the cost of about two additions per
+    // position; only a record of ties (a long repeat) sums many windows in
+    // order.
     double BestWindow() const { return m_bestWindow; }
 
 private:
-    // last: the background value of the window's last position, with the
-    // window's other values right before it.
-    void Window(bool first, double moduleScore, const double* last)
+    static constexpr int kResumEvery = 16;
+
+    // The windows ending in a block, apart from the chained steps, which
+    // they would only crowd: scores[t] is the module score of the window
+    // ending at start + t, bgs[t] that position's background value, with
+    // the L values before the block right behind bgs.
+    void Windows(int start, int count, const double* scores, const double* bgs)
     {
         const int L = m_L;
-        if (!first && --m_untilResum > 0) {
-            m_windowBg = (m_windowBg + *last) - last[-L];
-            // Each of the <= 2L roundings since the last in-order sum is
-            // within half an ulp of a value below (L + 3) times the largest
-            // background value, as is the in-order sum; two more roundings
-            // come with the subtractions from the module score.
-            const double bound = std::numeric_limits<double>::epsilon() *
-                                 ((4.0 * L + 4.0) * (L + 3.0) * m_largestBg + std::fabs(moduleScore));
-            if (!(moduleScore - m_windowBg >= m_bestWindow - bound))
-                return;
+        double largest = m_largestBg;
+        for (int t = 0; t < count; ++t)
+            largest = std::max(largest, std::fabs(bgs[t]));
+        // Every value summed is below (L + 3) times the largest background
+        // value, so each rounding is within eps times that: two per step of
+        // the running sum, at most kResumEvery * L steps since the last sum
+        // in order, and L / 2 for each sum in order; two more roundings
+        // come with the subtractions from the module score.
+        constexpr double eps = std::numeric_limits<double>::epsilon();
+        const double drift = eps * (kResumEvery * L + L + 4.0) * (L + 3.0) * largest;
+        double running = m_windowBg;
+        double best = m_bestWindow;
+        int untilResum = m_untilResum;
+        for (int t = std::max(0, L - 1 - start); t < count; ++t) {
+            const double moduleScore = scores[t];
+            const bool first = start + t == L - 1;
+            if (!first && --untilResum > 0) {
+                running += bgs[t] - bgs[t - L];
+                if (!(moduleScore - running >= best - (drift + eps * std::fabs(moduleScore))))
+                    continue;
+            }
+            double sum = 0.0;
+            for (const double* bg = bgs + t - (L - 1); bg <= bgs + t; ++bg)
+                sum += *bg;
+            running = sum;
+            untilResum = kResumEvery * L;
+            const double score = moduleScore - sum;
+            if (first || score > best)
+                best = score;
         }
-        double sum = 0.0;
-        for (const double* bg = last - (L - 1); bg <= last; ++bg)
-            sum += *bg;
-        m_windowBg = sum;
-        m_untilResum = L;
-        const double score = moduleScore - sum;
-        if (first || score > m_bestWindow)
-            m_bestWindow = score;
+        m_largestBg = largest;
+        m_windowBg = running;
+        m_bestWindow = best;
+        m_untilResum = untilResum;
     }
 
     const SCANMODEL& m_mm;
@@ -473,7 +495,8 @@ private:
     int m_interval;
     CSlidingValues m_fwdValues;
     CSlidingValues m_bestValues;
-    CSlidingValues m_bgValues;  // the background column, for the window sums
+    CSlidingValues m_bgValues;          // the background column, for the window sums
+    std::vector<double> m_blockScores;  // the module scores of the block's windows
     CMarkBits& m_marks;
     CCheckpoints& m_checkpoints;
     CModuleScores& m_scores;
@@ -549,7 +572,8 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     }
     offer.Withdraw();
     result->scanned = true;
-    result->bestWindow = pass.BestWindow();
+    if (mm.bestWindow)
+        result->bestWindow = pass.BestWindow();
     if (!options.traceModules)
         return;
 

@@ -33,6 +33,9 @@ struct SCANMODEL {
     std::vector<int> widths;          // K motif widths
     MatrixSet matrices;               // K matrices of probabilities (may be empty in hand-made models)
     std::vector<double> priorWeight;  // K + 1: a site of each motif, then a background base
+    // Whether the scans find each record's best window score (a few per
+    // cent of the scan's time; a run needs it for its records file only).
+    bool bestWindow = true;
 
     // log of every matrix entry, same layout. A motif without a usable
     // matrix (none, or one shorter than its width) scores impossible.
