@@ -10,7 +10,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(file bin/Velmora bin/velmora share/man/man1/Velmora.1 share/velmora/velmora_modules.as
-             share/velmora/velmora_sites.as)
+             share/velmora/velmora_modules_p.as share/velmora/velmora_sites.as)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "missing after install: ${file}")
   endif()
@@ -19,7 +19,7 @@ file(READ "${PREFIX}/share/man/man1/Velmora.1" page)
 foreach(option "B \\-i" "B \\-M" "BI \\-o" "BR \\-r" "BI \\-K" "BI \\-L" "BI \\-x"
                "B \\-\\-bed" "B \\-\\-quiet" "BR \\-h \", \" \\-\\-help" "B \\-\\-version"
                "BR \\-t \", \" \\-\\-threads" "BI \\-\\-motifs" "BI \\-\\-svg" "B \\-\\-overwrite"
-               "B \\-\\-one\\-based")
+               "B \\-\\-one\\-based" "B \\-\\-summary" "BI \\-\\-null" "BI \\-\\-seed")
   string(FIND "${page}" ".${option}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the man page does not describe .${option}")

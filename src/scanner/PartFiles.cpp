@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include <utility>
 
 #include "scanner/FastaReader.h"
+#include "scanner/NullModel.h"
 #include "scanner/ResultWriter.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
@@ -124,6 +127,8 @@ struct PARTRUN {
     std::string input;               // its -i value
     long long modules = 0;
     std::vector<long long> sites;  // per motif
+    bool records = false;          // it has a records file (--summary, --null)
+    int nulls = 0;                 // null sequences per record (--null), 0 for none
 };
 
 // What checking a result file needs of it, read line by line: its first
@@ -245,6 +250,23 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
         *error = "cannot read " + QuotePath(MotifFileName(base, 1)) + ": " + std::strerror(ENOENT);
         return false;
     }
+    const std::string records = RecordsFileName(base);
+    part->records = Exists(records);
+    if (part->records) {
+        const std::string header(kRecordsHeader, std::strlen(kRecordsHeader) - 1);
+        if (!Shape(records, header, &shape, error))
+            return false;
+        if (shape.summaries != 1 || shape.head.empty() || shape.head[0] != header) {
+            *error = "result file " + QuotePath(records) +
+                     (shape.summaries > 1 ? " holds more than one run: merge takes the results of one run per part"
+                                          : " is not a complete result file of one run");
+            return false;
+        }
+    }
+    // The null count, where --null was given (the last one counts).
+    for (std::size_t w = 0; w + 1 < part->words.size(); ++w)
+        if (part->words[w] == "--null")
+            part->nulls = std::atoi(part->words[w + 1].c_str());
     for (const std::string& name : {ModulesBedFileName(base), SitesBedFileName(base)})
         if (bed != Exists(name)) {
             *error = bed ? "cannot read " + QuotePath(name) + ": " + std::strerror(ENOENT) +
@@ -317,42 +339,117 @@ bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
     return true;
 }
 
-// Streams the body lines of one part's result file into out, a block at a
-// time: from line `headingLines` on, and, when `summary`, without the last
+// Reads the body lines of one part's result file, one at a time, into
+// take: from line `headingLines` on, and, when `summary`, without the last
 // two lines (the blank line and the summary; a file of those two alone has
-// no body). fix, when given, rewrites each line first.
-bool CopyBody(const std::string& path, std::size_t headingLines, bool summary, CWholeFile& out,
-              const std::function<void(std::string&)>& fix, std::string* error)
+// no body). take returns false to stop, with *error set.
+bool ReadBody(const std::string& path, std::size_t headingLines, bool summary,
+              const std::function<bool(std::string&)>& take, std::string* error)
 {
     std::ifstream in;
     if (!OpenForReading(path, &in, error))
         return false;
     const std::size_t holdBack = summary ? 2 : 0;
     std::deque<std::string> held;  // the last lines read: they may be the summary's
-    std::string text;
-    std::size_t next = 0;  // index of the next line to leave `held`
+    std::size_t next = 0;          // index of the next line to leave `held`
     for (std::string line; std::getline(in, line);) {
         held.push_back(std::move(line));
         if (held.size() <= holdBack)
             continue;
         std::string body = std::move(held.front());
         held.pop_front();
-        if (next++ < headingLines)
-            continue;
-        if (fix)
-            fix(body);
-        text.append(body).append("\n");
-        if (text.size() >= std::size_t {1} << 16) {
-            if (!out.Write(text, error))
-                return false;
-            text.clear();
-        }
+        if (next++ >= headingLines && !take(body))
+            return false;
     }
     if (in.bad()) {
         *error = "cannot read " + QuotePath(path) + ": " + std::strerror(EIO);
         return false;
     }
-    return out.Write(text, error);
+    return true;
+}
+
+// Streams the body lines of one part's result file into out, a block at a
+// time (see ReadBody). fix, when given, rewrites each line first.
+bool CopyBody(const std::string& path, std::size_t headingLines, bool summary, CWholeFile& out,
+              const std::function<void(std::string&)>& fix, std::string* error)
+{
+    std::string text;
+    const auto take = [&](std::string& line) {
+        if (fix)
+            fix(line);
+        text.append(line).append("\n");
+        if (text.size() < std::size_t {1} << 16)
+            return true;
+        const bool written = out.Write(text, error);
+        text.clear();
+        return written;
+    };
+    return ReadBody(path, headingLines, summary, take, error) && out.Write(text, error);
+}
+
+// The exact p-value (1 + k) / (1 + nulls) that prints as text: the count k
+// is found back from the six digits printed, so that the q-values over all
+// parts are those of one run over the whole input.
+double ExactP(const std::string& text, int nulls)
+{
+    const double printed = std::strtod(text.c_str(), nullptr);
+    const long long guess = std::llround(printed * (1.0 + nulls)) - 1;
+    for (long long k = std::max(0LL, guess - 2); k <= std::min<long long>(nulls, guess + 2); ++k) {
+        const double p = (1.0 + static_cast<double>(k)) / (1.0 + nulls);
+        if (PValueText(p) == text)
+            return p;
+    }
+    return printed;
+}
+
+// Column `column` (0-based) of a tab-separated line: [*from, *to).
+bool Column(const std::string& line, int column, std::size_t* from, std::size_t* to)
+{
+    std::size_t at = 0;
+    for (int c = 0; c < column; ++c) {
+        at = line.find('\t', at);
+        if (at == std::string::npos)
+            return false;
+        ++at;
+    }
+    *from = at;
+    *to = std::min(line.find('\t', at), line.size());
+    return true;
+}
+
+// The records files of the parts, their lines in order under one header.
+// With null sequences the q-values are taken again over every record of
+// every part, as one run over the whole input takes them.
+bool MergeRecords(const std::vector<PARTRUN>& parts, CWholeFile& out, std::string* error)
+{
+    constexpr int kP = 7;  // best_window_p
+    constexpr int kQ = 8;  // best_window_q
+    const int nulls = parts.front().nulls;
+    std::vector<double> p;
+    if (nulls > 0)
+        for (const PARTRUN& part : parts) {
+            const auto collect = [&](std::string& line) {
+                std::size_t from = 0, to = 0;
+                if (Column(line, kP, &from, &to) && to > from)
+                    p.push_back(ExactP(line.substr(from, to - from), nulls));
+                return true;
+            };
+            if (!ReadBody(RecordsFileName(part.base), 1, false, collect, error))
+                return false;
+        }
+    const std::vector<double> q = BenjaminiHochberg(p);
+    std::size_t next = 0;
+    const auto requalify = [&](std::string& line) {
+        std::size_t from = 0, to = 0;
+        if (nulls > 0 && Column(line, kQ, &from, &to) && to > from && next < q.size())
+            line.replace(from, to - from, PValueText(q[next++]));
+    };
+    if (!out.Write(kRecordsHeader, error))
+        return false;
+    for (const PARTRUN& part : parts)
+        if (!CopyBody(RecordsFileName(part.base), 1, false, out, requalify, error))
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -379,6 +476,15 @@ bool MergeResults(const std::string& base, const std::vector<std::string>& partB
         names.push_back(ModulesBedFileName(base));
         names.push_back(SitesBedFileName(base));
     }
+    const bool records = parts.front().records;
+    for (const PARTRUN& part : parts)
+        if (part.records != records) {
+            *error = "parts " + QuotePath(parts.front().base) + " and " + QuotePath(part.base) +
+                     " differ in records files: they are not of one run";
+            return false;
+        }
+    if (records)
+        names.push_back(RecordsFileName(base));
     for (const std::string& name : names)
         if (Exists(name)) {
             *error =
@@ -433,6 +539,8 @@ bool MergeResults(const std::string& base, const std::vector<std::string>& partB
                 !CopyBody(SitesBedFileName(part.base), 0, false, *out[K + 2], {}, error))
                 return false;
     }
+    if (records && !MergeRecords(parts, *out.back(), error))
+        return false;
     for (auto& file : out)
         if (!file->Close(error))
             return false;

@@ -31,6 +31,13 @@ std::string SitesBedFileName(const std::string& base) { return base + "_sites.be
 
 std::string RecordsFileName(const std::string& base) { return base + "_records.tsv"; }
 
+std::string PValueText(double p)
+{
+    char text[32];
+    (void)std::snprintf(text, sizeof text, "%.6g", p);
+    return text;
+}
+
 const char* const kRecordsHeader =
     "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\n";
 
@@ -404,7 +411,7 @@ std::string CResultWriter::RecordLine(const RECORDRESULT& record, double* p) con
     }
     text += '\t';
     if (!std::isnan(*p))
-        AppendFormat(&text, "%.6g", *p);
+        text.append(PValueText(*p));
     text += '\t';
     return text;
 }
@@ -468,7 +475,7 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
             }
             // With null sequences, bed6+3: the module's empirical p-value.
             if (m_nulls)
-                AppendFormat(&text, "\t%.6g", EmpiricalP(record.nullScores, module.score));
+                text.append("\t").append(PValueText(EmpiricalP(record.nullScores, module.score)));
             text.append("\n");
         }
         if (!Append(m_files[K + 1], text, error))
@@ -566,7 +573,7 @@ bool CResultWriter::WriteSummary(const RUNTOTALS& totals, std::string* error)
     for (const HELDLINE& line : m_held) {
         text.append(line.text);
         if (!std::isnan(line.p))
-            AppendFormat(&text, "%.6g", q[next++]);
+            text.append(PValueText(q[next++]));
         text.append("\t").append(line.note).append("\n");
     }
     m_held.clear();

@@ -40,6 +40,8 @@ std::string RecordsFileName(const std::string& base);           // base + "_reco
 
 // The header line of the records file.
 extern const char* const kRecordsHeader;
+// A p- or q-value as the result files print it (six significant digits).
+std::string PValueText(double p);
 
 // A module's site string: one piece per site in position order, "+%d(%d)"
 // for a forward-strand site and "-%d(%d)" for a reverse-strand one, with the

@@ -4,7 +4,8 @@
 # The workflow (workflow/Snakefile) run by a local snakemake over many parts
 # writes the result files of one plain run, byte for byte (the command-line
 # echo aside): a gzip genome of 33 records, two of them larger than a part,
-# and an empty FASTA file (one empty part), given as a list of two files.
+# and an empty FASTA file (one empty part), given as a list of two files;
+# with p-values from two null sequences per record.
 set -euo pipefail
 velmora=$(realpath "$1")
 work=$(mktemp -d)
@@ -19,7 +20,7 @@ fi
 
 make_genome "${2:-}"
 : > "$work/empty.fa"
-options=(-x 0.002 --bed)
+options=(-x 0.002 --bed --null 2)
 plain_run "$work/genome.fa.gz" "$work/plain/genome" "${options[@]}"
 plain_run "$work/empty.fa" "$work/plain/empty" "${options[@]}"
 

@@ -36,7 +36,7 @@ fi
 export SLURM_CONF=$BASE/etc/slurm.conf USER=${USER:-root}
 
 make_genome "${2:-}"
-options="-x 0.002 --bed"
+options="-x 0.002 --bed --summary"
 # shellcheck disable=SC2086
 plain_run "$work/genome.fa.gz" "$work/plain/genome" $options
 
