@@ -54,6 +54,7 @@ run -h
 stdout-has "Usage: Velmora -i SEQFILE -M MATRIXFILE [options]\n"
 stdout-has "  -o BASE          base name of the result files (default Output.txt)\n"
 stdout-has "  -t, --threads N  threads that scan, 1 to 1024"
+stdout-has "  --null N         p-values: score N null sequences per record"
 stdout-has "- reads standard input"
 stdout-has "JASPAR, MEME, TRANSFAC"
 stdout-has "  BASE_motif1.txt ... motifK"

@@ -68,6 +68,13 @@ def check(velmora, data, workdir, name, args, records_drawn=None):
         titles = sorted(s.find(NS + "title").text.split(" at ")[0] for s in sites)
         assert titles == sorted(s[3] for s in bed_sites), (name, titles)
         assert not more, more
+        # With --null each module's label and tooltip carry its p-value,
+        # the BED file's ninth column; without, neither has one.
+        labels = [t.text for t in ET.parse(base + ".svg").getroot().iter(NS + "text")
+                  if t.get("font-size") == "10"]
+        want = [f"{float(m[6]):.2f}" + (f", p {float(m[8]):.3g}" if len(m) > 8 else "") for m in bed_modules]
+        assert labels == want, (name, labels, want)
+        assert all(m.find(NS + "title").text.endswith(w) for m, w in zip(modules, want)), name
     else:
         records = {m[0] for m in bed_modules}
         assert len(records) > records_drawn
@@ -89,6 +96,9 @@ def main():
         check(velmora, data, workdir, "planted",
               ["-i", os.path.join(data, "planted.fa"), "-M", os.path.join(data, "planted.pwm"),
                "-L", "40", "-x", "0.01"])
+        check(velmora, data, workdir, "planted_p",
+              ["-i", os.path.join(data, "planted.fa"), "-M", os.path.join(data, "planted.pwm"),
+               "-L", "40", "-x", "0.01", "--null", "19"])
         # 60 records with a module each: the first 50 are drawn.
         many = os.path.join(workdir, "many.fa")
         with open(os.path.join(examples, "eve_stripe2.fa")) as f:

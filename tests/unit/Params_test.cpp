@@ -24,10 +24,15 @@ std::string Parse(std::vector<std::string> words)
     std::string text = "K" + std::to_string(p.motifNum) + " L" + std::to_string(p.moduleLength) + " x" +
                        std::to_string(p.moduleRate) + " r" + std::to_string(p.bothStrands) + " i" + p.seqFile.str() +
                        " M" + p.pwmFile.str() + " o" + p.outFile.str();
-    for (const auto& [flag, name] :
-         {std::pair {p.showHelp, " help"}, {p.showVersion, " version"}, {p.bedOutput, " bed"}, {p.quiet, " quiet"}})
+    for (const auto& [flag, name] : {std::pair {p.showHelp, " help"},
+                                     {p.showVersion, " version"},
+                                     {p.bedOutput, " bed"},
+                                     {p.quiet, " quiet"},
+                                     {p.summary, " summary"}})
         if (flag)
             text += name;
+    if (p.nulls != 0 || p.seed != 1)
+        text += " null" + std::to_string(p.nulls) + " seed" + std::to_string(p.seed);
     for (const std::string& warning : p.warnings)
         text += " [" + warning + "]";
     return text + " |" + p.cmdLine.str();
@@ -67,6 +72,15 @@ TEST(ParamsTest, EachCommandLineGivesItsParameters)
         {{"V", "--output", "x", "--K", "3"}, "unknown option --output: did you mean -o?"},
         {{"V", "--k", "3"}, "unknown option --k: did you mean -K?"},
         {{"V", "--thread=2"}, "unknown option --thread=2: did you mean --threads?"},
+        {{"V", "--sumary"}, "unknown option --sumary: did you mean --summary?"},
+        {{"V", "--nulls", "9"}, "unknown option --nulls: did you mean --null?"},
+        {{"V", "--summary", "--null", " 99 ", "--seed", "0", "--null", "1000000"},
+         "K3 L200 x0.000500 r1 i M oOutput.txt summary null1000000 seed0 |V --summary --null  99  --seed 0 --null "
+         "1000000 "},
+        {{"V", "--seed", "18446744073709551615"},
+         "K3 L200 x0.000500 r1 i M oOutput.txt null0 seed18446744073709551615 |V --seed 18446744073709551615 "},
+        {{"V", "--null", "1e2"}, "option --null expects a whole number of null sequences from 1 to 1000000, got '1e2'"},
+        {{"V", "--seed", "-5"}, "option --seed expects a whole number from 0 to 18446744073709551615, got '-5'"},
         {{"V", "-o", "--anything", "-K", "4"}, "K4 L200 x0.000500 r1 i M o--anything |V -o --anything -K 4 "},
         // The first word that cannot be read is reported.
         {{"V", "-i", "a.fa", "-r"}, "option -r needs a value"},
