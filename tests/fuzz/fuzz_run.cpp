@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "FuzzSupport.h"
 #include "frontend/VelmoraU.h"
@@ -67,30 +68,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     }
     const std::string base = scratch.FreshBase();
     const std::string threads = std::to_string(1 + (data[2] >> 2) % 4);
+    // Now and then null sequences too: their p-values must not depend on
+    // the thread count either.
+    const int nulls = (data[2] >> 4) % 3;
     auto run = [&](const std::string& out, const std::string& t) {
-        std::string words[] = {"./Velmora",
-                               "-i",
-                               fastaPath,
-                               "-M",
-                               matrixPath,
-                               "-K",
-                               k,
-                               "-L",
-                               std::to_string(moduleLength),
-                               "-r",
-                               both ? "1" : "0",
-                               "-x",
-                               rate,
-                               "-o",
-                               out,
-                               "--quiet",
-                               "-t",
-                               t};
-        char* argv[std::size(words) + 1];
-        for (std::size_t i = 0; i < std::size(words); ++i)
-            argv[i] = words[i].data();
-        argv[std::size(words)] = nullptr;
-        return VelmoraMain(static_cast<int>(std::size(words)), argv);
+        std::vector<std::string> words = {"./Velmora",
+                                          "-i",
+                                          fastaPath,
+                                          "-M",
+                                          matrixPath,
+                                          "-K",
+                                          k,
+                                          "-L",
+                                          std::to_string(moduleLength),
+                                          "-r",
+                                          both ? "1" : "0",
+                                          "-x",
+                                          rate,
+                                          "-o",
+                                          out,
+                                          "--quiet",
+                                          "-t",
+                                          t};
+        if (nulls > 0)
+            words.insert(words.end(), {"--null", std::to_string(nulls)});
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        return VelmoraMain(static_cast<int>(words.size()), argv.data());
     };
     const int status = run(base, threads);
     if (threads != "1" && (run(base + "1", "1") != status || ResultFiles(base) != ResultFiles(base + "1")))
