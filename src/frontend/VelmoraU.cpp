@@ -220,6 +220,7 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
     // A word that is the value of a recognised option is still examined as
     // an option in its own right; it is only spared the unknown-option warning.
     bool isValue = false;
+    bool seedGiven = false;
     for (int i = 0; i < argc; ++i) {
         const char* word = argv[i];
         echo += word;
@@ -299,6 +300,7 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
                      ", got '" + value + "'");
             break;
         case 's':
+            seedGiven = true;
             if (!ParseSeed(value, &param->seed))
                 fail("option --seed expects a whole number from 0 to " + std::to_string(UINT64_MAX) + ", got '" +
                      value + "'");
@@ -332,6 +334,8 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
             break;
         }
     }
+    if (seedGiven && param->nulls == 0)
+        param->warnings.emplace_back("option --seed has no effect without --null");
     param->cmdLine = CString(std::move(echo));
     return ok;
 }

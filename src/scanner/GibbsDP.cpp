@@ -74,8 +74,12 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
         if (j < m_ids.size() && !m_ids[j].empty() && m_ids[j] != m_labels[j])
             motifs += " (" + m_ids[j] + ")";
     }
+    std::string nulls;
+    if (m_settings.nulls > 0)
+        nulls = ", p-values from " + Plural(m_settings.nulls, "null sequence", "null sequences") +
+                " per record (seed " + std::to_string(m_settings.seed) + ")";
     return "done: " + Plural(records, "record", "records") + ", " + Plural(bases, "base", "bases") + ", " +
-           Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + ", " + seconds + "; " +
+           Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + nulls + ", " + seconds + "; " +
            (m_settings.overwrite ? "written to " : "appended to ") + files + motifs;
 }
 

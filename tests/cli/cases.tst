@@ -252,6 +252,7 @@ run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve --null 99 --bed
 file eve_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\neve_stripe2\t484\t484\t1\t1,1,1\t3.643496\t3.643496\t0.05\t0.05\t\n"
 has eve_modules.bed "\t0.05\n"
 report-has "eve_sites.bed, eve_records.tsv;"
+report-has ", sites per motif 1/1/1, p-values from 99 null sequences per record (seed 1), "
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o eve --summary --quiet
 records eve
 
@@ -1444,6 +1445,12 @@ threads
 run -i t.fa -M fly_bcd_hb_Kr.pwm --null 5 --seed 18446744073709551616
 status 1
 stderr "Velmora: option --seed expects a whole number from 0 to 18446744073709551615, got '18446744073709551616'\n"
+
+case seed without null sequences
+threads
+random-fasta t.fa 1 300
+run -i t.fa -M fly_bcd_hb_Kr.pwm --seed 5 -o t
+stderr "Velmora: warning: option --seed has no effect without --null\n"
 
 case seed without a value
 threads

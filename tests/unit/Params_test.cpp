@@ -78,7 +78,8 @@ TEST(ParamsTest, EachCommandLineGivesItsParameters)
          "K3 L200 x0.000500 r1 i M oOutput.txt summary null1000000 seed0 |V --summary --null  99  --seed 0 --null "
          "1000000 "},
         {{"V", "--seed", "18446744073709551615"},
-         "K3 L200 x0.000500 r1 i M oOutput.txt null0 seed18446744073709551615 |V --seed 18446744073709551615 "},
+         "K3 L200 x0.000500 r1 i M oOutput.txt null0 seed18446744073709551615 [option --seed has no effect without "
+         "--null] |V --seed 18446744073709551615 "},
         {{"V", "--null", "1e2"}, "option --null expects a whole number of null sequences from 1 to 1000000, got '1e2'"},
         {{"V", "--seed", "-5"}, "option --seed expects a whole number from 0 to 18446744073709551615, got '-5'"},
         {{"V", "-o", "--anything", "-K", "4"}, "K4 L200 x0.000500 r1 i M o--anything |V -o --anything -K 4 "},
