@@ -179,8 +179,15 @@ std::unique_ptr<RECORDJOB> CRecordPool::Next()
         m_changed.notify_all();
     }
     for (;;) {
-        if (m_order.empty())
+        if (m_order.empty()) {
+            // Every record is back: what is left to report is all there is.
+            const long long bases = m_bases.exchange(0);
+            const long long nullScans = m_nullScans.exchange(0);
+            lock.unlock();
+            if ((bases > 0 || nullScans > 0) && m_progress)
+                m_progress(bases, nullScans);
             return nullptr;
+        }
         if (m_order.front()->done) {
             std::unique_ptr<RECORDJOB> job = std::move(m_order.front()->job);
             m_order.pop_front();

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -17,6 +19,7 @@
 
 #include "scanner/GibbsDP.h"
 #include "scanner/NullModel.h"
+#include "scanner/RecordPool.h"
 #include "support/Messages.h"
 
 namespace {
@@ -259,5 +262,43 @@ TEST(SignificanceTest, SameForEveryThreadCount)
         for (std::size_t i = 0; i < one.size(); ++i)
             EXPECT_TRUE(one[i] == many[i] || (std::isnan(one[i]) && std::isnan(many[i])))
                 << i << ": " << one[i] << " on one thread, " << many[i] << " on " << threads;
+    }
+}
+
+// Records with null sequences come back in order with their sorted null
+// scores, on one thread or several, and the progress hears of every base
+// scanned, nulls' included, and of every null scan.
+TEST(SignificanceTest, PoolScansTheNullsAndCountsThem)
+{
+    std::vector<double> matrix;
+    for (const char* row : {"A", "C", "G"})
+        for (const char base : std::string("ACGT"))
+            matrix.push_back(base == row[0] ? 0.85 : 0.05);
+    const SCANMODEL model = MakeScanModel({3}, {matrix}, 20, true, 0.01);
+    std::mt19937_64 gen(4);
+    const std::vector<std::string> records = {MarkovRecord(gen, 500), "A", MarkovRecord(gen, 20000), "ACNNGT"};
+    for (const int threads : {1, 3}) {
+        long long bases = 0, nullScans = 0;
+        CRecordPool pool(
+            model, threads,
+            [&](long long b, long long n) {
+                bases += b;
+                nullScans += n;
+            },
+            NULLSETTINGS {4, 9});
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            auto job = std::make_unique<RECORDJOB>();
+            job->name = ">r" + std::to_string(i);
+            job->letters = CString(records[i]);
+            pool.Submit(std::move(job));
+        }
+        std::vector<std::size_t> nulls;
+        while (const auto job = pool.Next()) {
+            EXPECT_TRUE(std::is_sorted(job->result.nullScores.begin(), job->result.nullScores.end()));
+            nulls.push_back(job->result.nullScores.size());
+        }
+        EXPECT_EQ(nulls, (std::vector<std::size_t> {4, 0, 4, 4})) << threads;
+        EXPECT_EQ(nullScans, 12) << threads;
+        EXPECT_EQ(bases, 5 * (500 + 20000 + 6)) << threads;
     }
 }
