@@ -39,11 +39,14 @@ CRecordPool::CRecordPool(const SCANMODEL& model, int threads, PoolProgress progr
 // (or reads none) never holds them.
 void CRecordPool::StartThreads()
 {
-    for (int t = 0; t < m_wanted && m_wanted > 1; ++t) {
-        try {
-            m_threads.emplace_back(&CRecordPool::Work, this);
-        } catch (const std::system_error&) {
-            break;  // fewer threads than asked for; none: Submit scans itself
+    {
+        const CCutBackSignalsHeldOff heldOff;  // the threads are born with them blocked
+        for (int t = 0; t < m_wanted && m_wanted > 1; ++t) {
+            try {
+                m_threads.emplace_back(&CRecordPool::Work, this);
+            } catch (const std::system_error&) {
+                break;  // fewer threads than asked for; none: Submit scans itself
+            }
         }
     }
     if (m_threads.empty())
@@ -213,7 +216,6 @@ CScanShare* CRecordPool::ShareToHelp()
 
 void CRecordPool::Work()
 {
-    KeepCutBackSignalsOffThisThread();
     // A helper leaves its record as soon as a record waits for a thread, or
     // the run is over.
     const auto leave = [this] {

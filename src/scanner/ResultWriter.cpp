@@ -217,18 +217,20 @@ namespace {
 // The files the signal handler cuts back: set while a writer holds them.
 constexpr int kCutBackSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
-void BlockCutBackSignals(int how)
+void BlockCutBackSignals(int how, sigset_t* before = nullptr)
 {
     sigset_t set;
     sigemptyset(&set);
     for (const int signal : kCutBackSignals)
         sigaddset(&set, signal);
-    (void)pthread_sigmask(how, &set, nullptr);
+    (void)pthread_sigmask(how, &set, before);
 }
 
 }  // namespace
 
-void KeepCutBackSignalsOffThisThread() { BlockCutBackSignals(SIG_BLOCK); }
+CCutBackSignalsHeldOff::CCutBackSignalsHeldOff() { BlockCutBackSignals(SIG_BLOCK, &m_before); }
+
+CCutBackSignalsHeldOff::~CCutBackSignalsHeldOff() { (void)pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
 
 // The writer whose files a signal cuts back (one run per process).
 static CResultWriter* g_signalled = nullptr;

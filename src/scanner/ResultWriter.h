@@ -26,6 +26,8 @@
 // the first word of the FASTA header (BedSequenceName).
 #pragma once
 
+#include <csignal>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,10 +96,23 @@ bool InputIdentity(const std::string& path, bool dashIsStdin, std::string label,
 bool OutputPathUsable(const std::string& path, const std::string& kind, const std::string& option,
                       const std::vector<INPUTID>& inputs, std::string* error);
 
-// For threads other than the one that writes: the signals that cut the
-// result files back are then handled by the writing thread alone, so that a
-// cut-back never races a write still under way.
-void KeepCutBackSignalsOffThisThread();
+// Held by the writing thread while it starts other threads: they are born
+// with the signals that cut the result files back blocked (a thread takes
+// its creator's mask), so those signals are handled by the writing thread
+// alone and a cut-back never races a write still under way. Blocking them
+// in the new thread itself would leave a moment after its start in which a
+// signal could land there. The thread's own mask comes back at the end of
+// the scope; a signal that came meanwhile is handled then.
+class CCutBackSignalsHeldOff {
+public:
+    CCutBackSignalsHeldOff();
+    ~CCutBackSignalsHeldOff();
+    CCutBackSignalsHeldOff(const CCutBackSignalsHeldOff&) = delete;
+    CCutBackSignalsHeldOff& operator=(const CCutBackSignalsHeldOff&) = delete;
+
+private:
+    sigset_t m_before;
+};
 
 class CResultWriter {
 public:

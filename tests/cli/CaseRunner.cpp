@@ -49,6 +49,41 @@ std::string ReadAll(const fs::path& path)
 
 void WriteAll(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
+// Texts compared without gtest's line diff, whose memory grows with the
+// product of the two line counts (gigabytes for files of 30 000 lines): a
+// difference is told by its first line.
+void ExpectSame(const std::string& got, const std::string& want, const std::string& what)
+{
+    if (got == want)
+        return;
+    std::size_t line = 1, at = 0;
+    for (; at < std::min(got.size(), want.size()) && got[at] == want[at]; ++at)
+        line += got[at] == '\n' ? 1 : 0;
+    const std::size_t start = got.rfind('\n', at == 0 ? 0 : at - 1);
+    const std::size_t from = start == std::string::npos || at == 0 ? 0 : start + 1;
+    auto lineOf = [from](const std::string& text) {
+        return ::testing::PrintToString(
+            text.substr(from, std::min<std::size_t>(text.find('\n', from), from + 200) - from));
+    };
+    ADD_FAILURE() << what << " differs from line " << line << " on: " << lineOf(got) << " where " << lineOf(want)
+                  << " was expected (" << got.size() << " against " << want.size() << " bytes)";
+}
+
+void ExpectSameFiles(const std::map<std::string, std::string>& got, const std::map<std::string, std::string>& want,
+                     const std::string& what)
+{
+    for (const auto& [name, text] : want) {
+        const auto found = got.find(name);
+        if (found == got.end())
+            ADD_FAILURE() << what << ": " << name << " is missing";
+        else
+            ExpectSame(found->second, text, what + ": " + name);
+    }
+    for (const auto& [name, text] : got)
+        if (want.find(name) == want.end())
+            ADD_FAILURE() << what << ": " << name << " is new";
+}
+
 // A directive's words: blanks separate them; a word in double quotes may
 // hold blanks and C escapes; N*"text" repeats the text N times.
 std::vector<std::string> Words(const std::string& line)
@@ -157,8 +192,8 @@ protected:
         for (const std::string& n : threads) {
             SCOPED_TRACE("-t " + n);
             const auto [nTrail, nFiles] = Replay(n);
-            EXPECT_EQ(nTrail, trail);
-            EXPECT_EQ(nFiles, files);
+            ExpectSame(nTrail, trail, "status and output");
+            ExpectSameFiles(nFiles, files, "files left");
         }
     }
 
@@ -324,7 +359,7 @@ private:
         } else if (key == "status") {
             m_status = std::stoi(w.at(0));
         } else if (key == "stdout" || key == "stderr") {
-            EXPECT_EQ(key == "stdout" ? m_out : m_err, Text(w));
+            ExpectSame(key == "stdout" ? m_out : m_err, Text(w), key);
         } else if (key == "bed") {
             CheckBed(w.at(0), w.at(1) == "sites");
         } else if (key == "records") {
@@ -338,11 +373,11 @@ private:
         } else if (key == "stderr-starts") {
             EXPECT_EQ(m_err.rfind(Text(w), 0), 0u) << m_err;
         } else if (key == "file") {
-            EXPECT_EQ(ReadAll(m_dir / w.at(0)), Text(w, 1)) << w[0];
+            ExpectSame(ReadAll(m_dir / w.at(0)), Text(w, 1), w.at(0));
         } else if (key == "has") {
             EXPECT_NE(ReadAll(m_dir / w.at(0)).find(Text(w, 1)), std::string::npos) << w[0];
         } else if (key == "same") {
-            EXPECT_EQ(WithoutEcho(ReadAll(m_dir / w.at(0))), WithoutEcho(ReadAll(m_dir / w.at(1)))) << w[0];
+            ExpectSame(WithoutEcho(ReadAll(m_dir / w.at(0))), WithoutEcho(ReadAll(m_dir / w.at(1))), w.at(0));
         } else if (key == "absent") {
             for (const std::string& name : w)
                 EXPECT_FALSE(fs::exists(m_dir / name)) << name;
@@ -491,7 +526,7 @@ private:
             ++compared;
             const std::string want = ReadAll(entry.path());
             const std::string got = ReadAll(m_dir / name);
-            EXPECT_EQ(butEcho ? WithoutEcho(got) : got, butEcho ? WithoutEcho(want) : want) << name;
+            ExpectSame(butEcho ? WithoutEcho(got) : got, butEcho ? WithoutEcho(want) : want, name);
         }
         EXPECT_GT(compared, 0) << "no file matches " << pattern;
     }
@@ -577,7 +612,7 @@ private:
         if (m_background != 0)
             return;  // another run is writing, or a finished one shared the files
         if (m_got != 0) {
-            EXPECT_EQ(after, m_before) << "a failed run changed files";
+            ExpectSameFiles(after, m_before, "a failed run changed files");
             return;
         }
         for (const auto& [name, text] : after) {
