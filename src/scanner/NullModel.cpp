@@ -97,7 +97,7 @@ std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std:
             previous = -1;
             continue;
         }
-        int base = previous >= 0 ? Draw(&bg.bgTrans[4 * previous], generator) : -1;
+        int base = previous >= 0 ? Draw(&bg.bgTrans[static_cast<std::size_t>(4 * previous)], generator) : -1;
         if (base < 0)
             base = Draw(bg.bgFreq, generator);
         if (base < 0)

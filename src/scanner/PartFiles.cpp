@@ -266,7 +266,7 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
     // The null count, where --null was given (the last one counts).
     for (std::size_t w = 0; w + 1 < part->words.size(); ++w)
         if (part->words[w] == "--null")
-            part->nulls = std::atoi(part->words[w + 1].c_str());
+            part->nulls = static_cast<int>(std::strtol(part->words[w + 1].c_str(), nullptr, 10));
     for (const std::string& name : {ModulesBedFileName(base), SitesBedFileName(base)})
         if (bed != Exists(name)) {
             *error = bed ? "cannot read " + QuotePath(name) + ": " + std::strerror(ENOENT) +

@@ -166,8 +166,8 @@ CResultWriter::CResultWriter(std::string base, std::vector<int> widths, bool bed
                              bool overwrite)
     : m_base(std::move(base)),
       m_widths(std::move(widths)),
-      m_bed(bed),
       m_commandLine(std::move(commandLine)),
+      m_bed(bed),
       m_overwrite(overwrite)
 {
     SetBedNames({}, false);
@@ -386,7 +386,7 @@ std::string CResultWriter::RecordLine(const RECORDRESULT& record, double* p) con
     // The name as the module file gives it, without the '>'; a tab in it
     // would shift every column after it.
     std::string text =
-        record.name.substr(std::min<std::size_t>(record.name.find_first_not_of(">"), record.name.size()));
+        record.name.substr(std::min<std::size_t>(record.name.find_first_not_of('>'), record.name.size()));
     text.erase(0, std::min(text.find_first_not_of(" \t"), text.size()));
     std::replace(text.begin(), text.end(), '\t', ' ');
     std::vector<long long> sites(m_widths.size(), 0);

@@ -178,25 +178,26 @@ private:
     void CloseAll();
     static void OnSignal(int signal);
 
-    std::string m_base;
-    std::vector<int> m_widths;
-    bool m_bed;
-    std::string m_commandLine;
-    bool m_overwrite;
-    std::vector<std::string> m_labels;  // the motifs in the BED files
-    bool m_oneBased = false;
-    bool m_summary = false;
-    bool m_nulls = false;
-    std::vector<RESULTFILE> m_files;  // module file, K motif files, the two BED files, the records file
-    std::size_t m_recordsFile = 0;    // its index in m_files, with a summary
-    bool m_recordsHeaderDue = false;  // the records file was empty at Open
     struct HELDLINE {
         std::string text;  // up to the q-value
         double p;          // NaN: no p-value, no q-value
         std::string note;
     };
-    std::vector<HELDLINE> m_held;  // records-file lines waiting for their q-values
-    RESULTFILE m_lock;             // with overwrite: the module file, held for its lock only
+
+    std::string m_base;
+    std::vector<int> m_widths;
+    std::string m_commandLine;
+    std::vector<std::string> m_labels;  // the motifs in the BED files
+    std::vector<RESULTFILE> m_files;    // module file, K motif files, the two BED files, the records file
+    std::size_t m_recordsFile = 0;      // its index in m_files, with a summary
+    std::vector<HELDLINE> m_held;       // records-file lines waiting for their q-values
+    RESULTFILE m_lock;                  // with overwrite: the module file, held for its lock only
+    long long m_bedModuleNumber = 0;    // module lines in the modules BED file so far
+    bool m_bed;
+    bool m_overwrite;
+    bool m_oneBased = false;
+    bool m_summary = false;
+    bool m_nulls = false;
+    bool m_recordsHeaderDue = false;  // the records file was empty at Open
     bool m_headingsWritten = false;
-    long long m_bedModuleNumber = 0;  // module lines in the modules BED file so far
 };
