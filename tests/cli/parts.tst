@@ -152,17 +152,17 @@ stderr "Velmora: merge: option -o needs a value\n"
 
 section split and merge with p-values
 copy examples/fly_bcd_hb_Kr.jaspar examples/eve_stripe2.fa
-random-fasta r.fa 8 900 1200 400 3000 0 700 2500 1500 600 2000 1
+random-fasta r.fa 2 900 1200 400 3000 0 700 2500 1500 600 2000 1
 write p.fa @eve_stripe2.fa @r.fa
 run split -i p.fa -o p --part-bases 5000
 stdout "p.part001.fa\np.part002.fa\np.part003.fa\np.part004.fa\n"
-run -i p.part001.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 49 -o p.part001
-run -i p.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 49 -o p.part002 -t 3
-run -i p.part003.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 49 -o p.part003
-run -i p.part004.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 49 -o p.part004
+run -i p.part001.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 2 -o p.part001
+run -i p.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 2 -o p.part002 -t 3
+run -i p.part003.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 2 -o p.part003
+run -i p.part004.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 2 -o p.part004
 
 case merged p-values and q-values are one run's
-run -i p.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 49 -o whole
+run -i p.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --bed --null 2 -o whole
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 stderr ""
 same m_records.tsv whole_records.tsv
