@@ -369,9 +369,10 @@ public:
     // widest motif's width, the module score L positions; the best values
     // are read back L positions.
     CMainPass(const SCANMODEL& mm, int L, int block, int interval, CMarkBits& marks, CCheckpoints& checkpoints,
-              CModuleScores& scores)
+              CModuleScores& scores, bool windows)
         : m_mm(mm),
           m_L(L),
+          m_windows(windows),
           m_interval(interval),
           m_fwdValues(static_cast<std::size_t>(std::max(L, mm.maxWidth)), static_cast<std::size_t>(block)),
           m_bestValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
@@ -426,7 +427,7 @@ public:
         }
         m_fwdValues.Commit(static_cast<std::size_t>(count));
         m_bestValues.Commit(static_cast<std::size_t>(count));
-        if (mm.bestWindow)
+        if (m_windows)
             Windows(start, count, m_blockScores.data(), bgs);
         m_bgValues.Commit(static_cast<std::size_t>(count));
     }
@@ -492,6 +493,7 @@ private:
 
     const SCANMODEL& m_mm;
     int m_L;
+    bool m_windows;  // find the best window score
     int m_interval;
     CSlidingValues m_fwdValues;
     CSlidingValues m_bestValues;
@@ -553,7 +555,9 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     CMarkBits marks(n);
     CCheckpoints checkpoints(n, interval, mm.maxWidth);
     CModuleScores scores(n);
-    CMainPass pass(mm, L, block, interval, marks, checkpoints, scores);
+    // A scan that traces no modules is one for its best window alone.
+    const bool bestWindow = mm.bestWindow || !options.traceModules;
+    CMainPass pass(mm, L, block, interval, marks, checkpoints, scores, bestWindow);
 
     const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
     CScanShare share(mm, scorer, s, n, block);
@@ -572,7 +576,7 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     }
     offer.Withdraw();
     result->scanned = true;
-    if (mm.bestWindow)
+    if (bestWindow)
         result->bestWindow = pass.BestWindow();
     if (!options.traceModules)
         return;

@@ -117,7 +117,8 @@ struct StreamScanOptions {
     // Blocks a record needs before it is offered for a second thread.
     int blocksToShare = 8;
     // False: the main pass only, for the best window score (a null
-    // sequence's); no modules are traced.
+    // sequence's, found whatever the model's bestWindow says); no modules
+    // are traced.
     bool traceModules = true;
 };
 

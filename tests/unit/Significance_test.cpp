@@ -274,7 +274,10 @@ TEST(SignificanceTest, PoolScansTheNullsAndCountsThem)
     for (const char* row : {"A", "C", "G"})
         for (const char base : std::string("ACGT"))
             matrix.push_back(base == row[0] ? 0.85 : 0.05);
-    const SCANMODEL model = MakeScanModel({3}, {matrix}, 20, true, 0.01);
+    // Null scans find their best windows even when the records' own scans
+    // are not asked to.
+    SCANMODEL model = MakeScanModel({3}, {matrix}, 20, true, 0.01);
+    model.bestWindow = false;
     std::mt19937_64 gen(4);
     const std::vector<std::string> records = {MarkovRecord(gen, 500), "A", MarkovRecord(gen, 20000), "ACNNGT"};
     for (const int threads : {1, 3}) {
@@ -295,6 +298,8 @@ TEST(SignificanceTest, PoolScansTheNullsAndCountsThem)
         std::vector<std::size_t> nulls;
         while (const auto job = pool.Next()) {
             EXPECT_TRUE(std::is_sorted(job->result.nullScores.begin(), job->result.nullScores.end()));
+            for (const double score : job->result.nullScores)
+                EXPECT_TRUE(score != 0.0 && std::isfinite(score)) << score;
             nulls.push_back(job->result.nullScores.size());
         }
         EXPECT_EQ(nulls, (std::vector<std::size_t> {4, 0, 4, 4})) << threads;
