@@ -383,10 +383,9 @@ bool CResultWriter::Append(RESULTFILE& file, std::string_view text, std::string*
 
 std::string CResultWriter::RecordLine(const RECORDRESULT& record, double* p) const
 {
-    // The name as the module file gives it, without the '>'; a tab in it
-    // would shift every column after it.
-    std::string text =
-        record.name.substr(std::min<std::size_t>(record.name.find_first_not_of('>'), record.name.size()));
+    // The name as the module file gives it, without its '>' and the blanks
+    // after it; a tab in it would shift every column after it.
+    std::string text = record.name.substr(!record.name.empty() && record.name[0] == '>' ? 1 : 0);
     text.erase(0, std::min(text.find_first_not_of(" \t"), text.size()));
     std::replace(text.begin(), text.end(), '\t', ' ');
     std::vector<long long> sites(m_widths.size(), 0);

@@ -255,6 +255,9 @@ report-has "eve_sites.bed, eve_records.tsv;"
 report-has ", sites per motif 1/1/1, p-values from 99 null sequences per record (seed 1), "
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o eve --summary --quiet
 records eve
+write nm.fa ">  two\twords\nACGTACGTAA\n>>x\nACGT\n"
+run -i nm.fa -M small3.pwm -o nm --summary
+file nm_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\ntwo words\t10\t10\t0\t0,0,0\t\t-0.114802\t\t\t\n>x\t4\t4\t0\t0,0,0\t\t-0.047448\t\t\t\n"
 
 case short records warn and take part
 run -i short_records.fa -M small3.pwm -o out
