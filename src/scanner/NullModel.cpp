@@ -108,11 +108,9 @@ std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std:
     return drawn;
 }
 
-double NullBestWindow(const SCANMODEL& model, std::string_view record, std::uint64_t seed, const ScanHooks& hooks)
+double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
+                      const ScanHooks& hooks)
 {
-    const BACKGROUND own = BuildBackground(record);
-    if (record.size() < 2 || !BackgroundScoresEveryBase(record, own))
-        return -std::numeric_limits<double>::infinity();  // the record itself is not scanned
     const std::string null = DrawNullSequence(record, own, seed);
     const BACKGROUND background = BuildBackground(null);
     if (null.size() < 2 || !BackgroundScoresEveryBase(null, background))

@@ -28,10 +28,12 @@ std::uint64_t NullSeed(std::uint64_t runSeed, std::string_view header, long long
 // bgFreq at the start and after an N.
 std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std::uint64_t seed);
 
-// The best window score of null sequence k of a record, scanned as records
-// are (its own background model estimated from its own bases); minus
-// infinity in the unlikely case that its model cannot score it.
-double NullBestWindow(const SCANMODEL& model, std::string_view record, std::uint64_t seed, const ScanHooks& hooks);
+// The best window score of a null sequence drawn from `own`, the record's
+// background model, and scanned as records are (its own background model
+// estimated from its own bases); minus infinity in the unlikely case that
+// its model cannot score it.
+double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
+                      const ScanHooks& hooks);
 
 // The empirical p-value of a score against null scores sorted ascending:
 // (1 + the number at least as high) / (1 + their number).

@@ -86,8 +86,8 @@ std::string CRecordPool::Scan(RECORDJOB& job, int piece)
             job.result = DataAugmentation(m_model, m_nulls.count > 0 ? job.name : std::move(job.name),
                                           job.letters.view(), m_hooks);
         } else {
-            job.nullScores[static_cast<std::size_t>(piece - 1)] =
-                NullBestWindow(m_model, job.letters.view(), NullSeed(m_nulls.seed, job.name, piece), m_hooks);
+            job.nullScores[static_cast<std::size_t>(piece - 1)] = NullBestWindow(
+                m_model, job.letters.view(), job.background, NullSeed(m_nulls.seed, job.name, piece), m_hooks);
         }
     } catch (const CScanAbandoned&) {
         // nobody waits for this record any more
@@ -115,11 +115,17 @@ void CRecordPool::Submit(std::unique_ptr<RECORDJOB> job)
     }
     auto entry = std::make_unique<Entry>();
     entry->job = std::move(job);
-    // Records of fewer than two bases are not scanned, nor their nulls.
-    if (m_nulls.count > 0 && entry->job->letters.GetLength() >= 2) {
-        entry->pieces = 1 + m_nulls.count;
-        entry->piecesLeft = entry->pieces;
-        entry->job->nullScores.assign(static_cast<std::size_t>(m_nulls.count), 0.0);
+    // Null sequences for the records that are scanned: two bases at least,
+    // and a background model that scores every base. Every null is drawn
+    // from that one model, estimated here once.
+    RECORDJOB& added = *entry->job;
+    if (m_nulls.count > 0 && added.letters.GetLength() >= 2) {
+        added.background = BuildBackground(added.letters.view());
+        if (BackgroundScoresEveryBase(added.letters.view(), added.background)) {
+            entry->pieces = 1 + m_nulls.count;
+            entry->piecesLeft = entry->pieces;
+            added.nullScores.assign(static_cast<std::size_t>(m_nulls.count), 0.0);
+        }
     }
     if (m_threads.empty()) {
         RECORDJOB& alone = *entry->job;
@@ -142,6 +148,11 @@ void CRecordPool::Submit(std::unique_ptr<RECORDJOB> job)
 void CRecordPool::WaitAndReport(std::unique_lock<std::mutex>& lock)
 {
     m_changed.wait_for(lock, kReportEvery);
+    Report(lock);
+}
+
+void CRecordPool::Report(std::unique_lock<std::mutex>& lock)
+{
     const long long bases = m_bases.exchange(0);
     const long long nullScans = m_nullScans.exchange(0);
     if ((bases > 0 || nullScans > 0) && m_progress) {
@@ -183,12 +194,7 @@ std::unique_ptr<RECORDJOB> CRecordPool::Next()
     }
     for (;;) {
         if (m_order.empty()) {
-            // Every record is back: what is left to report is all there is.
-            const long long bases = m_bases.exchange(0);
-            const long long nullScans = m_nullScans.exchange(0);
-            lock.unlock();
-            if ((bases > 0 || nullScans > 0) && m_progress)
-                m_progress(bases, nullScans);
+            Report(lock);  // every record is back: what is left is all there is
             return nullptr;
         }
         if (m_order.front()->done) {

@@ -31,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include "scanner/Background.h"
 #include "scanner/RecordScan.h"
 #include "scanner/Results.h"
 #include "scanner/ScanModel.h"
@@ -45,6 +46,7 @@ struct RECORDJOB {
     RECORDRESULT result;
     std::string failure;             // the message when the scan could not be done
     std::vector<double> nullScores;  // one per null sequence, in draw order, until the record is done
+    BACKGROUND background;           // the model the null sequences are drawn from
 };
 
 // How many null sequences each record gets (0: none), and the run's seed.
@@ -98,6 +100,8 @@ private:
     CScanShare* ShareToHelp();
     // Waits for a change (or a while), telling progress what was scanned.
     void WaitAndReport(std::unique_lock<std::mutex>& lock);
+    // Tells progress what was scanned since it last heard.
+    void Report(std::unique_lock<std::mutex>& lock);
 
     const SCANMODEL& m_model;
     PoolProgress m_progress;

@@ -34,8 +34,8 @@ struct RECORDRESULT {
     // The highest score of any window of `window` bases, as a module's
     // score is, whether or not the window became a module; when scanned.
     double bestWindow = 0.0;
-    // With null sequences: their best window scores, ascending; NaN for
-    // one that could not be scored. Empty without.
+    // With null sequences: their best window scores, ascending; minus
+    // infinity for one that could not be scored. Empty without.
     std::vector<double> nullScores;
 };
 
