@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -121,6 +122,18 @@ bool ParseSeed(const char* word, std::uint64_t* value)
     *value = v;
     return true;
 }
+
+// The long options without a value, and what each turns on.
+struct LONGFLAG {
+    std::string_view option;
+    bool INPUTPARAMETER::*set;
+};
+const LONGFLAG kLongFlags[] = {
+    {"--help", &INPUTPARAMETER::showHelp},       {"--version", &INPUTPARAMETER::showVersion},
+    {"--bed", &INPUTPARAMETER::bedOutput},       {"--quiet", &INPUTPARAMETER::quiet},
+    {"--overwrite", &INPUTPARAMETER::overwrite}, {"--one-based", &INPUTPARAMETER::oneBased},
+    {"--summary", &INPUTPARAMETER::summary},
+};
 
 // The long options, and words a user may spell out for a one-letter option;
 // an unknown long option is answered with the nearest of them.
@@ -239,20 +252,10 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
                                : text == "--seed"   ? 's'
                                                     : '\0';
         if (letter == '-' && longValue == '\0') {
-            if (text == "--help")
-                param->showHelp = true;
-            else if (text == "--version")
-                param->showVersion = true;
-            else if (text == "--bed")
-                param->bedOutput = true;
-            else if (text == "--quiet")
-                param->quiet = true;
-            else if (text == "--overwrite")
-                param->overwrite = true;
-            else if (text == "--one-based")
-                param->oneBased = true;
-            else if (text == "--summary")
-                param->summary = true;
+            const auto flag = std::find_if(std::begin(kLongFlags), std::end(kLongFlags),
+                                           [&text](const LONGFLAG& f) { return text == f.option; });
+            if (flag != std::end(kLongFlags))
+                param->*flag->set = true;
             else if (!wordIsValue && text.size() > 2)
                 fail(UnknownLongOption(text));
             continue;

@@ -63,7 +63,7 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
         files += (K > 2 ? " to " : ", ") + MotifFileName(base, K);
     if (m_settings.bedOutput)
         files += ", " + ModulesBedFileName(base) + ", " + SitesBedFileName(base);
-    if (m_settings.summary || m_settings.nulls > 0)
+    if (m_settings.RecordsFile())
         files += ", " + RecordsFileName(base);
     // The motifs once, by number, name and ID, where the file gives them.
     std::string motifs;
@@ -143,7 +143,7 @@ bool CGibbsDP::Run(CConsole& console)
     }
     SCANMODEL model = MakeScanModel(std::move(matrices.widths), std::move(matrices.matrices), s.moduleLength,
                                     s.bothStrands != 0, s.moduleRate);
-    model.bestWindow = s.summary || s.nulls > 0;
+    model.bestWindow = s.RecordsFile();
 
     const std::string path = s.seqFile.str();
     std::string why;
@@ -165,7 +165,7 @@ bool CGibbsDP::Run(CConsole& console)
     m_writer.emplace(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str(), s.overwrite);
     CResultWriter& writer = *m_writer;
     writer.SetBedNames(m_labels, s.oneBased);
-    writer.SetSummary(s.summary || s.nulls > 0, s.nulls > 0);
+    writer.SetSummary(s.RecordsFile(), s.nulls > 0);
     const std::string svgPath = s.svgFile.str();
     // The picture is written whole at the end: a path it cannot take is
     // found out now.

@@ -47,6 +47,9 @@ struct RUNSETTINGS {
     bool summary = false;             // --summary: a line per record in BASE_records.tsv
     int nulls = 0;                    // --null: null sequences per record, for p-values (implies summary)
     std::uint64_t seed = 1;           // --seed: of the null sequences
+
+    // A records file is written: asked for, or the home of the p-values.
+    bool RecordsFile() const { return summary || nulls > 0; }
 };
 
 // The run driver. Its settings are fixed when it is made; a run keeps no
