@@ -183,3 +183,11 @@ symlink p.part002_records.tsv twice_records.tsv
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv' holds more than one run: merge takes the results of one run per part\n"
+
+case a part records file without its header
+write headless_records.tsv @p.part002_records.tsv:92:146
+remove p.part002_records.tsv
+symlink p.part002_records.tsv headless_records.tsv
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv' is not a complete result file of one run\n"
