@@ -529,10 +529,9 @@ bool MergeResults(const std::string& base, const std::vector<std::string>& partB
         // Modules are numbered through the file: on from the parts before.
         long long number = 0;
         const auto renumber = [&number](std::string& line) {
-            const std::size_t a = line.find('\t', line.find('\t', line.find('\t') + 1) + 1);
-            const std::size_t b = a == std::string::npos ? a : line.find('\t', a + 1);
-            if (b != std::string::npos)
-                line.replace(a + 1, b - a - 1, "module" + std::to_string(++number));
+            std::size_t from = 0, to = 0;  // the name column
+            if (Column(line, 3, &from, &to) && to < line.size())
+                line.replace(from, to - from, "module" + std::to_string(++number));
         };
         for (const PARTRUN& part : parts)
             if (!CopyBody(ModulesBedFileName(part.base), 0, false, *out[K + 1], renumber, error) ||
