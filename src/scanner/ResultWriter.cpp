@@ -388,14 +388,11 @@ std::string CResultWriter::RecordLine(const RECORDRESULT& record, double* p) con
     std::string text = record.name.substr(!record.name.empty() && record.name[0] == '>' ? 1 : 0);
     text.erase(0, std::min(text.find_first_not_of(" \t"), text.size()));
     std::replace(text.begin(), text.end(), '\t', ' ');
-    std::vector<long long> sites(m_widths.size(), 0);
-    for (const MODULEINFO& module : record.modules)
-        for (const SITEINFO& site : module.sites)
-            if (static_cast<std::size_t>(site.motif) < sites.size())
-                ++sites[static_cast<std::size_t>(site.motif)];
+    RUNTOTALS counts(static_cast<int>(m_widths.size()));  // the record's sites per motif
+    counts.Add(record);
     AppendFormat(&text, "\t%d\t%lld\t%zu\t", record.length, record.scannedBases, record.modules.size());
-    for (std::size_t j = 0; j < sites.size(); ++j)
-        AppendFormat(&text, j > 0 ? ",%lld" : "%lld", sites[j]);
+    for (std::size_t j = 0; j < counts.sites.size(); ++j)
+        AppendFormat(&text, j > 0 ? ",%lld" : "%lld", counts.sites[j]);
     text += '\t';
     if (!record.modules.empty()) {
         double best = record.modules.front().score;
