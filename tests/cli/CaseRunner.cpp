@@ -69,6 +69,18 @@ void ExpectSame(const std::string& got, const std::string& want, const std::stri
                   << " was expected (" << got.size() << " against " << want.size() << " bytes)";
 }
 
+// The tab-separated fields of a line, an empty last one included.
+std::vector<std::string> Fields(const std::string& line)
+{
+    std::vector<std::string> c;
+    std::istringstream fields(line);
+    for (std::string field; std::getline(fields, field, '\t');)
+        c.push_back(field);
+    if (!line.empty() && line.back() == '\t')
+        c.emplace_back();
+    return c;
+}
+
 void ExpectSameFiles(const std::map<std::string, std::string>& got, const std::map<std::string, std::string>& want,
                      const std::string& what)
 {
@@ -409,10 +421,7 @@ private:
         std::istringstream lines(ReadAll(m_dir / name));
         int count = 0;
         for (std::string line; std::getline(lines, line); ++count) {
-            std::vector<std::string> c;
-            std::istringstream fields(line);
-            for (std::string field; std::getline(fields, field, '\t');)
-                c.push_back(field);
+            const std::vector<std::string> c = Fields(line);
             // Modules: bed6+3 with p-values (--null), else bed6+2.
             ASSERT_TRUE(c.size() == (sites ? 9u : 8u) || (!sites && c.size() == 9u)) << line;
             const bool bed6 = !c[0].empty() && c[0].find(' ') == std::string::npos && whole(c[1], 0, 1LL << 50) &&
@@ -439,20 +448,11 @@ private:
     // scanned bases within the length, and p <= q <= 1 when given.
     void CheckRecords(const std::string& base) const
     {
-        auto split = [](const std::string& line) {
-            std::vector<std::string> c;
-            std::istringstream fields(line);
-            for (std::string field; std::getline(fields, field, '\t');)
-                c.push_back(field);
-            if (!line.empty() && line.back() == '\t')
-                c.emplace_back();
-            return c;
-        };
         std::vector<std::vector<std::string>> modules;  // name, window, score, sites
         std::istringstream moduleLines(ReadAll(m_dir / (base + "_module.txt")));
         for (std::string line; std::getline(moduleLines, line);)
             if (line.rfind('>', 0) == 0)
-                modules.push_back(split(line));
+                modules.push_back(Fields(line));
         std::istringstream lines(ReadAll(m_dir / (base + "_records.tsv")));
         std::string line;
         ASSERT_TRUE(std::getline(lines, line));
@@ -461,7 +461,7 @@ private:
         std::size_t next = 0;
         int rows = 0;
         for (; std::getline(lines, line); ++rows) {
-            const std::vector<std::string> c = split(line);
+            const std::vector<std::string> c = Fields(line);
             ASSERT_EQ(c.size(), 10u) << line;
             std::vector<long long> sites;
             double best = -1e300;
