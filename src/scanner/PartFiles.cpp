@@ -32,6 +32,19 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &info) == 0;
 }
 
+// Every file takes its name, or none does: those that took theirs before a
+// failure are removed again.
+bool CommitAll(const std::vector<std::unique_ptr<CWholeFile>>& files, std::string* error)
+{
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!files[i]->Commit(error)) {
+            for (std::size_t done = 0; done < i; ++done)
+                (void)std::remove(files[done]->Path().c_str());
+            return false;
+        }
+    return true;
+}
+
 std::string PartName(const std::string& prefix, std::size_t number)
 {
     char digits[32];
@@ -65,12 +78,14 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
                    : files.back()->Open(error);
     };
     auto finishPart = [&]() { return files.empty() || files.back()->Close(error); };
+    auto readFailed = [&]() {
+        *error = "cannot read " + where + ": " + ReadErrorText(lines.Error());
+        return false;
+    };
     FASTARECORD record;
     while (fasta.Next(&record)) {
-        if (lines.Failed()) {
-            *error = "cannot read " + where + ": " + ReadErrorText(lines.Error());
-            return false;
-        }
+        if (lines.Failed())
+            return readFailed();
         if (record.tooLong) {
             *error = where + ", line " + std::to_string(record.line) + ": record " + QuoteForMessage(record.name) +
                      " is too long to hold";
@@ -97,23 +112,16 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
         *error = where + ", " + fasta.Problem();
         return false;
     }
-    if (lines.Failed()) {
-        *error = "cannot read " + where + ": " + ReadErrorText(lines.Error());
-        return false;
-    }
+    if (lines.Failed())
+        return readFailed();
     if (files.empty() && !startPart())
         return false;
     // Only now, all parts complete, do they take their names.
+    if (!CommitAll(files, error))
+        return false;
     parts->clear();
-    for (auto& file : files) {
-        if (!file->Commit(error)) {
-            for (const std::string& done : *parts)
-                (void)std::remove(done.c_str());
-            parts->clear();
-            return false;
-        }
+    for (const auto& file : files)
         parts->push_back(file->Path());
-    }
     return true;
 }
 
@@ -543,11 +551,5 @@ bool MergeResults(const std::string& base, const std::vector<std::string>& partB
     for (auto& file : out)
         if (!file->Close(error))
             return false;
-    for (std::size_t i = 0; i < out.size(); ++i)
-        if (!out[i]->Commit(error)) {
-            for (std::size_t done = 0; done < i; ++done)
-                (void)std::remove(out[done]->Path().c_str());
-            return false;
-        }
-    return true;
+    return CommitAll(out, error);
 }
