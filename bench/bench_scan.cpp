@@ -30,8 +30,8 @@
 #include <string>
 #include <vector>
 
-#include "scanner/RecordScan.h"
-#include "scanner/ReferenceScan.h"
+#include "scanner/scan/RecordScan.h"
+#include "scanner/scan/ReferenceScan.h"
 #include "support/LogSum.h"
 
 namespace {

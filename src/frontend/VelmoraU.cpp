@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
-#include "scanner/PartFiles.h"
+#include "scanner/run/GibbsDP.h"
+#include "scanner/write/PartFiles.h"
 #include "support/Cores.h"
 #include "support/Messages.h"
 #include "support/TextDistance.h"

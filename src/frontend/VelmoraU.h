@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "scanner/GibbsDP.h"
+#include "scanner/run/GibbsDP.h"
 
 class CConsole;
 

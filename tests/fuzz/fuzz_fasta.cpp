@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "scanner/FastaReader.h"
+#include "scanner/read/FastaReader.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 

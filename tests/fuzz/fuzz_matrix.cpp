@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
-#include "scanner/MatrixReader.h"
+#include "scanner/read/MatrixReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {

@@ -1,0 +1,199 @@
+// TRANSFAC matrices, as in JASPAR's *_transfac.txt downloads: records of
+// two-letter coded lines, each ended by '//':
+//     AC MA0212.1
+//     XX
+//     ID bcd
+//     XX
+//     DE MA0212.1 bcd ; From JASPAR
+//     PO      A       C       G       T
+//     01      0.0     0.0     0.0     22.0
+//     02      20.0    0.0     0.0     2.0
+//     XX
+//     CC tax_group:insects
+//     //
+// The AC value is the matrix's ID and the ID value its name. The P0 line
+// (JASPAR writes it PO, with the letter O) names the columns, and one row
+// per position follows it: the position, numbered 1, 2, 3, ... in order,
+// then the counts for A, C, G and T, and, in TRANSFAC's own files, a
+// consensus letter, which is not needed. Any other line of a record (XX,
+// DE, CC, ...) is not needed either, and a record without AC, ID and P0
+// lines, such as TRANSFAC's release line "VV", holds no matrix. The counts
+// are normalised as every format's are (NormaliseMatrix), so a record gives
+// the very probabilities its counts give in Velmora's own format, whether
+// written 22 or 22.0.
+#include <cctype>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "scanner/read/MatrixFormat.h"
+#include "support/Messages.h"
+
+namespace {
+
+bool IsP0Word(std::string_view word) { return word == "P0" || word == "PO"; }
+
+// A P0 line that names the columns A, C, G, T: what shows the format.
+bool Shows(const MatrixLines& lines, std::size_t i)
+{
+    if (!IsP0Word(SkipBlanks(lines[i]).substr(0, 2)))
+        return false;  // most lines, without splitting them into words
+    const std::vector<std::string_view> words = Words(lines[i]);
+    if (words.size() != 5 || !IsP0Word(words[0]))
+        return false;
+    for (int b = 0; b < 4; ++b)
+        if (words[static_cast<std::size_t>(b) + 1] != std::string_view(&kBases[b], 1))
+            return false;
+    return true;
+}
+
+bool Starts(const MatrixLines& lines, std::size_t i)
+{
+    return Shows(lines, i) && i + 1 < lines.size() && IsNumberRow(lines[i + 1]);
+}
+
+// A row's position number, "01" or "1" alike, is `position`.
+bool IsPosition(std::string_view word, std::size_t position)
+{
+    while (word.size() > 1 && word.front() == '0')
+        word.remove_prefix(1);
+    return word == std::to_string(position);
+}
+
+// The record being read.
+struct TRANSFACRECORD {
+    long long start = 0;       // its first line; 0 between records
+    bool holdsMatrix = false;  // it has an AC, ID or P0 line
+    std::string_view id, name;
+    long long p0 = 0;         // its P0 line
+    bool inRows = false;      // the lines since the P0 line are all rows
+    std::vector<double> raw;  // four counts a row
+    std::vector<long long> rowLines;
+};
+
+MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CFormatCheck& check)
+{
+    MATRIXPARSE result;
+    const CFailure fail(&result);
+    std::string problem;
+    long long first = 0;  // the first record with a P0 line
+    TRANSFACRECORD record;
+
+    // Ends the record at line `at`: its matrix joins the set.
+    auto finish = [&](long long at) {
+        const auto width = static_cast<int>(record.raw.size() / 4);
+        if (width == 0) {
+            fail(MatrixWhere(path, at) + "the record at line " + std::to_string(record.start) +
+                     " ends without matrix rows",
+                 at);
+            return false;
+        }
+        Matrix matrix;
+        int bad = 0;
+        if (!NormaliseMatrix(record.raw, width, &matrix, &bad, &problem, "row")) {
+            const long long row = record.rowLines[static_cast<std::size_t>(bad)];
+            fail(MatrixWhere(path, row) + problem, row);
+            return false;
+        }
+        result.set.Add(std::move(matrix), width, record.start, record.id, record.name);
+        return true;
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        const auto at = static_cast<long long>(i) + 1;
+        const std::vector<std::string_view> words = Words(line);
+        if (words.empty())
+            continue;
+        if (std::string mixed = check.Shows(i, first); !mixed.empty())
+            return fail(std::move(mixed), at);
+        if (record.start == 0)
+            record.start = at;
+        const std::string_view code = words[0];
+        if (code == "//") {
+            if (record.holdsMatrix && !finish(at))
+                return result;
+            record = TRANSFACRECORD();
+            continue;
+        }
+        if (IsP0Word(code)) {
+            if (record.p0 != 0)
+                return fail(MatrixWhere(path, at) + "a second P0 line in the record at line " +
+                                std::to_string(record.start) + " (the first at line " + std::to_string(record.p0) + ")",
+                            at);
+            if (!Shows(lines, i))
+                return fail(MatrixWhere(path, at) + "the P0 line names the columns " +
+                                QuoteForMessage(AfterFirstWord(line)) + "; only A C G T, in this order, can be read",
+                            at);
+            record.p0 = at;
+            record.holdsMatrix = record.inRows = true;
+            if (first == 0)
+                first = record.start;
+            continue;
+        }
+        if (!IsNumberRow(line)) {
+            record.inRows = false;
+            if (code == "AC" || code == "ID")
+                record.holdsMatrix = true;
+            // The first AC and ID lines count; TRANSFAC's own records may
+            // carry more (older accessions).
+            if (code == "AC" && record.id.empty())
+                record.id = AfterFirstWord(line);
+            if (code == "ID" && record.name.empty())
+                record.name = AfterFirstWord(line);
+            continue;
+        }
+
+        // A row: its position, four counts, perhaps a consensus letter.
+        if (!record.inRows)
+            return fail(
+                MatrixWhere(path, at) + "a numbered row outside a matrix; the rows of a matrix follow its P0 line", at);
+        const std::size_t position = record.raw.size() / 4 + 1;
+        if (!IsPosition(code, position))
+            return fail(MatrixWhere(path, at) + "a row numbered " + QuoteForMessage(code) + " where row " +
+                            std::to_string(position) + " of the record at line " + std::to_string(record.start) +
+                            " should be",
+                        at);
+        if (position > static_cast<std::size_t>(kMaxMotifWidth))
+            return fail(MatrixWhere(path, record.start) + "the record at line " + std::to_string(record.start) +
+                            " is more than " + std::to_string(kMaxMotifWidth) + " positions wide",
+                        record.start);
+        std::size_t counts = words.size() - 1;
+        const std::string_view last = words.back();
+        if (counts == 5 && last.size() == 1 && std::isalpha(static_cast<unsigned char>(last[0])))
+            counts = 4;  // the consensus letter
+        const std::string row = "row " + std::to_string(position);
+        if (counts != 4)
+            return fail(MatrixWhere(path, at) + row + " holds " + std::to_string(counts) +
+                            " counts; a row holds its number and one count each for A, C, G, T",
+                        at);
+        for (int b = 0; b < 4; ++b) {
+            double v = 0;
+            const std::string label = row + ", column " + std::to_string(b + 1) + " (" + kBases[b] + "):";
+            if (!ParseMatrixNumber(words[static_cast<std::size_t>(b) + 1], label, &v, &problem))
+                return fail(MatrixWhere(path, at) + problem, at);
+            record.raw.push_back(v);
+        }
+        record.rowLines.push_back(at);
+    }
+    if (record.holdsMatrix) {
+        if (record.raw.empty())
+            return fail(MatrixAbout(path) + " is truncated: the file ends before the rows of the record at line " +
+                            std::to_string(record.start),
+                        0, true);
+        finish(static_cast<long long>(lines.size()));  // the last '//' may be missing
+    }
+    return result;
+}
+
+}  // namespace
+
+extern const MATRIXFORMAT kTransfacFormat = {
+    .name = "TRANSFAC",
+    .shows = Shows,
+    .starts = Starts,
+    .shownAs = "a TRANSFAC P0 line",
+    .startedAs = "a TRANSFAC matrix",
+    .fileAs = " in a file of TRANSFAC matrices",
+    .parse = Parse,
+};

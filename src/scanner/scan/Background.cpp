@@ -1,0 +1,102 @@
+#include "scanner/scan/Background.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+#include "support/Bases.h"
+
+namespace {
+
+bool IsN(unsigned char c) { return c == 'N' || c == 'n'; }
+
+bool IsAcgt(unsigned char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'T'; }
+
+int Code(unsigned char c) { return kBaseCode[c]; }
+
+}  // namespace
+
+namespace {
+
+// What counting needs of a byte, in 4 bits: its base code (bits 0-1),
+// whether it is A, C, G or T (bit 2), whether it is 'N' (bit 3).
+constexpr int kClasses = 16;
+
+std::array<unsigned char, 256> MakeClasses()
+{
+    std::array<unsigned char, 256> classes {};
+    for (int c = 0; c < 256; ++c) {
+        const auto byte = static_cast<unsigned char>(c);
+        classes[static_cast<std::size_t>(c)] =
+            static_cast<unsigned char>(Code(byte) | (IsAcgt(byte) ? 4 : 0) | (byte == 'N' ? 8 : 0));
+    }
+    return classes;
+}
+
+const std::array<unsigned char, 256> kClass = MakeClasses();
+
+}  // namespace
+
+BACKGROUND BuildBackground(std::string_view seq)
+{
+    // Every adjacent pair is counted by the classes of its two bytes, one
+    // table increment per base with no branch (letters follow no pattern a
+    // branch predictor could learn); the frequencies and transitions are
+    // then summed from the 256 pair counts. Counts are integers turned into
+    // doubles at the end: the same values as adding 1.0 each time (they
+    // stay far below 2^53).
+    long long pairs[kClasses * kClasses] = {};
+    const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
+    const std::size_t n = seq.size();
+    if (n == 0)
+        return BACKGROUND();
+    unsigned previous = kClass[s[0]];
+    for (std::size_t i = 1; i < n; ++i) {
+        const unsigned next = kClass[s[i]];
+        ++pairs[previous * kClasses + next];
+        previous = next;
+    }
+    long long freq[4] = {};
+    long long trans[16] = {};
+    if (previous & 4)
+        ++freq[previous & 3];  // the last base, first of no pair
+    for (unsigned c = 0; c < kClasses; ++c)
+        for (unsigned d = 0; d < kClasses; ++d) {
+            const long long count = pairs[c * kClasses + d];
+            if (c & 4)
+                freq[c & 3] += count;
+            if (!(c & 8) && !(d & 8))
+                trans[4 * (c & 3) + (d & 3)] += count;
+        }
+    BACKGROUND bg;
+    for (int e = 0; e < 4; ++e)
+        bg.bgFreq[e] = static_cast<double>(freq[e]);
+    for (int e = 0; e < 16; ++e)
+        bg.bgTrans[e] = static_cast<double>(trans[e]);
+    for (int a = 0; a < 4; ++a)
+        for (int b = 0; b < 4; ++b)
+            bg.bgTrans[4 * a + b] = bg.bgFreq[a] > 0 ? bg.bgTrans[4 * a + b] / bg.bgFreq[a] : 0.0;
+    double total = 0.0;
+    for (int a = 0; a < 4; ++a)
+        total += bg.bgFreq[a];
+    for (int a = 0; a < 4; ++a)
+        bg.bgFreq[a] = total > 0 ? bg.bgFreq[a] / total : 0.0;
+    return bg;
+}
+
+bool BackgroundScoresEveryBase(std::string_view seq, const BACKGROUND& bg)
+{
+    // The lookups of the background column: the first base unless it is N,
+    // then every adjacent pair without N.
+    const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
+    const std::size_t n = seq.size();
+    if (n > 0 && !IsN(s[0]) && !(bg.bgFreq[Code(s[0])] > 0))
+        return false;
+    for (std::size_t i = 1; i < n; ++i) {
+        if (IsN(s[i - 1]) || IsN(s[i]))
+            continue;
+        if (!(bg.bgTrans[4 * Code(s[i - 1]) + Code(s[i])] > 0))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,44 @@
+// Significance from the tool's own null hypothesis: a record's bases are
+// drawn from its own first-order background model. Null sequences are drawn
+// from that model, scanned as records are, and their best window scores
+// make the null distribution a record's scores are ranked against.
+//
+// Draws are reproducible: null sequence k of a record is a function of the
+// run's seed, the record's name and k alone, so a record gets the same
+// nulls whichever thread draws them, in whatever order, and in a run over
+// any part of the file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scanner/scan/Background.h"
+#include "scanner/scan/RecordScan.h"
+#include "scanner/scan/ScanModel.h"
+
+// The seed of null sequence k (1-based) of the record with this header.
+std::uint64_t NullSeed(std::uint64_t runSeed, std::string_view header, long long k);
+
+// A sequence as long as record, drawn from bg: an N of the record stays N
+// (so the null has the record's gaps, and its windows the same chances to
+// hold them); every other letter becomes a base drawn given the base before
+// it (bgTrans, each row taken in proportion to its entries), or from
+// bgFreq at the start and after an N.
+std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std::uint64_t seed);
+
+// The best window score of a null sequence drawn from `own`, the record's
+// background model, and scanned as records are (its own background model
+// estimated from its own bases); minus infinity in the unlikely case that
+// its model cannot score it.
+double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
+                      const ScanHooks& hooks);
+
+// The empirical p-value of a score against null scores sorted ascending:
+// (1 + the number at least as high) / (1 + their number).
+double EmpiricalP(const std::vector<double>& sortedNulls, double score);
+
+// Benjamini-Hochberg q-values, in the order of p: q of the i-th smallest of
+// m p-values is the least of m p(j) / j over j >= i, at most 1.
+std::vector<double> BenjaminiHochberg(const std::vector<double>& p);

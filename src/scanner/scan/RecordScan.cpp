@@ -1,0 +1,609 @@
+// The scan of one record as the tool runs it: the background model, then
+// the maximizing module scan block by block, without a whole-record table,
+// with the results of the whole-table scan (ReferenceScan.cpp) to the last
+// bit.
+//
+// Memory is what makes a chromosome scannable: the table would take
+// (2K + 1) * 8 bytes per base and the scan's four whole-sequence arrays
+// another 25. Here the only per-base data beyond the sequence itself are
+// the module-end marks (one bit per base) and a saved forward state every
+// checkpointInterval bases.
+//
+// Why the results are identical: every double comes from the same
+// functions with the same inputs in the same order. Rows are made by the
+// same PositionScorer, whatever stretch they are made for, and whichever
+// thread makes them; a row's site terms are computed by the same lines of
+// code whether a helper did it ahead (CombineStrands) or the recursion does
+// it on the spot (RecursionStep); the forward
+// recursion and the maximizing step read only their last max(L, widest)
+// and L values, which the sliding buffers keep; and the traceback gets the
+// forward values it needs by rerunning the same RecursionStep from a saved
+// state, which yields the same doubles as the first time.
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "scanner/scan/RecordScan.h"
+
+#include "scanner/scan/PositionScorer.h"
+#include "scanner/scan/ScanSteps.h"
+#include "scanner/scan/SiteTraceback.h"
+
+using namespace scansteps;
+
+namespace {
+
+// The module-end marks of the maximizing pass, one bit per position.
+class CMarkBits {
+public:
+    explicit CMarkBits(int n) : m_words((static_cast<std::size_t>(n) + 63) / 64, 0) {}
+
+    void Set(int p) { m_words[static_cast<std::size_t>(p) >> 6] |= std::uint64_t {1} << (p & 63); }
+
+    // The largest marked position at or before pos, or -1. Unmarked
+    // stretches are skipped a word at a time.
+    int Previous(int pos) const
+    {
+        if (pos < 0)
+            return -1;
+        std::size_t word = static_cast<std::size_t>(pos) >> 6;
+        std::uint64_t bits = m_words[word] & (~std::uint64_t {0} >> (63 - (pos & 63)));
+        while (bits == 0) {
+            if (word == 0)
+                return -1;
+            bits = m_words[--word];
+        }
+        return static_cast<int>(word * 64 + 63 - static_cast<std::size_t>(std::countl_zero(bits)));
+    }
+
+private:
+    std::vector<std::uint64_t> m_words;
+};
+
+// The latest values of a per-position series in one linear buffer, so that
+// the values of the `hist` positions before the current one lie right
+// behind it, as RecursionStep and the maximizing step read them. When the
+// buffer is full its last `hist` values move to the front; with room for
+// max(block, hist) new values after them, that happens at most once per
+// block and moves at most one value per position written, whatever the
+// window length.
+class CSlidingValues {
+public:
+    CSlidingValues(std::size_t hist, std::size_t block)
+        : m_hist(hist), m_values(hist + std::max(block, hist), 0.0), m_next(hist)
+    {}
+
+    // Room for `count` (<= block) more values: where the first one goes.
+    double* Reserve(std::size_t count)
+    {
+        if (m_next + count > m_values.size()) {
+            std::memmove(m_values.data(), m_values.data() + (m_next - m_hist), m_hist * sizeof(double));
+            m_next = m_hist;
+        }
+        return m_values.data() + m_next;
+    }
+
+    void Commit(std::size_t count) { m_next += count; }
+
+private:
+    std::size_t m_hist;
+    std::vector<double> m_values;
+    std::size_t m_next;  // index of the next value
+};
+
+// Saved states of the forward recursion: state c holds the forward values
+// of the `width` positions before position c * interval, all that
+// RecursionStep reads to go on from there. Values of positions before 0 are
+// placeholders that are never read.
+class CCheckpoints {
+public:
+    CCheckpoints(int n, int interval, int width)
+        : m_width(static_cast<std::size_t>(width)),
+          m_values((static_cast<std::size_t>(n - 1) / static_cast<std::size_t>(interval) + 1) * m_width, 0.0)
+    {}
+
+    // Saves the values just before `here` as state c.
+    void Save(std::size_t c, const double* here)
+    {
+        std::memcpy(&m_values[c * m_width], here - m_width, m_width * sizeof(double));
+    }
+
+    const double* State(std::size_t c) const { return &m_values[c * m_width]; }
+
+private:
+    std::size_t m_width;
+    std::vector<double> m_values;
+};
+
+// The module scores of the first module-end marks of the maximizing pass,
+// in position order. The traceback needs the score of every mark it visits;
+// found here, it is the very double the pass compared, and the traceback
+// scores the window's rows only instead of rerunning the recursion from a
+// saved state up to the window's end, several times the work. Marks are
+// few at sensible rates (about 1 in 600 bases on a human-like sequence at
+// the default rate); at most n/256 are kept, so that memory stays bounded
+// when nearly every position is a mark, and the rest are recomputed.
+class CModuleScores {
+public:
+    explicit CModuleScores(int n) : m_most(static_cast<std::size_t>(n) / 256) {}
+
+    void Add(int pos, double score)
+    {
+        if (m_kept.size() < m_most)
+            m_kept.push_back({pos, score});
+    }
+
+    bool Find(int pos, double* score) const
+    {
+        const auto at =
+            std::lower_bound(m_kept.begin(), m_kept.end(), pos, [](const Kept& kept, int p) { return kept.pos < p; });
+        if (at == m_kept.end() || at->pos != pos)
+            return false;
+        *score = at->score;
+        return true;
+    }
+
+private:
+    struct Kept {
+        int pos;
+        double score;
+    };
+    std::size_t m_most;
+    std::vector<Kept> m_kept;
+};
+
+// The module windows of the streamed scan for TraceModules. For a module
+// ending at pos it needs the rows of pos-L+1..pos and the forward values of
+// pos and pos-L; it rescores and reruns the recursion over one stretch from
+// the last checkpoint at or before pos-L up to pos. The traceback walks
+// backwards, so the next module (ending at or before pos-L) is often still
+// inside the stretch; otherwise a new, earlier stretch is made. Every
+// position is thus recomputed at most about twice, and only near modules.
+class CStretchWindows {
+public:
+    CStretchWindows(const SCANMODEL& mm, std::string_view seq, const PositionScorer& scorer,
+                    const CCheckpoints& checkpoints, const CModuleScores& scores, int interval, int L)
+        : m_mm(mm),
+          m_scorer(scorer),
+          m_checkpoints(checkpoints),
+          m_scores(scores),
+          m_seq(reinterpret_cast<const unsigned char*>(seq.data())),
+          m_cols(mm.columns),
+          m_hist(static_cast<std::size_t>(mm.maxWidth)),
+          m_interval(interval),
+          m_L(L)
+    {}
+
+    ModuleWindow At(int pos)
+    {
+        // The first position whose forward value (pos-L) or row (pos-L+1,
+        // or 0 for the window that starts the sequence) is needed.
+        const int earliest = std::max(pos - m_L, 0);
+        const bool held = m_count > 0 && m_first <= earliest && pos < m_first + m_count;
+        double kept = 0.0;
+        if (!held && m_scores.Find(pos, &kept)) {
+            // The rows of the window alone: pos-L+1..pos.
+            const int from = pos - m_L + 1;
+            m_rows.resize(static_cast<std::size_t>(m_L) * m_cols);
+            m_scorer.ScoreRows(m_seq, from, m_L, m_rows.data());
+            m_count = 0;  // no stretch of forward values held now
+            return {m_rows.data(), from, kept};
+        }
+        if (!held)
+            Recompute(earliest / m_interval * m_interval, pos);
+        const double* fwd = m_fwd.data() + m_hist;  // fwd[p - m_first] is position p's value
+        const bool first = pos == m_L - 1;
+        const double score = ModuleScore(first, fwd[pos - m_first], first ? 0.0 : fwd[pos - m_L - m_first]);
+        return {m_rows.data(), m_first, score};
+    }
+
+private:
+    // Rows and forward values of positions from..to, from a checkpoint
+    // position `from`.
+    void Recompute(int from, int to)
+    {
+        const int count = to - from + 1;
+        m_rows.resize(static_cast<std::size_t>(count) * m_cols);
+        m_fwd.resize(m_hist + static_cast<std::size_t>(count));
+        m_scorer.ScoreRows(m_seq, from, count, m_rows.data());
+        std::memcpy(m_fwd.data(), m_checkpoints.State(static_cast<std::size_t>(from / m_interval)),
+                    m_hist * sizeof(double));
+        double* fwd = m_fwd.data() + m_hist;
+        const std::size_t bgCol = m_mm.bgColumn;
+        for (int t = 0; t < count; ++t) {
+            const int p = from + t;
+            const double* row = m_rows.data() + static_cast<std::size_t>(t) * m_cols;
+            fwd[t] = p == 0 ? m_mm.logBg + row[bgCol] : RecursionStep(m_mm, row, p + 1, fwd + t);
+        }
+        m_first = from;
+        m_count = count;
+    }
+
+    const SCANMODEL& m_mm;
+    const PositionScorer& m_scorer;
+    const CCheckpoints& m_checkpoints;
+    const CModuleScores& m_scores;
+    const unsigned char* m_seq;
+    std::size_t m_cols;
+    std::size_t m_hist;  // forward values kept before the stretch
+    int m_interval;
+    int m_L;
+    std::vector<double> m_rows;
+    std::vector<double> m_fwd;
+    int m_first = 0;
+    int m_count = 0;
+};
+
+}  // namespace
+
+CScanShare::CScanShare(const SCANMODEL& model, const PositionScorer& scorer, const unsigned char* seq, int n, int block)
+    : m_model(model),
+      m_scorer(scorer),
+      m_seq(seq),
+      m_n(n),
+      m_block(block),
+      m_blocks((n + block - 1) / block),
+      m_own(static_cast<std::size_t>(block) * model.columns),
+      m_split(model.motifCount)
+{}
+
+CScanShare::~CScanShare() { Close(); }
+
+void CScanShare::Score(int b, double* out, std::size_t combine) const
+{
+    const int first = b * m_block;
+    const int count = std::min(m_block, m_n - first);
+    m_scorer.ScoreRows(m_seq, first, count, out);
+    if (combine > 0)
+        for (int t = 0; t < count; ++t)
+            CombineStrands(m_model, out + static_cast<std::size_t>(t) * m_model.columns, combine);
+}
+
+CScanShare::Block CScanShare::Rows(int b)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_nextClaim == b) {
+        ++m_nextClaim;
+        lock.unlock();
+        Score(b, m_own.data(), 0);
+        return {m_own.data(), 0};
+    }
+    // A helper claimed it: it is being scored, or waits in the ring. When
+    // the scan has to wait, the helper is the slower: it leaves one more
+    // motif's strands to the scan from now on.
+    Slot& slot = m_slots[static_cast<std::size_t>(b % kRing)];
+    if (slot.block != b && m_split > 0)
+        --m_split;
+    m_changed.wait(lock, [&] { return slot.block == b; });
+    return {slot.rows.data(), slot.combined};
+}
+
+void CScanShare::Done(int b)
+{
+    const std::lock_guard lock(m_mutex);
+    m_consumed = b + 1;
+    if (m_helpers > 0)
+        m_changed.notify_all();
+}
+
+void CScanShare::Close()
+{
+    std::unique_lock lock(m_mutex);
+    m_closed = true;
+    m_changed.notify_all();
+    m_changed.wait(lock, [&] { return m_helpers == 0; });
+}
+
+long long CScanShare::BasesLeft() const
+{
+    const std::lock_guard lock(m_mutex);
+    return std::max(0LL, static_cast<long long>(m_n) - static_cast<long long>(m_nextClaim) * m_block);
+}
+
+bool CScanShare::Attach()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_closed || m_helpers > 0 || m_nextClaim >= m_blocks)
+        return false;
+    if (m_slots.empty()) {
+        try {
+            std::vector<Slot> slots(kRing);
+            for (Slot& slot : slots)
+                slot.rows.resize(m_own.size());
+            m_slots = std::move(slots);
+        } catch (const std::bad_alloc&) {
+            return false;  // the scan goes on alone
+        }
+    }
+    ++m_helpers;
+    return true;
+}
+
+void CScanShare::Help(const std::function<bool()>& stop)
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        // stop() may take other locks: never ask it while holding this one.
+        lock.unlock();
+        const bool leave = stop();
+        lock.lock();
+        if (leave || m_closed || m_nextClaim >= m_blocks)
+            break;
+        if (m_nextClaim >= m_consumed + kRing) {
+            // The ring is full: the scan is the slower, so the helper takes
+            // one more motif's strands off it. Wait, asking stop() now and then.
+            m_split = std::min(m_split + 1, m_model.motifCount);
+            m_changed.wait_for(lock, std::chrono::milliseconds(20));
+            continue;
+        }
+        const int b = m_nextClaim++;
+        const std::size_t combine = m_split;
+        Slot& slot = m_slots[static_cast<std::size_t>(b % kRing)];
+        lock.unlock();
+        Score(b, slot.rows.data(), combine);
+        lock.lock();
+        slot.block = b;
+        slot.combined = combine;
+        m_changed.notify_all();
+    }
+    --m_helpers;
+    m_changed.notify_all();
+}
+
+namespace {
+
+// The main pass over the rows of one block after another: the forward
+// recursion, the maximizing step and the module-end marks, keeping only the
+// history they read back.
+class CMainPass {
+public:
+    // History kept in front of each block: the recursion reads back the
+    // widest motif's width, the module score L positions; the best values
+    // are read back L positions.
+    CMainPass(const SCANMODEL& mm, int L, int block, int interval, CMarkBits& marks, CCheckpoints& checkpoints,
+              CModuleScores& scores, bool windows)
+        : m_mm(mm),
+          m_L(L),
+          m_windows(windows),
+          m_interval(interval),
+          m_fwdValues(static_cast<std::size_t>(std::max(L, mm.maxWidth)), static_cast<std::size_t>(block)),
+          m_bestValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
+          m_bgValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
+          m_blockScores(static_cast<std::size_t>(block)),
+          m_marks(marks),
+          m_checkpoints(checkpoints),
+          m_scores(scores)
+    {}
+
+    // The rows of positions start..start+count-1, of which the first
+    // `combined` motifs hold their site terms already; kAny: combined > 0.
+    template <bool kAny>
+    void Steps(const double* rows, int start, int count, std::size_t combined)
+    {
+        const SCANMODEL& mm = m_mm;
+        const int L = m_L;
+        const std::size_t cols = mm.columns;
+        const std::size_t bgCol = mm.bgColumn;
+        double* fwd = m_fwdValues.Reserve(static_cast<std::size_t>(count));    // fwd[t]: position start + t
+        double* best = m_bestValues.Reserve(static_cast<std::size_t>(count));  // best[t]: position start + t
+        double* bgs = m_bgValues.Reserve(static_cast<std::size_t>(count));     // bgs[t]: position start + t
+        for (int t = 0; t < count; ++t) {
+            const int p = start + t;
+            const double* row = rows + static_cast<std::size_t>(t) * cols;
+            if (p == m_nextCheckpoint) {
+                m_checkpoints.Save(m_checkpoint++, fwd + t);
+                m_nextCheckpoint += m_interval;
+            }
+            if (p == 0)
+                fwd[t] = mm.logBg + row[bgCol];
+            else
+                fwd[t] = RecursionStep(mm, row, p + 1, fwd + t, kAny ? combined : 0);
+            const double bg = row[bgCol];
+            bgs[t] = bg;
+            if (p < L - 1) {
+                m_running += bg;
+                best[t] = m_running;
+                continue;
+            }
+            const bool first = p == L - 1;
+            const double moduleScore = ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]);
+            const Candidates c =
+                StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L], moduleScore);
+            m_blockScores[static_cast<std::size_t>(t)] = moduleScore;
+            bool toModule = false;
+            best[t] = ChooseBest(c, &toModule);
+            if (toModule) {
+                m_marks.Set(p);
+                m_scores.Add(p, moduleScore);
+            }
+        }
+        m_fwdValues.Commit(static_cast<std::size_t>(count));
+        m_bestValues.Commit(static_cast<std::size_t>(count));
+        if (m_windows)
+            Windows(start, count, m_blockScores.data(), bgs);
+        m_bgValues.Commit(static_cast<std::size_t>(count));
+    }
+
+    // The highest score of any window, as a module's score is: the module
+    // score minus the background column summed over the window from 0.0 in
+    // position order. A running sum (plus the newest value less the one
+    // that left) gives every window's background sum in one chained
+    // addition, but not the same double as the sum in order. So the running
+    // sum only screens: a window is summed in order when its screened score
+    // comes within the running sum's error bound of the best so far, and
+    // every kResumEvery * L windows anyway, which keeps that bound small.
+    // The best is then exact at the cost of about two additions per
+    // position; only a record of ties (a long repeat) sums many windows in
+    // order.
+    double BestWindow() const { return m_bestWindow; }
+
+private:
+    static constexpr int kResumEvery = 16;
+
+    // The windows ending in a block, apart from the chained steps, which
+    // they would only crowd: scores[t] is the module score of the window
+    // ending at start + t, bgs[t] that position's background value, with
+    // the L values before the block right behind bgs.
+    void Windows(int start, int count, const double* scores, const double* bgs)
+    {
+        const int L = m_L;
+        double largest = m_largestBg;
+        for (int t = 0; t < count; ++t)
+            largest = std::max(largest, std::fabs(bgs[t]));
+        // Every value summed is below (L + 3) times the largest background
+        // value, so each rounding is within eps times that: two per step of
+        // the running sum, at most kResumEvery * L steps since the last sum
+        // in order, and L / 2 for each sum in order; two more roundings
+        // come with the subtractions from the module score.
+        constexpr double eps = std::numeric_limits<double>::epsilon();
+        const double drift = eps * (kResumEvery * L + L + 4.0) * (L + 3.0) * largest;
+        double running = m_windowBg;
+        double best = m_bestWindow;
+        int untilResum = m_untilResum;
+        for (int t = std::max(0, L - 1 - start); t < count; ++t) {
+            const double moduleScore = scores[t];
+            const bool first = start + t == L - 1;
+            if (!first && --untilResum > 0) {
+                running += bgs[t] - bgs[t - L];
+                if (!(moduleScore - running >= best - (drift + eps * std::fabs(moduleScore))))
+                    continue;
+            }
+            double sum = 0.0;
+            for (const double* bg = bgs + t - (L - 1); bg <= bgs + t; ++bg)
+                sum += *bg;
+            running = sum;
+            untilResum = kResumEvery * L;
+            const double score = moduleScore - sum;
+            if (first || score > best)
+                best = score;
+        }
+        m_largestBg = largest;
+        m_windowBg = running;
+        m_bestWindow = best;
+        m_untilResum = untilResum;
+    }
+
+    const SCANMODEL& m_mm;
+    int m_L;
+    bool m_windows;  // find the best window score
+    int m_interval;
+    CSlidingValues m_fwdValues;
+    CSlidingValues m_bestValues;
+    CSlidingValues m_bgValues;          // the background column, for the window sums
+    std::vector<double> m_blockScores;  // the module scores of the block's windows
+    CMarkBits& m_marks;
+    CCheckpoints& m_checkpoints;
+    CModuleScores& m_scores;
+    double m_running = 0.0;   // background sum of the positions before L-1
+    double m_windowBg = 0.0;  // background sum of the latest window, running since the last sum in order
+    int m_untilResum = 0;     // windows until the next sum in order
+    double m_largestBg = 0.0;
+    double m_bestWindow = -std::numeric_limits<double>::infinity();
+    long long m_nextCheckpoint = 0;
+    std::size_t m_checkpoint = 0;
+};
+
+// Offers a share for the length of the main pass and withdraws it on every
+// way out, then waits for a helper to leave before the share's rows go.
+class COffer {
+public:
+    COffer(const ScanHooks& hooks, CScanShare& share, bool worthIt)
+        : m_hooks(hooks), m_share(share), m_offered(worthIt && hooks.offer && hooks.withdraw)
+    {
+        if (m_offered)
+            m_hooks.offer(m_share);
+    }
+    ~COffer() { Withdraw(); }
+    COffer(const COffer&) = delete;
+    COffer& operator=(const COffer&) = delete;
+
+    void Withdraw()
+    {
+        if (m_offered)
+            m_hooks.withdraw(m_share);
+        m_offered = false;
+        m_share.Close();
+    }
+
+private:
+    const ScanHooks& m_hooks;
+    CScanShare& m_share;
+    bool m_offered;
+};
+
+}  // namespace
+
+void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUND& background, RECORDRESULT* result,
+                      const StreamScanOptions& options, const ScanHooks& hooks)
+{
+    const int n = static_cast<int>(seq.size());
+    const int L = mm.WindowLength(n);
+    result->window = L;
+    if (n < 1 || L < 1 || mm.motifNum < 1)
+        return;
+    const PositionScorer scorer(mm, background);
+    const int block = std::clamp(options.blockSize, 1, n);
+    const int interval = std::clamp(options.checkpointInterval, 1, n);
+    CMarkBits marks(n);
+    CCheckpoints checkpoints(n, interval, mm.maxWidth);
+    CModuleScores scores(n);
+    // A scan that traces no modules is one for its best window alone.
+    const bool bestWindow = mm.bestWindow || !options.traceModules;
+    CMainPass pass(mm, L, block, interval, marks, checkpoints, scores, bestWindow);
+
+    const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
+    CScanShare share(mm, scorer, s, n, block);
+    COffer offer(hooks, share, (n + block - 1) / block >= options.blocksToShare);
+    for (int b = 0, start = 0; start < n; ++b) {
+        const int count = std::min(block, n - start);
+        const CScanShare::Block rows = share.Rows(b);
+        if (rows.combined > 0)
+            pass.Steps<true>(rows.rows, start, count, rows.combined);
+        else
+            pass.Steps<false>(rows.rows, start, count, 0);
+        share.Done(b);
+        start += count;
+        if (hooks.progress)
+            hooks.progress(count);
+    }
+    offer.Withdraw();
+    result->scanned = true;
+    if (bestWindow)
+        result->bestWindow = pass.BestWindow();
+    if (!options.traceModules)
+        return;
+
+    CStretchWindows windows(mm, seq, scorer, checkpoints, scores, interval, L);
+    TraceModules(mm, seq, n, L, marks, windows, result);
+}
+
+RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases, const ScanHooks& hooks)
+{
+    RECORDRESULT result;
+    result.name = std::move(name);
+    result.length = static_cast<int>(bases.size());
+    result.window = model.WindowLength(result.length);
+    // The scan needs two positions at least; shorter records were reported
+    // by the caller and only take part in the output (headings, totals).
+    if (result.length < 2)
+        return result;
+    const BACKGROUND background = BuildBackground(bases);
+    if (!BackgroundScoresEveryBase(bases, background)) {
+        result.unscorable = true;
+        return result;
+    }
+    // Scored block by block: memory does not grow with the table of
+    // length rows that the whole-record scan would need.
+    StreamScanCurSeq(model, bases, background, &result, StreamScanOptions(), hooks);
+    result.scannedBases =
+        static_cast<long long>(bases.size() - static_cast<std::size_t>(std::count(bases.begin(), bases.end(), 'N')));
+    return result;
+}
