@@ -9,6 +9,11 @@
 //                                     traceback: a RECORDRESULT
 //   RUNTOTALS (Results.h)             the run totals grow by the record's counts
 //   CResultWriter (ResultWriter.h)    the record's lines, one write per file
+//
+// Names a newcomer may misread: CGibbsDP drives a run and samples nothing;
+// ModuleScan is the whole run; DataAugmentation scans one record; and
+// SampleSitesIn takes the best path of sites through a module window, not
+// a random one. The README's code layout lists them all.
 #pragma once
 
 #include <chrono>
