@@ -11,7 +11,7 @@
 #   gzip NAME             compresses a file in place
 #   cut NAME N|half       drops the last N bytes
 #   flip NAME N|half      changes the byte N from the end
-#   mkdir NAME, symlink NAME TARGET
+#   mkdir NAME, symlink NAME TARGET, hardlink NAME TARGET
 #   stdin TEXT...         standard input of the following runs
 #   run WORDS...          runs ./Velmora WORDS
 #   status N              the run's exit status (0 when not given)
@@ -1223,6 +1223,52 @@ write mm_motif1.txt @fly_bcd_hb_Kr.pwm
 run -i eve_stripe2.fa -M mm_motif1.txt -o mm
 status 1
 stderr "Velmora: matrix file 'mm_motif1.txt' is also the result file 'mm_motif1.txt': choose another -o\n"
+
+case picture over a result file
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --svg o_module.txt
+status 1
+stderr "Velmora: picture file 'o_module.txt' is also the result file 'o_module.txt': choose another --svg\n"
+
+case picture over an earlier run's records file, named otherwise
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --summary
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --summary --svg ./o_records.tsv
+status 1
+stderr "Velmora: picture file './o_records.tsv' is also the result file 'o_records.tsv' (the same file): choose another --svg\n"
+
+case picture over a result file the run creates, named otherwise
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed --svg ./o_sites.bed
+status 1
+stderr "Velmora: picture file './o_sites.bed' is also the result file 'o_sites.bed' (the same file): choose another --svg\n"
+absent o_module.txt o_motif1.txt o_modules.bed o_sites.bed
+
+case result files linked to each other
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed
+symlink o_records.tsv o_motif1.txt
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --summary
+status 1
+stderr "Velmora: result file 'o_records.tsv' is also the result file 'o_motif1.txt' (the same file): choose another -o\n"
+
+case result files linked to each other by a hard link
+write o_modules.bed ""
+hardlink o_sites.bed o_modules.bed
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed
+status 1
+stderr "Velmora: result file 'o_sites.bed' is also the result file 'o_modules.bed' (the same file): choose another -o\n"
+
+case result file linked to one the run creates
+symlink o_motif3.txt o_motif2.txt
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o
+status 1
+stderr "Velmora: result file 'o_motif3.txt' is also the result file 'o_motif2.txt' (the same file): choose another -o\n"
+absent o_module.txt o_motif1.txt o_motif2.txt
+
+case a run starts its lines on a line of their own
+write o_modules.bed "chrA\t1\t9\tmodule1\t0\t.\t0.000000\tNULL"
+write o_records.tsv @planted.fa:0:4
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed --summary -x 0.01 -L 100
+stderr-starts "Velmora: warning: result files"
+file o_modules.bed "chrA\t1\t9\tmodule1\t0\t.\t0.000000\tNULL\neve_stripe2\t380\t480\tmodule1\t364\t.\t3.643496\t+Kr_MA0452.3(417)+hb_MA0049.1(444)-bcd_MA0212.1(474)\n"
+has o_records.tsv "\neve_stripe2\t484\t"
 
 case FIFO as result file
 mkfifo f_module.txt

@@ -101,6 +101,13 @@ std::size_t CFileSet::AddWhole(std::string path, std::string kind, std::string o
     return m_members.size() - 1;
 }
 
+bool CFileSet::SameFile(const MEMBER& first, const MEMBER& second, std::string* error)
+{
+    *error = second.kind + " " + QuotePath(second.path) + " is also the " + first.kind + " " + QuotePath(first.path) +
+             (second.path == first.path ? "" : " (the same file)") + ": choose another " + second.option;
+    return false;
+}
+
 bool CFileSet::CheckPaths(const std::vector<INPUTID>& inputs, std::string* error) const
 {
     // The whole members first: the picture's path is the one typed apart.
@@ -135,13 +142,8 @@ bool CFileSet::CheckPaths(const std::vector<INPUTID>& inputs, std::string* error
         ids.push_back(Identity(member.path));
     for (std::size_t i = 0; i < m_members.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
-            if (m_members[i].path == m_members[j].path || ids[i].Same(ids[j])) {
-                const MEMBER& a = m_members[j];
-                const MEMBER& b = m_members[i];
-                *error = b.kind + " " + QuotePath(b.path) + " is also the " + a.kind + " " + QuotePath(a.path) +
-                         (b.path == a.path ? "" : " (linked to it)") + ": choose another " + b.option;
-                return false;
-            }
+            if (m_members[i].path == m_members[j].path || ids[i].Same(ids[j]))
+                return SameFile(m_members[j], m_members[i], error);
     return true;
 }
 
@@ -154,13 +156,8 @@ bool CFileSet::CheckCreated(std::string* error) const
         ids.push_back(Identity(member.whole ? member.path : member.name));
     for (std::size_t i = 0; i < m_members.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
-            if (ids[i].Same(ids[j])) {
-                const MEMBER& a = m_members[j];
-                const MEMBER& b = m_members[i];
-                *error = b.kind + " " + QuotePath(b.path) + " is also the " + a.kind + " " + QuotePath(a.path) +
-                         ": choose another " + b.option;
-                return false;
-            }
+            if (ids[i].Same(ids[j]))
+                return SameFile(m_members[j], m_members[i], error);
     return true;
 }
 
@@ -205,10 +202,14 @@ void CFileSet::NoteSize(MEMBER& file)
     if (file.sizeBefore == -1 || fstat(file.fd, &info) != 0)
         return;
     file.sizeBefore = info.st_size;
-    // The last byte tells whether the run's first line would be glued on.
+    // The last byte tells whether the run's first line would be glued on
+    // (the file is open for writing only: it is read through another).
     char last = '\n';
-    if (info.st_size > 0 && pread(file.fd, &last, 1, info.st_size - 1) == 1)
+    const int reader = info.st_size > 0 ? open(file.name.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (reader >= 0 && pread(reader, &last, 1, info.st_size - 1) == 1)
         file.endsMidLine = last != '\n';
+    if (reader >= 0)
+        (void)close(reader);
 }
 
 bool CFileSet::OpenAll(std::string* error)

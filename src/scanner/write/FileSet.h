@@ -113,6 +113,8 @@ private:
         bool endsMidLine = false;
         std::unique_ptr<CWholeFile> text;  // a whole member once written
     };
+    // Refuses second, which is first's file too.
+    static bool SameFile(const MEMBER& first, const MEMBER& second, std::string* error);
     bool CheckPaths(const std::vector<INPUTID>& inputs, std::string* error) const;
     bool CheckCreated(std::string* error) const;
     bool OpenMember(MEMBER& member, std::string* error);

@@ -520,6 +520,8 @@ private:
                 return false;
             if (!ReadBodyToTotals(head, module))
                 return false;
+        } else if (m_info->total != 0) {
+            return AtLine("the total " + std::to_string(m_info->total) + " of a run without records");
         }
         return ReadAfterTotals(head);
     }
@@ -565,13 +567,13 @@ private:
         if (!Next(&line))
             return ReadError() ? false : Incomplete();
         if (!TotalCount(line, head, &m_info->total))
-            return Incomplete();
-        // Every site has its two lines; a module counts even where its
-        // traceback found no site and it has no line.
+            return AtLine("not a totals line");
+        // Every site has its two lines and counts once; a module counts even
+        // where its traceback found no site and it has no line.
         const long long items = module ? bodyLines : bodyLines / 2;
         if (module ? m_info->total < items : m_info->total != items)
             return AtLine("the total " + std::to_string(m_info->total) + " does not fit the " + std::to_string(items) +
-                          (module ? " module lines" : " sites") + " above it");
+                          (module ? " module" : " site") + (items == 1 ? " line" : " lines") + " above it");
         return true;
     }
 
