@@ -22,7 +22,23 @@ same m_motif2.txt whole_motif2.txt
 same m_motif3.txt whole_motif3.txt
 same m_modules.bed whole_modules.bed
 same m_sites.bed whole_sites.bed
-has m_module.txt "\n./Velmora merge -o m --bed g.part001 g.part002 g.part003 \n"
+has m_module.txt "\n./Velmora merge -o m --bed g.part001 g.part002 g.part003 ; parts scanned with: -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed \n"
+
+case parts scanned from standard input, and paths with blanks
+copy examples/eve_stripe2.fa
+mkdir "my dir"
+stdin @g.part001.fa
+run -i - -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o "my dir/p 1"
+stdin @g.part002.fa
+run -i - -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o "my dir/p 2" -t 2
+stdin @g.part003.fa
+run -i - -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o "my dir/p 3"
+stdin ""
+run -i g.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o whole
+run merge -o "my dir/m" --bed "my dir/p 1" "my dir/p 2" "my dir/p 3"
+stderr ""
+same "my dir/m_module.txt" whole_module.txt
+same "my dir/m_sites.bed" whole_sites.bed
 
 case merged without the BED files
 run merge -o m g.part001 g.part002 g.part003

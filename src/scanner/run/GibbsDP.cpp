@@ -78,7 +78,17 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
                 " per record (seed " + std::to_string(m_settings.seed) + ")";
     return "done: " + Plural(records, "record", "records") + ", " + Plural(bases, "base", "bases") + ", " +
            Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + nulls + ", " + seconds + "; " +
-           (m_settings.overwrite ? "written to " : "appended to ") + files + motifs;
+           (m_settings.overwrite ? "written to " : "appended to ") + files + motifs + NotOfThisRun("; ", ", ");
+}
+
+std::string CGibbsDP::NotOfThisRun(const std::string& before, const std::string& between) const
+{
+    if (m_others.empty())
+        return {};
+    std::string text = before + "not of this run: ";
+    for (std::size_t i = 0; i < m_others.size(); ++i)
+        text += (i > 0 ? between : "") + m_others[i];
+    return text;
 }
 
 bool BackgroundWeightLeft(int motifNum, int moduleLength) { return 1 - 0.8 * motifNum / moduleLength > 0; }
@@ -193,6 +203,19 @@ bool CGibbsDP::OpenOutputs(const SCANMODEL& model, CConsole& console)
         return false;
     if (!s.svgFile.str().empty())
         m_picture.emplace(m_labels, model.widths);
+    // Result files of the base name that this run does not write (more
+    // motifs, BED or records files of an earlier run) would read as one
+    // set with the new ones. They may hold hours of work: they are named,
+    // never removed.
+    if (s.overwrite) {
+        m_others = writer.FilesNotOfThisRun();
+        if (!m_others.empty())
+            console.Warning(
+                std::string(m_others.size() == 1 ? "result file " : "result files ") + QuotePath(m_others.front()) +
+                (m_others.size() > 1 ? " and " + std::to_string(m_others.size() - 1) + " more" : "") +
+                " of the base name " + (m_others.size() == 1 ? "is" : "are") + " not of this run: --overwrite leaves " +
+                (m_others.size() == 1 ? "it" : "them") + " as " + (m_others.size() == 1 ? "it is" : "they are"));
+    }
     // Appending is the tool's way, but a second run on the same base name
     // is easily a mistake: say so.
     const std::vector<std::string> held = writer.FilesWithContent();
@@ -248,10 +271,15 @@ bool CGibbsDP::ScanRecords(const SCANMODEL& model, CLineReader& lines, CConsole&
         totals->Add(job.result);
         if (!m_writer->WriteRecord(job.result, &m_error))
             return false;
+        if (const std::string warning = m_writer->TakeWarning(); !warning.empty())
+            console.Warning(where + ": " + warning);
         if (m_picture)
             m_picture->Add(job.result);
         console.RecordDone();
-        ++*records;
+        // An input without a header or a letter holds no record: its
+        // files get their headings, but the report counts none.
+        if (!job.result.name.empty() || job.result.length > 0)
+            ++*records;
         *bases += job.result.length;
         return true;
     };

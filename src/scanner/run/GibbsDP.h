@@ -106,4 +106,7 @@ private:
     std::string m_doing;                    // what the run is doing, for an out-of-memory message
     std::optional<CResultWriter> m_writer;  // from the pre-run check on
     std::optional<CSvgPicture> m_picture;   // with --svg, once the files are open
+    std::vector<std::string> m_others;      // with --overwrite: result files of the base this run leaves
+    // "<before>not of this run: a<between>b", or "" when there are none.
+    std::string NotOfThisRun(const std::string& before, const std::string& between) const;
 };

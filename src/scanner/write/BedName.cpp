@@ -19,9 +19,9 @@ bool ReadCoordinate(std::string_view text, long long* value)
     return true;
 }
 
-}  // namespace
-
-BEDNAME BedSequenceName(std::string_view header, bool oneBased)
+// The first word of a header after its '>' and any blanks; "unnamed" when
+// there is none.
+std::string_view FirstWord(std::string_view header)
 {
     if (!header.empty() && header.front() == '>')
         header.remove_prefix(1);
@@ -30,13 +30,18 @@ BEDNAME BedSequenceName(std::string_view header, bool oneBased)
     std::size_t end = 0;
     while (end < header.size() && !IsNameBlank(header[end]))
         ++end;
-    const std::string_view word = header.substr(0, end);
+    return end == 0 ? std::string_view("unnamed") : header.substr(0, end);
+}
+
+}  // namespace
+
+BEDNAME BedSequenceName(std::string_view header, bool oneBased)
+{
+    const std::string_view word = FirstWord(header);
     BEDNAME name;
-    if (word.empty()) {
-        name.chrom = "unnamed";
-        return name;
-    }
     name.chrom.assign(word);
+    if (word == "unnamed")
+        return name;
     // name::chrom:start-end: the interval follows the last "::".
     std::string_view interval = word;
     if (const std::size_t named = word.rfind("::"); named != std::string_view::npos)
@@ -65,5 +70,18 @@ BEDNAME BedSequenceName(std::string_view header, bool oneBased)
     name.offset = start;
     name.end = stop;
     name.minus = minus;
+    name.interval = true;
     return name;
+}
+
+BEDNAME RecordBedName(std::string_view header, long long length, bool oneBased, bool* misfit)
+{
+    BEDNAME name = BedSequenceName(header, oneBased);
+    *misfit = name.interval && name.end - name.offset != length;
+    if (!*misfit)
+        return name;
+    // The header's first word as it stands: a name that is no interval.
+    BEDNAME plain;
+    plain.chrom.assign(FirstWord(header));
+    return plain;
 }

@@ -13,10 +13,11 @@
 // lines then name chrom and carry genomic coordinates (positions shifted by
 // start).
 struct BEDNAME {
-    std::string chrom;     // the BED sequence name
-    long long offset = 0;  // where the record starts on chrom (0-based)
-    long long end = 0;     // where it ends (exclusive), for a minus-strand record
-    bool minus = false;    // the record is the reverse complement of chrom's interval
+    std::string chrom;      // the BED sequence name
+    long long offset = 0;   // where the record starts on chrom (0-based)
+    long long end = 0;      // where it ends (exclusive), for a minus-strand record
+    bool minus = false;     // the record is the reverse complement of chrom's interval
+    bool interval = false;  // read from an interval of the header
 
     // The interval on chrom of `length` bases from record position pos, and
     // a strand on the record ('+', '-' or '.') as it is on chrom.
@@ -33,3 +34,10 @@ struct BEDNAME {
 // and, with oneBased, the samtools faidx form chrom:start-end (1-based, end
 // inclusive). Anything else is a sequence name with positions from 0.
 BEDNAME BedSequenceName(std::string_view header, bool oneBased = false);
+
+// The BED name of a record of `length` bases: as BedSequenceName reads its
+// header, but an interval whose length is not the record's is no genome
+// position (the header was edited, or names something else): the record
+// then keeps its own positions under the header's first word, and
+// *misfit is set.
+BEDNAME RecordBedName(std::string_view header, long long length, bool oneBased, bool* misfit);

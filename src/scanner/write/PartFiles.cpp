@@ -119,19 +119,32 @@ struct PARTRUN {
     std::vector<double> p;         // its records' best window p-values, with nulls
 };
 
+// A word of the echo that starts an option: a one-letter option is told
+// by its second character, as the command line reads it.
+bool IsOptionWord(const std::string& word)
+{
+    return word.size() >= 2 && word[0] == '-' &&
+           (word[1] == '-' || std::string_view("iorKLMxth").find(word[1]) != std::string_view::npos);
+}
+
 // The echo's words with those that may differ between the parts of one
 // input taken out: the program's path, the input, the base name, the
-// thread count, the picture, --overwrite and --quiet.
+// thread count, the picture, --overwrite and --quiet. The echo joins the
+// words typed with blanks, so a path that holds blanks is several words
+// here: a value runs on to the next option.
 void EchoWords(const std::string& echo, PARTRUN* part)
 {
-    std::istringstream words(echo);
-    std::string word;
-    words >> word;  // the program
-    while (words >> word) {
+    std::istringstream in(echo);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    for (std::size_t w = 1; w < words.size(); ++w) {
+        const std::string& word = words[w];
         const bool valued = word == "-i" || word == "-o" || word == "-t" || word == "--threads" || word == "--svg";
         if (valued) {
             std::string value;
-            words >> value;
+            while (w + 1 < words.size() && (value.empty() || !IsOptionWord(words[w + 1])))
+                value += (value.empty() ? "" : " ") + words[++w];
             if (word == "-i")
                 part->input = value;
             continue;
@@ -281,7 +294,8 @@ bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
         return false;
     for (std::size_t i = 0; i < parts.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
-            if (parts[i].base == parts[j].base || (!parts[i].input.empty() && parts[i].input == parts[j].input)) {
+            if (parts[i].base == parts[j].base ||
+                (!parts[i].input.empty() && parts[i].input != "-" && parts[i].input == parts[j].input)) {
                 *error = "part " + QuotePath(parts[i].base) + " is given twice" +
                          (parts[i].base == parts[j].base ? std::string()
                                                          : " (the same input as " + QuotePath(parts[j].base) + ")");
@@ -365,7 +379,16 @@ bool MergeTotalled(const std::vector<PARTRUN>& parts, const std::string& echo, c
         for (std::size_t k = 0; k < K; ++k)
             sites[k] += part.sites[k];
     }
-    if (headings && !out[0]->Write(ModuleHeading(echo), error))
+    // The merge's own words, then the words the parts were scanned with:
+    // the options that made these results.
+    std::string words = echo;
+    const auto scanned = std::find_if(parts.begin(), parts.end(), [](const PARTRUN& p) { return p.headings; });
+    if (scanned != parts.end()) {
+        words += "; parts scanned with: ";
+        for (const std::string& word : scanned->words)
+            words += word + " ";
+    }
+    if (headings && !out[0]->Write(ModuleHeading(words), error))
         return false;
     for (const PARTRUN& part : parts)
         if (!CopyBody(ModuleFileName(part.base), {RESULTKIND::Module}, *out[0], {}, error))

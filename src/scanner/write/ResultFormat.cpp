@@ -186,8 +186,9 @@ std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const 
     return text;
 }
 
-std::string RecordLine(const RECORDRESULT& record, int motifNum, double* p)
+std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, double* p)
 {
+    const int motifNum = static_cast<int>(widths.size());
     // The name as the module file gives it, without its '>' and the blanks
     // after it; a tab in it would shift every column after it.
     std::string text = record.name.substr(!record.name.empty() && record.name[0] == '>' ? 1 : 0);
@@ -209,8 +210,11 @@ std::string RecordLine(const RECORDRESULT& record, int motifNum, double* p)
     *p = std::nan("");
     if (record.scanned) {
         AppendFormat(&text, "%.6lf", record.bestWindow);
+        // A record no motif fits in holds no site, whatever its score: no
+        // evidence of a module, whatever background happened to give.
+        const bool siteFits = std::any_of(widths.begin(), widths.end(), [&](int w) { return w <= record.length; });
         if (!record.nullScores.empty())
-            *p = EmpiricalP(record.nullScores, record.bestWindow);
+            *p = siteFits ? EmpiricalP(record.nullScores, record.bestWindow) : 1.0;
     }
     text += '\t';
     if (!std::isnan(*p))
@@ -232,6 +236,41 @@ std::string RecordLineEnd(const std::string& q, const std::string& note) { retur
 
 // ---------------------------------------------------------------------------
 // Reading result files back
+
+namespace {
+
+// The tab-separated fields of a line.
+std::vector<std::string_view> Fields(std::string_view line);
+bool AllDigits(std::string_view text);
+
+}  // namespace
+
+long long LastBedModuleNumber(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return 0;
+    // The last line lies in the file's last few kilobytes.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    const std::streamoff from = std::max<std::streamoff>(0, size - 65536);
+    in.seekg(from);
+    std::string tail(static_cast<std::size_t>(size - from), '\0');
+    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    while (!tail.empty() && tail.back() == '\n')
+        tail.pop_back();
+    const std::size_t start = tail.rfind('\n');
+    const std::vector<std::string_view> f =
+        Fields(std::string_view(tail).substr(start == std::string::npos ? 0 : start + 1));
+    if (f.size() > 3 && f[3].substr(0, 6) == "module" && AllDigits(f[3].substr(6)))
+        return std::stoll(std::string(f[3].substr(6)));
+    in.clear();
+    in.seekg(0);
+    long long lines = 0;
+    for (std::string line; std::getline(in, line);)
+        lines += line.empty() ? 0 : 1;
+    return lines;
+}
 
 namespace {
 

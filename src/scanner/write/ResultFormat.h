@@ -88,8 +88,9 @@ std::string BedModuleLines(const RECORDRESULT& record, const BEDNAME& name, cons
 std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const BEDMOTIFS& motifs);
 
 // A record's line of the records file up to its q-value (its last tab
-// included); *p is set to its best window's p-value (NaN without one).
-std::string RecordLine(const RECORDRESULT& record, int motifNum, double* p);
+// included), for motifs of these widths; *p is set to its best window's
+// p-value (NaN without one; 1 where no motif fits in the record).
+std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, double* p);
 // The rest of the line: the q-value ("" without one), the note, the line end.
 std::string RecordLineEnd(const std::string& q, const std::string& note);
 // The note column of a record that was not scanned ("" for one that was).
@@ -97,6 +98,11 @@ std::string RecordNote(const RECORDRESULT& record);
 
 // ---------------------------------------------------------------------------
 // Reading result files back
+
+// The module number a run appending to the modules BED file at path goes
+// on from: that of its last line ("module12" gives 12), or, where the last
+// line names no module so, the number of its lines. 0 for no file.
+long long LastBedModuleNumber(const std::string& path);
 
 enum class RESULTKIND { Module, Motif, ModulesBed, SitesBed, Records };
 

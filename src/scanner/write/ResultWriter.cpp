@@ -1,9 +1,12 @@
 #include "scanner/write/ResultWriter.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <utility>
 
 #include "scanner/results/Significance.h"
+#include "support/Messages.h"
 
 CResultWriter::CResultWriter(std::string base, std::vector<int> widths, bool bed, std::string commandLine,
                              bool overwrite)
@@ -46,8 +49,28 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
         return false;
     m_started.assign(m_files.Members(), false);
     m_recordsHeaderDue = m_summary && !m_files.HeldContent(m_recordsFile);
+    // Module names run through the file, on from an earlier run's.
+    if (m_bed && m_files.HeldContent(m_modulesBed))
+        m_bedModuleNumber = LastBedModuleNumber(ModulesBedFileName(m_base));
     m_open = true;
     return true;
+}
+
+std::vector<std::string> CResultWriter::FilesNotOfThisRun() const
+{
+    std::vector<std::string> names;
+    const auto exists = [](const std::string& path) {
+        struct stat info {};
+        return stat(path.c_str(), &info) == 0;
+    };
+    for (int k = static_cast<int>(m_motifs.widths.size()) + 1; exists(MotifFileName(m_base, k)); ++k)
+        names.push_back(MotifFileName(m_base, k));
+    for (const std::string& name : {ModulesBedFileName(m_base), SitesBedFileName(m_base)})
+        if (!m_bed && exists(name))
+            names.push_back(name);
+    if (!m_summary && exists(RecordsFileName(m_base)))
+        names.push_back(RecordsFileName(m_base));
+    return names;
 }
 
 bool CResultWriter::Append(std::size_t file, std::string text, std::string* error)
@@ -76,7 +99,16 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
                     error))
             return false;
     if (m_bed) {
-        const BEDNAME name = BedSequenceName(record.name, m_oneBased);
+        bool misfit = false;
+        const BEDNAME name = RecordBedName(record.name, record.length, m_oneBased, &misfit);
+        if (misfit && !m_misfitTold) {
+            m_misfitTold = true;
+            const BEDNAME named = BedSequenceName(record.name, m_oneBased);
+            m_warning = "record " + QuoteForMessage(record.name) + " has " + std::to_string(record.length) +
+                        " bases, but its header names an interval of " + std::to_string(named.end - named.offset) +
+                        " on " + QuoteForMessage(named.chrom) +
+                        ": its BED lines give positions in the record (as for any later such record)";
+        }
         if (!Append(m_modulesBed, BedModuleLines(record, name, m_motifs, m_nulls, &m_bedModuleNumber), error) ||
             !Append(m_sitesBed, BedSiteLines(record, name, m_motifs), error))
             return false;
@@ -87,7 +119,7 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
 bool CResultWriter::WriteRecordsLine(const RECORDRESULT& record, std::string* error)
 {
     double p = 0.0;
-    std::string text = RecordLine(record, static_cast<int>(m_motifs.widths.size()), &p);
+    std::string text = RecordLine(record, m_motifs.widths, &p);
     if (m_nulls) {
         m_held.push_back({std::move(text), p, RecordNote(record)});
         return true;

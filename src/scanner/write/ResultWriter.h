@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "scanner/results/Results.h"
@@ -43,8 +44,14 @@ public:
     // After Open: the result files that already held something, which
     // this run appends to (none with overwrite).
     std::vector<std::string> FilesWithContent() const { return m_files.FilesWithContent(); }
+    // After Open: files of the base name that this run does not write
+    // (motif files beyond K, BED or records files it was not asked for).
+    std::vector<std::string> FilesNotOfThisRun() const;
     // A record's lines (with the headings before the first record).
     bool WriteRecord(const RECORDRESULT& record, std::string* error);
+    // A warning about the records written so far, once ("" when there is
+    // none): a header that names a genome interval of another length.
+    std::string TakeWarning() { return std::exchange(m_warning, {}); }
     // The run totals (and the held records-file lines).
     bool WriteSummary(const RUNTOTALS& totals, std::string* error);
     // The picture's text; it takes its name at Close.
@@ -83,4 +90,6 @@ private:
     bool m_open = false;
     bool m_recordsHeaderDue = false;  // the records file was empty at Open
     bool m_headingsWritten = false;
+    bool m_misfitTold = false;
+    std::string m_warning;
 };
