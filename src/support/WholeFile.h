@@ -23,6 +23,8 @@ public:
     // The file takes its name.
     bool Commit(std::string* error);
     const std::string& Path() const { return m_path; }
+    // The other name it is written under until Commit.
+    const std::string& PartPath() const { return m_part; }
 
 private:
     bool Fail(int error, std::string* text) const;

@@ -427,24 +427,75 @@ std::string CFileSet::CutBack()
     return problems;
 }
 
+// The new files a signal removes (one set at a time per process).
+static CNewFileSet* g_newFiles = nullptr;
+
+CNewFileSet::~CNewFileSet() { Release(); }
+
+void CNewFileSet::Release()
+{
+    if (g_newFiles == this) {
+        for (const int signal : kCutBackSignals)
+            (void)std::signal(signal, SIG_DFL);
+        g_newFiles = nullptr;
+    }
+    m_guarded = false;
+}
+
+void CNewFileSet::OnSignal(int signal)
+{
+    // unlink only, then the signal again with its default action.
+    const int interrupted = errno;
+    if (g_newFiles) {
+        for (std::size_t i = 0; i < g_newFiles->m_files.size(); ++i) {
+            (void)unlink(g_newFiles->m_files[i]->PartPath().c_str());
+            if (i < g_newFiles->m_named)
+                (void)unlink(g_newFiles->m_files[i]->Path().c_str());
+        }
+    }
+    errno = interrupted;
+    (void)raise(signal);
+}
+
 CWholeFile* CNewFileSet::Add(const std::string& path, std::string* error)
 {
     if (Exists(path)) {
         *error = "cannot write " + m_kind + QuotePath(path) + ": it exists already";
         return nullptr;
     }
+    // The list a signal reads is changed with the signals held off.
+    BlockCutBackSignals(SIG_BLOCK);
+    if (!m_guarded) {
+        m_guarded = true;
+        g_newFiles = this;
+        struct sigaction action {};
+        action.sa_handler = OnSignal;
+        sigfillset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        for (const int signal : kCutBackSignals)
+            (void)sigaction(signal, &action, nullptr);
+        (void)std::signal(SIGXFSZ, SIG_IGN);
+    }
     m_files.push_back(std::make_unique<CWholeFile>(path, m_kind));
+    BlockCutBackSignals(SIG_UNBLOCK);
     return m_files.back()->Open(error) ? m_files.back().get() : nullptr;
 }
 
 bool CNewFileSet::CommitAll(std::string* error)
 {
-    for (std::size_t i = 0; i < m_files.size(); ++i)
-        if (!m_files[i]->Commit(error)) {
-            for (std::size_t done = 0; done < i; ++done)
-                (void)std::remove(m_files[done]->Path().c_str());
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        BlockCutBackSignals(SIG_BLOCK);
+        const bool done = m_files[i]->Commit(error);
+        m_named += done ? 1 : 0;
+        BlockCutBackSignals(SIG_UNBLOCK);
+        if (!done) {
+            for (std::size_t named = 0; named < i; ++named)
+                (void)std::remove(m_files[named]->Path().c_str());
+            m_named = 0;
             return false;
         }
+    }
+    Release();
     return true;
 }
 

@@ -132,11 +132,18 @@ private:
 
 // Files written whole that take their names together, or none does: the
 // parts of a split, the result files of a merge. A path that exists is
-// refused, before anything is written.
+// refused, before anything is written. From the first Add until CommitAll
+// or the end of the set, SIGINT, SIGTERM, SIGHUP and SIGPIPE remove every
+// file the set wrote and end the process by the same signal; SIGXFSZ is
+// ignored, so that a file-size limit is a write error ("File too large").
 class CNewFileSet {
 public:
     // kind names the files in messages: "cannot write <kind>'path': ...".
     explicit CNewFileSet(std::string kind = {}) : m_kind(std::move(kind)) {}
+    ~CNewFileSet();
+    CNewFileSet(const CNewFileSet&) = delete;
+    CNewFileSet& operator=(const CNewFileSet&) = delete;
+
     // A new file at path, open for writing under another name.
     CWholeFile* Add(const std::string& path, std::string* error);
     // Every file closed and renamed to its path; on failure the ones that
@@ -145,6 +152,11 @@ public:
     std::vector<std::string> Paths() const;
 
 private:
+    static void OnSignal(int signal);
+    void Release();
+
     std::string m_kind;
     std::vector<std::unique_ptr<CWholeFile>> m_files;
+    std::size_t m_named = 0;  // files that took their names so far
+    bool m_guarded = false;   // the signal handlers are set
 };

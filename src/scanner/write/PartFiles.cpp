@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <utility>
 
@@ -32,6 +34,45 @@ std::string PartName(const std::string& prefix, std::size_t number)
     char digits[32];
     (void)std::snprintf(digits, sizeof digits, ".part%03zu.fa", number);
     return prefix + digits;
+}
+
+// The list of a split's parts, one file name a line: merge tells from it
+// that a set of parts is whole.
+std::string PartListName(const std::string& prefix) { return prefix + ".parts"; }
+
+// "g.part007.fa": the part's number 7; 0 for a name of another form.
+std::size_t SplitNumber(const std::string& input, std::string* prefix)
+{
+    const std::size_t at = input.rfind(".part");
+    if (at == std::string::npos || input.size() < at + 9 || input.compare(input.size() - 3, 3, ".fa") != 0)
+        return 0;
+    const std::string digits = input.substr(at + 5, input.size() - 3 - at - 5);
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    *prefix = input.substr(0, at);
+    return static_cast<std::size_t>(std::stoul(digits));
+}
+
+// Parts of an older split of the same prefix, beyond the `made` parts of
+// this one: with them the numbered set would be drawn from two inputs.
+bool NoOlderParts(const std::string& prefix, std::size_t made, std::string* error)
+{
+    const std::filesystem::path where = std::filesystem::path(prefix).parent_path();
+    std::vector<std::string> older;
+    std::error_code failed;
+    for (const auto& entry : std::filesystem::directory_iterator(where.empty() ? "." : where, failed)) {
+        const std::string name = (where / entry.path().filename()).string();
+        std::string own;
+        if (SplitNumber(name, &own) > made && own == prefix && name == PartName(prefix, SplitNumber(name, &own)))
+            older.push_back(name);
+    }
+    if (older.empty())
+        return true;
+    std::sort(older.begin(), older.end());
+    *error = "older parts lie beside the new ones: " + QuotePath(older.front()) +
+             (older.size() > 1 ? " and " + std::to_string(older.size() - 1) + " more" : std::string()) +
+             " of another split: remove them or choose another -o";
+    return false;
 }
 
 }  // namespace
@@ -97,11 +138,18 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
         return readFailed();
     if (!part && !startPart())
         return false;
-    // Only now, all parts complete, do they take their names.
-    if (!files.CommitAll(error))
+    if (!part->Close(error) || !NoOlderParts(prefix, partNumber, error))
+        return false;
+    std::string list;
+    for (const std::string& name : files.Paths())
+        list += name + "\n";
+    CWholeFile* listing = files.Add(PartListName(prefix), error);
+    if (!listing || !listing->Write(list, error))
         return false;
     *parts = files.Paths();
-    return true;
+    parts->pop_back();
+    // Only now, all parts complete, do they take their names.
+    return files.CommitAll(error);
 }
 
 namespace {
@@ -250,19 +298,6 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
                     ReadResultFile(SitesBedFileName(base), {RESULTKIND::SitesBed, 0, K}, {}, &info, error));
 }
 
-// "g.part007.fa": the part's number 7; 0 for a name of another form.
-std::size_t SplitNumber(const std::string& input, std::string* prefix)
-{
-    const std::size_t at = input.rfind(".part");
-    if (at == std::string::npos || input.size() < at + 9 || input.compare(input.size() - 3, 3, ".fa") != 0)
-        return 0;
-    const std::string digits = input.substr(at + 5, input.size() - 3 - at - 5);
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    *prefix = input.substr(0, at);
-    return static_cast<std::size_t>(std::stoul(digits));
-}
-
 // The parts are of one run: one set of options and matrices.
 bool SameRun(const std::vector<PARTRUN>& parts, std::string* error)
 {
@@ -316,6 +351,17 @@ bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
             return false;
         }
         ++expected;
+    }
+    // The split's list of its parts, where it is found, tells a missing last part.
+    std::ifstream listing(PartListName(prefix));
+    std::size_t made = 0;
+    for (std::string line; std::getline(listing, line);)
+        made += line.empty() ? 0 : 1;
+    if (made >= expected) {
+        *error = "part " + std::to_string(expected) + " of " + QuotePath(prefix + ".part*.fa") +
+                 " is missing: the split made " + std::to_string(made) + " parts (" +
+                 QuotePath(PartListName(prefix)) + ")";
+        return false;
     }
     return true;
 }
