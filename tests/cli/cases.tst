@@ -11,7 +11,7 @@
 #   gzip NAME             compresses a file in place
 #   cut NAME N|half       drops the last N bytes
 #   flip NAME N|half      changes the byte N from the end
-#   mkdir NAME, symlink NAME TARGET
+#   mkdir NAME, symlink NAME TARGET, hardlink NAME TARGET
 #   stdin TEXT...         standard input of the following runs
 #   run WORDS...          runs ./Velmora WORDS
 #   status N              the run's exit status (0 when not given)
@@ -275,6 +275,12 @@ same once_motif3.txt again_motif3.txt
 same once_modules.bed again_modules.bed
 same once_sites.bed again_sites.bed
 
+case overwrite names the files of an earlier run it does not write
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o ov --bed --summary
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o ov --overwrite
+stderr "Velmora: warning: result files 'ov_modules.bed' and 2 more of the base name are not of this run: --overwrite leaves them as they are\n"
+report-has "; not of this run: ov_modules.bed, ov_sites.bed, ov_records.tsv\n"
+
 case overwrite that fails leaves the results
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o keep
 write bad.fa ">r\nACGT\n>r2\n" 70000*"ACGTACGTAC" "\n"
@@ -328,6 +334,7 @@ case empty file
 write empty.fa ""
 run -i empty.fa -M small3.pwm -o e
 stderr "Velmora: warning: sequence file 'empty.fa' holds no sequence: nothing to scan\n"
+report-has "done: 0 records, 0 bases, 0 modules"
 file e_module.txt "\n\nVelmora 1.0\n./Velmora -i empty.fa -M small3.pwm -o e \n\n\n# modules = 0\n"
 file e_motif3.txt "\n\nmotif 3\n\n\n # of sites for motif 3 = 0\n"
 
@@ -704,7 +711,7 @@ bed eve_modules.bed modules
 bed eve_sites.bed sites
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm --bed -x 0.01 -L 100 -o eve
 stderr "Velmora: warning: result files 'eve_module.txt' and 5 more already hold results: this run adds its own after them (--overwrite starts afresh)\n"
-file eve_modules.bed 2*"eve_stripe2\t380\t480\tmodule1\t364\t.\t3.643496\t+Kr_MA0452.3(417)+hb_MA0049.1(444)-bcd_MA0212.1(474)\n"
+file eve_modules.bed "eve_stripe2\t380\t480\tmodule1\t364\t.\t3.643496\t+Kr_MA0452.3(417)+hb_MA0049.1(444)-bcd_MA0212.1(474)\neve_stripe2\t380\t480\tmodule2\t364\t.\t3.643496\t+Kr_MA0452.3(417)+hb_MA0049.1(444)-bcd_MA0212.1(474)\n"
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o plain
 stderr ""
 absent plain_modules.bed plain_sites.bed
@@ -734,6 +741,12 @@ file g_modules.bed "2R\t5004\t5104\tmodule1\t364\t.\t3.643496\t+bcd(5004)-hb(503
 file g_sites.bed "2R\t5004\t5010\tbcd\t663\t+\t0.662597\t1\tTAATCC\n2R\t5030\t5040\thb\t872\t-\t0.872008\t2\tTCATAAAAAC\n2R\t5058\t5067\tKr\t561\t-\t0.560577\t3\tCAATCCCTT\n"
 bed g_modules.bed modules
 bed g_sites.bed sites
+
+case a genome interval that does not fit its record
+write g.fa ">chr1:100-200(-)" @eve_stripe2.fa:13 ">chr2:0-484 fits" @eve_stripe2.fa:13 ">chr3:5-6" @eve_stripe2.fa:13
+run -i g.fa -M fly_bcd_hb_Kr.jaspar -o g --bed -x 0.01 -L 100
+stderr "Velmora: warning: sequence file 'g.fa': record '>chr1:100-200(-)' has 484 bases, but its header names an interval of 100 on 'chr1': its BED lines give positions in the record (as for any later such record)\n"
+file g_modules.bed "chr1:100-200(-)\t380\t480\tmodule1\t364\t.\t3.643496\t+Kr(417)+hb(444)-bcd(474)\nchr2\t380\t480\tmodule2\t364\t.\t3.643496\t+Kr(417)+hb(444)-bcd(474)\nchr3:5-6\t380\t480\tmodule3\t364\t.\t3.643496\t+Kr(417)+hb(444)-bcd(474)\n"
 
 case BED files of 1-based interval names
 write g.fa ">2R:5001-5484" @eve_stripe2.fa:13
@@ -1224,6 +1237,52 @@ run -i eve_stripe2.fa -M mm_motif1.txt -o mm
 status 1
 stderr "Velmora: matrix file 'mm_motif1.txt' is also the result file 'mm_motif1.txt': choose another -o\n"
 
+case picture over a result file
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --svg o_module.txt
+status 1
+stderr "Velmora: picture file 'o_module.txt' is also the result file 'o_module.txt': choose another --svg\n"
+
+case picture over an earlier run's records file, named otherwise
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --summary
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --summary --svg ./o_records.tsv
+status 1
+stderr "Velmora: picture file './o_records.tsv' is also the result file 'o_records.tsv' (the same file): choose another --svg\n"
+
+case picture over a result file the run creates, named otherwise
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed --svg ./o_sites.bed
+status 1
+stderr "Velmora: picture file './o_sites.bed' is also the result file 'o_sites.bed' (the same file): choose another --svg\n"
+absent o_module.txt o_motif1.txt o_modules.bed o_sites.bed
+
+case result files linked to each other
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed
+symlink o_records.tsv o_motif1.txt
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --summary
+status 1
+stderr "Velmora: result file 'o_records.tsv' is also the result file 'o_motif1.txt' (the same file): choose another -o\n"
+
+case result files linked to each other by a hard link
+write o_modules.bed ""
+hardlink o_sites.bed o_modules.bed
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed
+status 1
+stderr "Velmora: result file 'o_sites.bed' is also the result file 'o_modules.bed' (the same file): choose another -o\n"
+
+case result file linked to one the run creates
+symlink o_motif3.txt o_motif2.txt
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o
+status 1
+stderr "Velmora: result file 'o_motif3.txt' is also the result file 'o_motif2.txt' (the same file): choose another -o\n"
+absent o_module.txt o_motif1.txt o_motif2.txt
+
+case a run starts its lines on a line of their own
+write o_modules.bed "chrA\t1\t9\tmodule1\t0\t.\t0.000000\tNULL"
+write o_records.tsv @planted.fa:0:4
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed --summary -x 0.01 -L 100
+stderr-starts "Velmora: warning: result files"
+file o_modules.bed "chrA\t1\t9\tmodule1\t0\t.\t0.000000\tNULL\neve_stripe2\t380\t480\tmodule2\t364\t.\t3.643496\t+Kr_MA0452.3(417)+hb_MA0049.1(444)-bcd_MA0212.1(474)\n"
+has o_records.tsv "\neve_stripe2\t484\t"
+
 case FIFO as result file
 mkfifo f_module.txt
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o f
@@ -1418,6 +1477,11 @@ random-fasta n.fa 4 3000 N40 800 1
 run -i n.fa -M fly_bcd_hb_Kr.pwm -x 0.02 -L 100 -o n --null 9 --quiet
 run -i n.fa -M fly_bcd_hb_Kr.pwm -x 0.02 -L 100 -o n --null 9 --quiet --seed 18446744073709551615
 records n
+
+case records no motif fits in have p 1
+write s.fa ">RA\nRA\n>AR\nAR\n>TTA\nTTA\n"
+run -i s.fa -M fly_bcd_hb_Kr.pwm -o s --null 99 --quiet
+file s_records.tsv @s.fa:0:0 "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\n" "RA\t2\t2\t0\t0,0,0\t\t-0.024145\t1\t1\t\nAR\t2\t2\t0\t0,0,0\t\t-0.024145\t1\t1\t\nTTA\t3\t3\t0\t0,0,0\t\t-0.036218\t1\t1\t\n"
 
 case null count zero
 threads

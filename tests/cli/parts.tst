@@ -22,7 +22,23 @@ same m_motif2.txt whole_motif2.txt
 same m_motif3.txt whole_motif3.txt
 same m_modules.bed whole_modules.bed
 same m_sites.bed whole_sites.bed
-has m_module.txt "\n./Velmora merge -o m --bed g.part001 g.part002 g.part003 \n"
+has m_module.txt "\n./Velmora merge -o m --bed g.part001 g.part002 g.part003 ; parts scanned with: -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed \n"
+
+case parts scanned from standard input, and paths with blanks
+copy examples/eve_stripe2.fa
+mkdir "my dir"
+stdin @g.part001.fa
+run -i - -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o "my dir/p 1"
+stdin @g.part002.fa
+run -i - -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o "my dir/p 2" -t 2
+stdin @g.part003.fa
+run -i - -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o "my dir/p 3"
+stdin ""
+run -i g.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o whole
+run merge -o "my dir/m" --bed "my dir/p 1" "my dir/p 2" "my dir/p 3"
+stderr ""
+same "my dir/m_module.txt" whole_module.txt
+same "my dir/m_sites.bed" whole_sites.bed
 
 case merged without the BED files
 run merge -o m g.part001 g.part002 g.part003
@@ -133,6 +149,67 @@ run merge -o m bad
 status 1
 stderr "Velmora: result file 'bad_module.txt' is not a complete result file of one run\n"
 
+case a part's module file cut short
+cut g.part002_module.txt 2
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part002_module.txt', line 24: cut short (no line end)\n"
+
+case a part's motif file cut short
+cut g.part003_motif2.txt 30
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part003_motif2.txt', line 8: cut short (no line end)\n"
+
+case a part's BED files cut short
+cut g.part001_modules.bed 5
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part001_modules.bed', line 2: cut short (no line end)\n"
+
+case a part's sites BED file cut short
+cut g.part001_sites.bed 1
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part001_sites.bed', line 4: cut short (no line end)\n"
+
+case a part's damaged module line
+flip g.part002_module.txt 20
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part002_module.txt', line 22: not a module line (name, [start,end], score, sites)\n"
+
+case a part's damaged motif line
+flip g.part002_motif1.txt 40
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part002_motif1.txt', line 31: not a site line (name, strand, position, probability)\n"
+
+case a part's totals line damaged
+flip g.part002_motif1.txt 2
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part002_motif1.txt', line 34: not a totals line\n"
+
+case a part's totals that do not fit its lines
+write bad_module.txt "\n# modules = 0\n"
+write bad_motif1.txt "\n # of sites for motif 1 = 0\n"
+write bad_motif2.txt "\n # of sites for motif 2 = 3\n"
+write bad_motif3.txt "\n # of sites for motif 3 = 0\n"
+run merge -o m bad
+status 1
+stderr "Velmora: result file 'bad_motif2.txt', line 2: the total 3 of a run without records\n"
+write bad_motif2.txt "\n\nmotif 2\n\n>a\tf\t17\t1.000000\nACGTACGTAC\n\n # of sites for motif 2 = 3\n"
+run merge -o m bad
+status 1
+stderr "Velmora: result file 'bad_motif2.txt', line 8: the total 3 does not fit the 1 site line above it\n"
+
+case a part's damaged sites BED line
+flip g.part002_sites.bed 10
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part002_sites.bed', line 24: not a sites BED line\n"
+
 case split and merge words
 run split -i g.fa -o y --part-bases
 status 1
@@ -183,6 +260,37 @@ symlink p.part002_records.tsv twice_records.tsv
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv' holds more than one run: merge takes the results of one run per part\n"
+
+case a part records file cut short
+cut p.part003_records.tsv 3
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part003_records.tsv', line 4: cut short (no line end)\n"
+
+case hand-edited records files
+# A p-value that is no number, one above 1, a q-value taken out, a line of
+# three columns, counts of another number of motifs.
+remove p.part002_records.tsv
+write p.part002_records.tsv @p.part001_records.tsv:0:92 "eve\t484\t484\t0\t0,0,0\t\t1.000000\tabc\t0.5\t\n"
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: best_window_p 'abc' is not a number above 0 and at most 1\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:92 "eve\t484\t484\t0\t0,0,0\t\t1.000000\t7\t0.5\t\n"
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: best_window_p '7' is not a number above 0 and at most 1\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:92 "eve\t484\t484\t0\t0,0,0\t\t1.000000\t0.333333\t\t\n"
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: a best_window_p without its best_window_q\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:92 "eve\t484\t484\n"
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: 3 columns where a records line has 10\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:92 "eve\t484\t484\t0\t0,0\t\t1.000000\t0.333333\t0.5\t\n"
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: sites '0,0' is not one count per motif\n"
 
 case a part records file without its header
 write headless_records.tsv @p.part002_records.tsv:92:146

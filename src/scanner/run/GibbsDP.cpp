@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "scanner/read/FastaReader.h"
-#include "scanner/run/GibbsDP.h"
 #include "scanner/read/MatrixReader.h"
+#include "scanner/run/GibbsDP.h"
 #include "scanner/run/RecordPool.h"
 #include "scanner/write/ResultWriter.h"
 #include "scanner/write/SvgPicture.h"
@@ -78,7 +78,17 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
                 " per record (seed " + std::to_string(m_settings.seed) + ")";
     return "done: " + Plural(records, "record", "records") + ", " + Plural(bases, "base", "bases") + ", " +
            Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + nulls + ", " + seconds + "; " +
-           (m_settings.overwrite ? "written to " : "appended to ") + files + motifs;
+           (m_settings.overwrite ? "written to " : "appended to ") + files + motifs + NotOfThisRun("; ", ", ");
+}
+
+std::string CGibbsDP::NotOfThisRun(const std::string& before, const std::string& between) const
+{
+    if (m_others.empty())
+        return {};
+    std::string text = before + "not of this run: ";
+    for (std::size_t i = 0; i < m_others.size(); ++i)
+        text += (i > 0 ? between : "") + m_others[i];
+    return text;
 }
 
 bool BackgroundWeightLeft(int motifNum, int moduleLength) { return 1 - 0.8 * motifNum / moduleLength > 0; }
@@ -104,6 +114,34 @@ bool CGibbsDP::ModuleScan(CConsole& console)
 bool CGibbsDP::Run(CConsole& console)
 {
     const auto started = std::chrono::steady_clock::now();
+    std::optional<SCANMODEL> model;
+    if (!ReadModel(&model))
+        return false;
+    const std::string path = m_settings.seqFile.str();
+    std::string why;
+    // "-" is standard input; gzip data is decompressed on the fly.
+    auto source = OpenInput(path, true, &why);
+    if (!source) {
+        m_error = "cannot open sequence file " + InputLabel(path, true) + ": " + why;
+        return false;
+    }
+    if (!OpenOutputs(*model, console))
+        return false;
+    CLineReader lines(std::move(source));
+    RUNTOTALS totals(model->motifNum);
+    long long records = 0;
+    long long bases = 0;
+    if (!ScanRecords(*model, lines, console, &totals, &records, &bases) || !FinishOutputs(totals, console)) {
+        m_error += m_writer->CutBack();
+        return false;
+    }
+    console.Finish();
+    console.Note(RunReport(totals, records, bases, std::chrono::steady_clock::now() - started));
+    return true;
+}
+
+bool CGibbsDP::ReadModel(std::optional<SCANMODEL>* model)
+{
     const RUNSETTINGS& s = m_settings;
     m_doing = "while reading matrix file " + QuotePath(s.pwmFile.view());
     MATRIXSET matrices;
@@ -135,21 +173,19 @@ bool CGibbsDP::Run(CConsole& console)
             (picking ? "fewer motifs" : "pick fewer with --motifs");
         return false;
     }
-    SCANMODEL model = MakeScanModel(std::move(matrices.widths), std::move(matrices.matrices), s.moduleLength,
-                                    s.bothStrands != 0, s.moduleRate);
-    model.bestWindow = s.RecordsFile();
+    model->emplace(MakeScanModel(std::move(matrices.widths), std::move(matrices.matrices), s.moduleLength,
+                                 s.bothStrands != 0, s.moduleRate));
+    (*model)->bestWindow = s.RecordsFile();
+    return true;
+}
 
-    const std::string path = s.seqFile.str();
-    std::string why;
-    // "-" is standard input; gzip data is decompressed on the fly.
-    auto source = OpenInput(path, true, &why);
-    if (!source) {
-        m_error = "cannot open sequence file " + InputLabel(path, true) + ": " + why;
-        return false;
-    }
+bool CGibbsDP::OpenOutputs(const SCANMODEL& model, CConsole& console)
+{
     // Both inputs are open and the matrices are good: make sure every result
     // file can be written, and is none of the inputs, before the first line
     // goes into any of them.
+    const RUNSETTINGS& s = m_settings;
+    const std::string path = s.seqFile.str();
     std::vector<INPUTID> inputs;
     INPUTID id;
     if (InputIdentity(path, true, "sequence file " + InputLabel(path, true), &id))
@@ -160,16 +196,26 @@ bool CGibbsDP::Run(CConsole& console)
     CResultWriter& writer = *m_writer;
     writer.SetBedNames(m_labels, s.oneBased);
     writer.SetSummary(s.RecordsFile(), s.nulls > 0);
-    const std::string svgPath = s.svgFile.str();
-    // The picture is written whole at the end: a path it cannot take is
-    // found out now.
-    if (!svgPath.empty() && !OutputPathUsable(svgPath, "picture file", "--svg", inputs, &m_error))
-        return false;
+    // The picture is written whole at the end, but it is one of the run's
+    // files: a path it cannot take is found out now.
+    writer.SetPicture(s.svgFile.str());
     if (!writer.Open(inputs, &m_error))
         return false;
-    std::optional<CSvgPicture> picture;
-    if (!svgPath.empty())
-        picture.emplace(m_labels, model.widths);
+    if (!s.svgFile.str().empty())
+        m_picture.emplace(m_labels, model.widths);
+    // Result files of the base name that this run does not write (more
+    // motifs, BED or records files of an earlier run) would read as one
+    // set with the new ones. They may hold hours of work: they are named,
+    // never removed.
+    if (s.overwrite) {
+        m_others = writer.FilesNotOfThisRun();
+        if (!m_others.empty())
+            console.Warning(
+                std::string(m_others.size() == 1 ? "result file " : "result files ") + QuotePath(m_others.front()) +
+                (m_others.size() > 1 ? " and " + std::to_string(m_others.size() - 1) + " more" : "") +
+                " of the base name " + (m_others.size() == 1 ? "is" : "are") + " not of this run: --overwrite leaves " +
+                (m_others.size() == 1 ? "it" : "them") + " as " + (m_others.size() == 1 ? "it is" : "they are"));
+    }
     // Appending is the tool's way, but a second run on the same base name
     // is easily a mistake: say so.
     const std::vector<std::string> held = writer.FilesWithContent();
@@ -178,22 +224,40 @@ bool CGibbsDP::Run(CConsole& console)
                         (held.size() > 1 ? " and " + std::to_string(held.size() - 1) + " more" : std::string()) +
                         (held.size() == 1 ? " already holds" : " already hold") +
                         " results: this run adds its own after them (--overwrite starts afresh)");
+    return true;
+}
 
-    CLineReader lines(std::move(source));
+std::unique_ptr<RECORDJOB> CGibbsDP::MakeJob(FASTARECORD& record, const std::string& where) const
+{
+    const std::string at = where + ", line " + std::to_string(record.line) + ": ";
+    auto job = std::make_unique<RECORDJOB>();
+    if (record.ignored > 0)
+        job->warnings.push_back(where + ", line " + std::to_string(record.ignoredLine) + ": " +
+                                std::to_string(record.ignored) + (record.ignored == 1 ? " character" : " characters") +
+                                " after the letters of the line ignored (record " + RecordLabel(record.name) + ")");
+    if (record.letters.GetLength() < 2)
+        job->warnings.push_back(TooShortWarning(where, record));
+    const std::size_t other = OtherLetters(record.letters.view());
+    if (other * 2 > static_cast<std::size_t>(record.letters.GetLength()))
+        job->warnings.push_back(at + "record " + RecordLabel(record.name) + " has " + std::to_string(other) + " of " +
+                                std::to_string(record.letters.GetLength()) +
+                                " letters other than A, C, G, T and N: a protein sequence? The scan "
+                                "reads them as A");
+    job->label = "record " + RecordLabel(record.name) + " of " + where + " (" +
+                 std::to_string(record.letters.GetLength()) + " bases)";
+    job->name = std::move(record.name);
+    job->letters = std::move(record.letters);
+    return job;
+}
+
+bool CGibbsDP::ScanRecords(const SCANMODEL& model, CLineReader& lines, CConsole& console, RUNTOTALS* totals,
+                           long long* records, long long* bases)
+{
+    const RUNSETTINGS& s = m_settings;
     CFastaReader fasta(lines);
-    const std::string where = "sequence file " + InputLabel(path, true);
-    // A run that fails part-way leaves every result file as it found it.
-    auto fail = [&](std::string text) {
-        if (!text.empty())
-            m_error = std::move(text);
-        m_error += writer.CutBack();
-        return false;
-    };
-    RUNTOTALS totals(model.motifNum);
+    const std::string where = "sequence file " + InputLabel(s.seqFile.str(), true);
     // Records are written in input order, each with the warnings found
     // while reading it, whichever thread scanned it and when.
-    long long records = 0;
-    long long bases = 0;
     auto write = [&](RECORDJOB& job) {
         for (const std::string& warning : job.warnings)
             console.Warning(warning);
@@ -204,21 +268,26 @@ bool CGibbsDP::Run(CConsole& console)
         if (job.result.unscorable)
             console.Warning(where + ": record " + RecordLabel(job.result.name) +
                             " not scanned: its background model gives one of its bases probability 0");
-        totals.Add(job.result);
-        if (!writer.WriteRecord(job.result, &m_error))
+        totals->Add(job.result);
+        if (!m_writer->WriteRecord(job.result, &m_error))
             return false;
-        if (picture)
-            picture->Add(job.result);
+        if (const std::string warning = m_writer->TakeWarning(); !warning.empty())
+            console.Warning(where + ": " + warning);
+        if (m_picture)
+            m_picture->Add(job.result);
         console.RecordDone();
-        ++records;
-        bases += job.result.length;
+        // An input without a header or a letter holds no record: its
+        // files get their headings, but the report counts none.
+        if (!job.result.name.empty() || job.result.length > 0)
+            ++*records;
+        *bases += job.result.length;
         return true;
     };
     CRecordPool pool(
         model, s.threads > 0 ? s.threads : UsableCores(),
-        [&console](long long bases, long long nullScans) {
-            if (bases > 0)
-                console.Bases(bases);
+        [&console](long long scanned, long long nullScans) {
+            if (scanned > 0)
+                console.Bases(scanned);
             if (nullScans > 0)
                 console.NullScansDone(nullScans);
         },
@@ -228,13 +297,14 @@ bool CGibbsDP::Run(CConsole& console)
     auto failAfterEarlierRecords = [&](std::string text) {
         while (const auto job = pool.Next())
             if (!write(*job))
-                return fail("");
-        return fail(std::move(text));
+                return false;
+        m_error = std::move(text);
+        return false;
     };
     while (!fasta.Done()) {
         while (const auto job = pool.WaitForRoom())
             if (!write(*job))
-                return fail("");
+                return false;
         // One record at a time: its letters go to the pool before the next
         // record is gathered, and the pool takes one only when a thread is
         // free for it.
@@ -247,46 +317,29 @@ bool CGibbsDP::Run(CConsole& console)
         }
         if (lines.Failed())
             return failAfterEarlierRecords("cannot read " + where + ": " + ReadErrorText(lines.Error()));
-        const std::string at = where + ", line " + std::to_string(record.line) + ": ";
         if (record.tooLong)
-            return failAfterEarlierRecords(at + "record " + QuoteForMessage(record.name) + " is longer than " +
-                                           std::to_string(INT_MAX) + " bases");
-        auto job = std::make_unique<RECORDJOB>();
-        if (record.ignored > 0)
-            job->warnings.push_back(where + ", line " + std::to_string(record.ignoredLine) + ": " +
-                                    std::to_string(record.ignored) +
-                                    (record.ignored == 1 ? " character" : " characters") +
-                                    " after the letters of the line ignored (record " + RecordLabel(record.name) + ")");
-        if (record.letters.GetLength() < 2)
-            job->warnings.push_back(TooShortWarning(where, record));
-        const std::size_t other = OtherLetters(record.letters.view());
-        if (other * 2 > static_cast<std::size_t>(record.letters.GetLength()))
-            job->warnings.push_back(at + "record " + RecordLabel(record.name) + " has " + std::to_string(other) +
-                                    " of " + std::to_string(record.letters.GetLength()) +
-                                    " letters other than A, C, G, T and N: a protein sequence? The scan "
-                                    "reads them as A");
-        job->label = "record " + RecordLabel(record.name) + " of " + where + " (" +
-                     std::to_string(record.letters.GetLength()) + " bases)";
-        job->name = std::move(record.name);
-        job->letters = std::move(record.letters);
-        pool.Submit(std::move(job));
+            return failAfterEarlierRecords(where + ", line " + std::to_string(record.line) + ": record " +
+                                           QuoteForMessage(record.name) + " is longer than " + std::to_string(INT_MAX) +
+                                           " bases");
+        pool.Submit(MakeJob(record, where));
     }
     while (const auto job = pool.Next())
         if (!write(*job))
-            return fail("");
-    if (!writer.WriteSummary(totals, &m_error))
-        return fail("");
-    if (picture) {
-        if (!WriteWholeFile(svgPath, picture->Text(), "picture file ", &m_error))
-            return fail("");
-        if (picture->Left() > 0)
-            console.Warning("picture file " + QuotePath(svgPath) + " shows the first " +
-                            std::to_string(CSvgPicture::kMostRecords) + " records with modules; " +
-                            std::to_string(picture->Left()) + " more are not drawn");
-    }
-    if (!writer.Close(&m_error))
-        return fail("");
-    console.Finish();
-    console.Note(RunReport(totals, records, bases, std::chrono::steady_clock::now() - started));
+            return false;
     return true;
+}
+
+bool CGibbsDP::FinishOutputs(const RUNTOTALS& totals, CConsole& console)
+{
+    if (!m_writer->WriteSummary(totals, &m_error))
+        return false;
+    if (m_picture) {
+        if (!m_writer->WritePicture(m_picture->Text(), &m_error))
+            return false;
+        if (m_picture->Left() > 0)
+            console.Warning("picture file " + QuotePath(m_settings.svgFile.view()) + " shows the first " +
+                            std::to_string(CSvgPicture::kMostRecords) + " records with modules; " +
+                            std::to_string(m_picture->Left()) + " more are not drawn");
+    }
+    return m_writer->Close(&m_error);
 }

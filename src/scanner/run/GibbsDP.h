@@ -9,15 +9,26 @@
 //                                     traceback: a RECORDRESULT
 //   RUNTOTALS (Results.h)             the run totals grow by the record's counts
 //   CResultWriter (ResultWriter.h)    the record's lines, one write per file
+//
+// Names a newcomer may misread: CGibbsDP drives a run and samples nothing;
+// ModuleScan is the whole run; DataAugmentation scans one record; and
+// SampleSitesIn takes the best path of sites through a module window, not
+// a random one. The README's code layout lists them all.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "scanner/read/FastaReader.h"
+#include "scanner/run/RecordPool.h"
+#include "scanner/scan/ScanModel.h"
 #include "scanner/write/ResultWriter.h"
+#include "scanner/write/SvgPicture.h"
+#include "support/LineReader.h"
 #include "support/MyString.h"
 
 class CConsole;
@@ -52,8 +63,8 @@ struct RUNSETTINGS {
     bool RecordsFile() const { return summary || nulls > 0; }
 };
 
-// The run driver. Its settings are fixed when it is made; a run keeps no
-// state in it beyond the message of a failure.
+// The run driver. Its settings are fixed when it is made; one object drives
+// one run.
 class CGibbsDP {
 public:
     explicit CGibbsDP(RUNSETTINGS settings);
@@ -67,7 +78,20 @@ public:
     const std::string& ErrorText() const { return m_error; }
 
 private:
+    // The steps of a run: the model from the matrices and the options; the
+    // result files, checked and opened; every record scanned and written in
+    // input order; the totals, the picture and the files closed. Each
+    // returns false with m_error set; after the files are open, Run cuts
+    // them back.
     bool Run(CConsole& console);
+    bool ReadModel(std::optional<SCANMODEL>* model);
+    bool OpenOutputs(const SCANMODEL& model, CConsole& console);
+    bool ScanRecords(const SCANMODEL& model, CLineReader& lines, CConsole& console, RUNTOTALS* totals,
+                     long long* records, long long* bases);
+    bool FinishOutputs(const RUNTOTALS& totals, CConsole& console);
+    // A record read, as the pool takes it: its letters and the warnings
+    // found while reading it.
+    std::unique_ptr<RECORDJOB> MakeJob(FASTARECORD& record, const std::string& where) const;
     // The line that ends a run: records, bases, modules, sites per motif,
     // time, and the result files.
     std::string RunReport(const RUNTOTALS& totals, long long records, long long bases,
@@ -81,4 +105,8 @@ private:
     std::string m_error;
     std::string m_doing;                    // what the run is doing, for an out-of-memory message
     std::optional<CResultWriter> m_writer;  // from the pre-run check on
+    std::optional<CSvgPicture> m_picture;   // with --svg, once the files are open
+    std::vector<std::string> m_others;      // with --overwrite: result files of the base this run leaves
+    // "<before>not of this run: a<between>b", or "" when there are none.
+    std::string NotOfThisRun(const std::string& before, const std::string& between) const;
 };

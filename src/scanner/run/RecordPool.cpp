@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "scanner/scan/NullModel.h"
-#include "scanner/write/ResultWriter.h"
+#include "scanner/write/FileSet.h"
 
 namespace {
 

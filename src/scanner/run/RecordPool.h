@@ -31,9 +31,9 @@
 #include <thread>
 #include <vector>
 
+#include "scanner/results/Results.h"
 #include "scanner/scan/Background.h"
 #include "scanner/scan/RecordScan.h"
-#include "scanner/results/Results.h"
 #include "scanner/scan/ScanModel.h"
 #include "support/MyString.h"
 

@@ -34,11 +34,3 @@ std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std:
 // its model cannot score it.
 double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
                       const ScanHooks& hooks);
-
-// The empirical p-value of a score against null scores sorted ascending:
-// (1 + the number at least as high) / (1 + their number).
-double EmpiricalP(const std::vector<double>& sortedNulls, double score);
-
-// Benjamini-Hochberg q-values, in the order of p: q of the i-th smallest of
-// m p-values is the least of m p(j) / j over j >= i, at most 1.
-std::vector<double> BenjaminiHochberg(const std::vector<double>& p);

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "scanner/results/Results.h"
 #include "scanner/scan/Background.h"
 #include "scanner/scan/PositionScorer.h"
-#include "scanner/results/Results.h"
 #include "scanner/scan/ScanModel.h"
 
 // Told how many more bases have been scanned, every few thousand bases

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "scanner/scan/Background.h"
 #include "scanner/results/Results.h"
+#include "scanner/scan/Background.h"
 #include "scanner/scan/ScanModel.h"
 
 // The position score table of seq: seq.size() rows.

@@ -8,21 +8,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <fstream>
-#include <functional>
-#include <memory>
 #include <sstream>
 #include <utility>
 
 #include "scanner/read/FastaReader.h"
-#include "scanner/scan/NullModel.h"
-#include "scanner/write/ResultWriter.h"
+#include "scanner/results/Significance.h"
+#include "scanner/write/FileSet.h"
+#include "scanner/write/ResultFormat.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
-#include "support/Version.h"
-#include "support/WholeFile.h"
 
 namespace {
 
@@ -30,19 +25,6 @@ bool Exists(const std::string& path)
 {
     struct stat info {};
     return stat(path.c_str(), &info) == 0;
-}
-
-// Every file takes its name, or none does: those that took theirs before a
-// failure are removed again.
-bool CommitAll(const std::vector<std::unique_ptr<CWholeFile>>& files, std::string* error)
-{
-    for (std::size_t i = 0; i < files.size(); ++i)
-        if (!files[i]->Commit(error)) {
-            for (std::size_t done = 0; done < i; ++done)
-                (void)std::remove(files[done]->Path().c_str());
-            return false;
-        }
-    return true;
 }
 
 std::string PartName(const std::string& prefix, std::size_t number)
@@ -66,18 +48,19 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
     }
     CLineReader lines(std::move(source));
     CFastaReader fasta(lines);
-    std::vector<std::unique_ptr<CWholeFile>> files;
-    long long inPart = 0;       // bases in the part being written
+    CNewFileSet files;
+    CWholeFile* part = nullptr;  // the part being written
+    std::size_t partNumber = 0;
+    long long inPart = 0;       // bases in it
     long long partRecords = 0;  // records in it
     auto startPart = [&]() {
-        files.push_back(std::make_unique<CWholeFile>(PartName(prefix, files.size() + 1)));
+        if (part && !part->Close(error))
+            return false;
+        part = files.Add(PartName(prefix, ++partNumber), error);
         inPart = 0;
         partRecords = 0;
-        return Exists(files.back()->Path())
-                   ? (*error = "cannot write " + QuotePath(files.back()->Path()) + ": it exists already", false)
-                   : files.back()->Open(error);
+        return part != nullptr;
     };
-    auto finishPart = [&]() { return files.empty() || files.back()->Close(error); };
     auto readFailed = [&]() {
         *error = "cannot read " + where + ": " + ReadErrorText(lines.Error());
         return false;
@@ -92,10 +75,8 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
             return false;
         }
         const auto n = static_cast<long long>(record.letters.GetLength());
-        if (files.empty() || (partRecords > 0 && inPart + n > partBases)) {
-            if (!finishPart() || !startPart())
-                return false;
-        }
+        if ((!part || (partRecords > 0 && inPart + n > partBases)) && !startPart())
+            return false;
         // The record as the scan reads it: its header, its letters in lines.
         std::string text;
         if (record.named)
@@ -103,7 +84,7 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
         const std::string_view letters = record.letters.view();
         for (std::size_t at = 0; at < letters.size(); at += 60)
             text.append(letters.substr(at, 60)).append("\n");
-        if (!files.back()->Write(text, error))
+        if (!part->Write(text, error))
             return false;
         inPart += n;
         ++partRecords;
@@ -114,14 +95,12 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
     }
     if (lines.Failed())
         return readFailed();
-    if (files.empty() && !startPart())
+    if (!part && !startPart())
         return false;
     // Only now, all parts complete, do they take their names.
-    if (!CommitAll(files, error))
+    if (!files.CommitAll(error))
         return false;
-    parts->clear();
-    for (const auto& file : files)
-        parts->push_back(file->Path());
+    *parts = files.Paths();
     return true;
 }
 
@@ -137,73 +116,35 @@ struct PARTRUN {
     std::vector<long long> sites;  // per motif
     bool records = false;          // it has a records file (--summary, --null)
     int nulls = 0;                 // null sequences per record (--null), 0 for none
+    std::vector<double> p;         // its records' best window p-values, with nulls
 };
 
-// What checking a result file needs of it, read line by line: its first
-// lines, its last two, its number of lines and how many begin as a summary
-// line does. No file is held whole.
-struct FILESHAPE {
-    std::vector<std::string> head;  // the first lines, up to 5
-    std::string beforeLast;
-    std::string last;
-    std::size_t lines = 0;
-    std::size_t summaries = 0;
-};
-
-bool OpenForReading(const std::string& path, std::ifstream* in, std::string* error)
+// A word of the echo that starts an option: a one-letter option is told
+// by its second character, as the command line reads it.
+bool IsOptionWord(const std::string& word)
 {
-    errno = 0;
-    in->open(path, std::ios::binary);
-    if (*in)
-        return true;
-    *error = "cannot read " + QuotePath(path) + ": " + std::strerror(errno != 0 ? errno : ENOENT);
-    return false;
-}
-
-bool Shape(const std::string& path, const std::string& summary, FILESHAPE* shape, std::string* error)
-{
-    std::ifstream in;
-    if (!OpenForReading(path, &in, error))
-        return false;
-    *shape = FILESHAPE();
-    for (std::string line; std::getline(in, line);) {
-        ++shape->lines;
-        shape->summaries += line.rfind(summary, 0) == 0 ? 1 : 0;
-        if (shape->head.size() < 5)
-            shape->head.push_back(line);
-        shape->beforeLast = std::move(shape->last);
-        shape->last = std::move(line);
-    }
-    if (in.bad()) {
-        *error = "cannot read " + QuotePath(path) + ": " + std::strerror(EIO);
-        return false;
-    }
-    return true;
-}
-
-// The count at the end of a summary line such as "# modules = 12".
-bool Count(const std::string& line, const std::string& head, long long* count)
-{
-    if (line.rfind(head, 0) != 0 || line.size() == head.size() ||
-        line.find_first_not_of("0123456789", head.size()) != std::string::npos || line.size() - head.size() > 18)
-        return false;
-    *count = std::stoll(line.substr(head.size()));
-    return true;
+    return word.size() >= 2 && word[0] == '-' &&
+           (word[1] == '-' || std::string_view("iorKLMxth").find(word[1]) != std::string_view::npos);
 }
 
 // The echo's words with those that may differ between the parts of one
 // input taken out: the program's path, the input, the base name, the
-// thread count, the picture, --overwrite and --quiet.
+// thread count, the picture, --overwrite and --quiet. The echo joins the
+// words typed with blanks, so a path that holds blanks is several words
+// here: a value runs on to the next option.
 void EchoWords(const std::string& echo, PARTRUN* part)
 {
-    std::istringstream words(echo);
-    std::string word;
-    words >> word;  // the program
-    while (words >> word) {
+    std::istringstream in(echo);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    for (std::size_t w = 1; w < words.size(); ++w) {
+        const std::string& word = words[w];
         const bool valued = word == "-i" || word == "-o" || word == "-t" || word == "--threads" || word == "--svg";
         if (valued) {
             std::string value;
-            words >> value;
+            while (w + 1 < words.size() && (value.empty() || !IsOptionWord(words[w + 1])))
+                value += (value.empty() ? "" : " ") + words[++w];
             if (word == "-i")
                 part->input = value;
             continue;
@@ -213,77 +154,100 @@ void EchoWords(const std::string& echo, PARTRUN* part)
     }
 }
 
-// A result file of one run: headings of `headingLines` lines (when the run
-// had records), the body, then "" and the summary line.
-bool Layout(const FILESHAPE& shape, const std::string& path, std::size_t headingLines, const std::string& summary,
-            bool* headings, long long* count, std::string* error)
+// The null count, where --null was given (the last one counts).
+int NullCount(const std::vector<std::string>& words)
 {
-    const bool ok =
-        shape.summaries == 1 && shape.lines >= 2 && shape.beforeLast.empty() && Count(shape.last, summary, count);
-    *headings = shape.lines > 2;
-    if (!ok || (*headings && (shape.lines < headingLines + 2 || !shape.head[0].empty() || !shape.head[1].empty()))) {
-        *error = "result file " + QuotePath(path) +
-                 (shape.summaries > 1 ? " holds more than one run: merge takes the results of one run per part"
-                                      : " is not a complete result file of one run");
-        return false;
+    int nulls = 0;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w)
+        if (words[w] == "--null")
+            nulls = static_cast<int>(std::strtol(words[w + 1].c_str(), nullptr, 10));
+    return nulls;
+}
+
+// Column `column` (0-based) of a tab-separated line: [*from, *to).
+bool Column(const std::string& line, int column, std::size_t* from, std::size_t* to)
+{
+    std::size_t at = 0;
+    for (int c = 0; c < column; ++c) {
+        at = line.find('\t', at);
+        if (at == std::string::npos)
+            return false;
+        ++at;
     }
+    *from = at;
+    *to = std::min(line.find('\t', at), line.size());
     return true;
 }
 
-bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* error)
+constexpr int kPColumn = 7;  // best_window_p of a records line
+constexpr int kQColumn = 8;  // best_window_q
+
+// The exact p-value (1 + k) / (1 + nulls) that prints as text: the count k
+// is found back from the six digits printed, so that the q-values over all
+// parts are those of one run over the whole input.
+double ExactP(const std::string& text, int nulls)
 {
-    part->base = base;
-    FILESHAPE shape;
-    const std::string module = ModuleFileName(base);
-    if (!Shape(module, "# modules = ", &shape, error) ||
-        !Layout(shape, module, 5, "# modules = ", &part->headings, &part->modules, error))
-        return false;
-    if (part->headings) {
-        if (shape.head[2].rfind("Velmora ", 0) != 0 || !shape.head[4].empty()) {
-            *error = "result file " + QuotePath(module) + " is not a complete result file of one run";
-            return false;
-        }
-        EchoWords(shape.head[3], part);
+    const double printed = std::strtod(text.c_str(), nullptr);
+    const long long guess = std::llround(printed * (1.0 + nulls)) - 1;
+    for (long long k = std::max(0LL, guess - 2); k <= std::min<long long>(nulls, guess + 2); ++k) {
+        const double p = (1.0 + static_cast<double>(k)) / (1.0 + nulls);
+        if (PValueText(p) == text)
+            return p;
     }
+    return printed;
+}
+
+// The module and motif files of a part: its options, totals and motifs.
+bool ReadPartTotals(const std::string& base, PARTRUN* part, std::string* error)
+{
+    RESULTFILEINFO info;
+    if (!ReadResultFile(ModuleFileName(base), {RESULTKIND::Module}, {}, &info, error))
+        return false;
+    part->headings = info.headings;
+    part->modules = info.total;
+    if (part->headings)
+        EchoWords(info.echo, part);
     for (int k = 1; Exists(MotifFileName(base, k)); ++k) {
-        const std::string motif = MotifFileName(base, k);
-        const std::string summary = " # of sites for motif " + std::to_string(k) + " = ";
-        bool headings = false;
-        long long sites = 0;
-        if (!Shape(motif, summary, &shape, error) || !Layout(shape, motif, 4, summary, &headings, &sites, error))
+        if (!ReadResultFile(MotifFileName(base, k), {RESULTKIND::Motif, k}, {}, &info, error))
             return false;
-        part->sites.push_back(sites);
+        part->sites.push_back(info.total);
     }
     if (part->sites.empty()) {
         *error = "cannot read " + QuotePath(MotifFileName(base, 1)) + ": " + std::strerror(ENOENT);
         return false;
     }
+    part->nulls = NullCount(part->words);
+    return true;
+}
+
+// A part's results, read whole and checked line by line.
+bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* error)
+{
+    part->base = base;
+    if (!ReadPartTotals(base, part, error))
+        return false;
+    const int K = static_cast<int>(part->sites.size());
     const std::string records = RecordsFileName(base);
     part->records = Exists(records);
-    if (part->records) {
-        const std::string header(kRecordsHeader, std::strlen(kRecordsHeader) - 1);
-        if (!Shape(records, header, &shape, error))
-            return false;
-        if (shape.summaries != 1 || shape.head.empty() || shape.head[0] != header) {
-            *error = "result file " + QuotePath(records) +
-                     (shape.summaries > 1 ? " holds more than one run: merge takes the results of one run per part"
-                                          : " is not a complete result file of one run");
-            return false;
-        }
-    }
-    // The null count, where --null was given (the last one counts).
-    for (std::size_t w = 0; w + 1 < part->words.size(); ++w)
-        if (part->words[w] == "--null")
-            part->nulls = static_cast<int>(std::strtol(part->words[w + 1].c_str(), nullptr, 10));
+    const auto collect = [part](std::string& line, long long) {
+        std::size_t from = 0, to = 0;
+        if (part->nulls > 0 && Column(line, kPColumn, &from, &to) && to > from)
+            part->p.push_back(ExactP(line.substr(from, to - from), part->nulls));
+        return true;
+    };
+    RESULTFILEINFO info;
+    if (part->records && !ReadResultFile(records, {RESULTKIND::Records, 0, K}, collect, &info, error))
+        return false;
     for (const std::string& name : {ModulesBedFileName(base), SitesBedFileName(base)})
         if (bed != Exists(name)) {
             *error = bed ? "cannot read " + QuotePath(name) + ": " + std::strerror(ENOENT) +
-                               " (merge --bed needs "
-                               "the BED files of every part)"
+                               " (merge --bed needs the BED files of every part)"
                          : "part " + QuotePath(base) + " has BED files: merge them too with --bed";
             return false;
         }
-    return true;
+    return !bed || (ReadResultFile(ModulesBedFileName(base), {RESULTKIND::ModulesBed, 0, K, part->nulls > 0}, {}, &info,
+                                   error) &&
+                    ReadResultFile(SitesBedFileName(base), {RESULTKIND::SitesBed, 0, K}, {}, &info, error));
 }
 
 // "g.part007.fa": the part's number 7; 0 for a name of another form.
@@ -299,9 +263,8 @@ std::size_t SplitNumber(const std::string& input, std::string* prefix)
     return static_cast<std::size_t>(std::stoul(digits));
 }
 
-// The parts fit together: one set of options and matrices, each part once,
-// and none missing where the split's names tell.
-bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
+// The parts are of one run: one set of options and matrices.
+bool SameRun(const std::vector<PARTRUN>& parts, std::string* error)
 {
     const PARTRUN* model = nullptr;
     for (const PARTRUN& part : parts) {
@@ -320,9 +283,19 @@ bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
         }
         model = model ? model : &part;
     }
+    return true;
+}
+
+// The parts fit together: one run's, each part once, and none missing
+// where the split's names tell.
+bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
+{
+    if (!SameRun(parts, error))
+        return false;
     for (std::size_t i = 0; i < parts.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
-            if (parts[i].base == parts[j].base || (!parts[i].input.empty() && parts[i].input == parts[j].input)) {
+            if (parts[i].base == parts[j].base ||
+                (!parts[i].input.empty() && parts[i].input != "-" && parts[i].input == parts[j].input)) {
                 *error = "part " + QuotePath(parts[i].base) + " is given twice" +
                          (parts[i].base == parts[j].base ? std::string()
                                                          : " (the same input as " + QuotePath(parts[j].base) + ")");
@@ -347,42 +320,14 @@ bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
     return true;
 }
 
-// Reads the body lines of one part's result file, one at a time, into
-// take: from line `headingLines` on, and, when `summary`, without the last
-// two lines (the blank line and the summary; a file of those two alone has
-// no body). take returns false to stop, with *error set.
-bool ReadBody(const std::string& path, std::size_t headingLines, bool summary,
-              const std::function<bool(std::string&)>& take, std::string* error)
-{
-    std::ifstream in;
-    if (!OpenForReading(path, &in, error))
-        return false;
-    const std::size_t holdBack = summary ? 2 : 0;
-    std::deque<std::string> held;  // the last lines read: they may be the summary's
-    std::size_t next = 0;          // index of the next line to leave `held`
-    for (std::string line; std::getline(in, line);) {
-        held.push_back(std::move(line));
-        if (held.size() <= holdBack)
-            continue;
-        std::string body = std::move(held.front());
-        held.pop_front();
-        if (next++ >= headingLines && !take(body))
-            return false;
-    }
-    if (in.bad()) {
-        *error = "cannot read " + QuotePath(path) + ": " + std::strerror(EIO);
-        return false;
-    }
-    return true;
-}
-
 // Streams the body lines of one part's result file into out, a block at a
-// time (see ReadBody). fix, when given, rewrites each line first.
-bool CopyBody(const std::string& path, std::size_t headingLines, bool summary, CWholeFile& out,
+// time, each read through the strict reader. fix, when given, rewrites
+// each line first.
+bool CopyBody(const std::string& path, const RESULTSHAPE& shape, CWholeFile& out,
               const std::function<void(std::string&)>& fix, std::string* error)
 {
     std::string text;
-    const auto take = [&](std::string& line) {
+    const auto take = [&](std::string& line, long long) {
         if (fix)
             fix(line);
         text.append(line).append("\n");
@@ -392,37 +337,8 @@ bool CopyBody(const std::string& path, std::size_t headingLines, bool summary, C
         text.clear();
         return written;
     };
-    return ReadBody(path, headingLines, summary, take, error) && out.Write(text, error);
-}
-
-// The exact p-value (1 + k) / (1 + nulls) that prints as text: the count k
-// is found back from the six digits printed, so that the q-values over all
-// parts are those of one run over the whole input.
-double ExactP(const std::string& text, int nulls)
-{
-    const double printed = std::strtod(text.c_str(), nullptr);
-    const long long guess = std::llround(printed * (1.0 + nulls)) - 1;
-    for (long long k = std::max(0LL, guess - 2); k <= std::min<long long>(nulls, guess + 2); ++k) {
-        const double p = (1.0 + static_cast<double>(k)) / (1.0 + nulls);
-        if (PValueText(p) == text)
-            return p;
-    }
-    return printed;
-}
-
-// Column `column` (0-based) of a tab-separated line: [*from, *to).
-bool Column(const std::string& line, int column, std::size_t* from, std::size_t* to)
-{
-    std::size_t at = 0;
-    for (int c = 0; c < column; ++c) {
-        at = line.find('\t', at);
-        if (at == std::string::npos)
-            return false;
-        ++at;
-    }
-    *from = at;
-    *to = std::min(line.find('\t', at), line.size());
-    return true;
+    RESULTFILEINFO info;
+    return ReadResultFile(path, shape, take, &info, error) && out.Write(text, error);
 }
 
 // The records files of the parts, their lines in order under one header.
@@ -430,33 +346,114 @@ bool Column(const std::string& line, int column, std::size_t* from, std::size_t*
 // every part, as one run over the whole input takes them.
 bool MergeRecords(const std::vector<PARTRUN>& parts, CWholeFile& out, std::string* error)
 {
-    constexpr int kP = 7;  // best_window_p
-    constexpr int kQ = 8;  // best_window_q
-    const int nulls = parts.front().nulls;
     std::vector<double> p;
-    if (nulls > 0)
-        for (const PARTRUN& part : parts) {
-            const auto collect = [&](std::string& line) {
-                std::size_t from = 0, to = 0;
-                if (Column(line, kP, &from, &to) && to > from)
-                    p.push_back(ExactP(line.substr(from, to - from), nulls));
-                return true;
-            };
-            if (!ReadBody(RecordsFileName(part.base), 1, false, collect, error))
-                return false;
-        }
+    for (const PARTRUN& part : parts)
+        p.insert(p.end(), part.p.begin(), part.p.end());
     const std::vector<double> q = BenjaminiHochberg(p);
     std::size_t next = 0;
     const auto requalify = [&](std::string& line) {
         std::size_t from = 0, to = 0;
-        if (nulls > 0 && Column(line, kQ, &from, &to) && to > from && next < q.size())
+        if (parts.front().nulls > 0 && Column(line, kQColumn, &from, &to) && to > from && next < q.size())
             line.replace(from, to - from, PValueText(q[next++]));
     };
     if (!out.Write(kRecordsHeader, error))
         return false;
+    const int K = static_cast<int>(parts.front().sites.size());
     for (const PARTRUN& part : parts)
-        if (!CopyBody(RecordsFileName(part.base), 1, false, out, requalify, error))
+        if (!CopyBody(RecordsFileName(part.base), {RESULTKIND::Records, 0, K}, out, requalify, error))
             return false;
+    return true;
+}
+
+// The merged module and motif files: headings when any part had a record,
+// every part's lines in order, the summed totals.
+bool MergeTotalled(const std::vector<PARTRUN>& parts, const std::string& echo, const std::vector<CWholeFile*>& out,
+                   std::string* error)
+{
+    const std::size_t K = parts.front().sites.size();
+    const bool headings = std::any_of(parts.begin(), parts.end(), [](const PARTRUN& p) { return p.headings; });
+    long long modules = 0;
+    std::vector<long long> sites(K, 0);
+    for (const PARTRUN& part : parts) {
+        modules += part.modules;
+        for (std::size_t k = 0; k < K; ++k)
+            sites[k] += part.sites[k];
+    }
+    // The merge's own words, then the words the parts were scanned with:
+    // the options that made these results.
+    std::string words = echo;
+    const auto scanned = std::find_if(parts.begin(), parts.end(), [](const PARTRUN& p) { return p.headings; });
+    if (scanned != parts.end()) {
+        words += "; parts scanned with: ";
+        for (const std::string& word : scanned->words)
+            words += word + " ";
+    }
+    if (headings && !out[0]->Write(ModuleHeading(words), error))
+        return false;
+    for (const PARTRUN& part : parts)
+        if (!CopyBody(ModuleFileName(part.base), {RESULTKIND::Module}, *out[0], {}, error))
+            return false;
+    if (!out[0]->Write(ModuleTotal(modules), error))
+        return false;
+    for (std::size_t k = 1; k <= K; ++k) {
+        const int motif = static_cast<int>(k);
+        if (headings && !out[k]->Write(MotifHeading(motif), error))
+            return false;
+        for (const PARTRUN& part : parts)
+            if (!CopyBody(MotifFileName(part.base, motif), {RESULTKIND::Motif, motif}, *out[k], {}, error))
+                return false;
+        if (!out[k]->Write(MotifTotal(motif, sites[k - 1]), error))
+            return false;
+    }
+    return true;
+}
+
+// The merged BED files; modules are numbered through the file, on from the
+// parts before.
+bool MergeBed(const std::vector<PARTRUN>& parts, CWholeFile& modules, CWholeFile& sites, std::string* error)
+{
+    long long number = 0;
+    const auto renumber = [&number](std::string& line) {
+        std::size_t from = 0, to = 0;  // the name column
+        if (Column(line, 3, &from, &to) && to < line.size())
+            line.replace(from, to - from, "module" + std::to_string(++number));
+    };
+    const int K = static_cast<int>(parts.front().sites.size());
+    for (const PARTRUN& part : parts)
+        if (!CopyBody(ModulesBedFileName(part.base), {RESULTKIND::ModulesBed, 0, K, part.nulls > 0}, modules, renumber,
+                      error) ||
+            !CopyBody(SitesBedFileName(part.base), {RESULTKIND::SitesBed, 0, K}, sites, {}, error))
+            return false;
+    return true;
+}
+
+// The names of the merged result files, checked: none may exist yet.
+bool MergedNames(const std::string& base, const std::vector<PARTRUN>& parts, bool bed, std::vector<std::string>* names,
+                 std::string* error)
+{
+    const std::size_t K = parts.front().sites.size();
+    *names = {ModuleFileName(base)};
+    for (std::size_t k = 1; k <= K; ++k)
+        names->push_back(MotifFileName(base, static_cast<int>(k)));
+    if (bed) {
+        names->push_back(ModulesBedFileName(base));
+        names->push_back(SitesBedFileName(base));
+    }
+    const bool records = parts.front().records;
+    for (const PARTRUN& part : parts)
+        if (part.records != records) {
+            *error = "parts " + QuotePath(parts.front().base) + " and " + QuotePath(part.base) +
+                     " differ in records files: they are not of one run";
+            return false;
+        }
+    if (records)
+        names->push_back(RecordsFileName(base));
+    for (const std::string& name : *names)
+        if (Exists(name)) {
+            *error =
+                "result file " + QuotePath(name) + " exists: merge writes new files; remove it or choose another -o";
+            return false;
+        }
     return true;
 }
 
@@ -473,83 +470,17 @@ bool MergeResults(const std::string& base, const std::vector<std::string>& partB
     for (std::size_t i = 0; i < parts.size(); ++i)
         if (!ReadPart(partBases[i], bed, &parts[i], error))
             return false;
-    if (!Fit(parts, error))
+    std::vector<std::string> names;
+    if (!Fit(parts, error) || !MergedNames(base, parts, bed, &names, error))
         return false;
-
-    const std::size_t K = parts.front().sites.size();
-    std::vector<std::string> names = {ModuleFileName(base)};
-    for (std::size_t k = 1; k <= K; ++k)
-        names.push_back(MotifFileName(base, static_cast<int>(k)));
-    if (bed) {
-        names.push_back(ModulesBedFileName(base));
-        names.push_back(SitesBedFileName(base));
-    }
-    const bool records = parts.front().records;
-    for (const PARTRUN& part : parts)
-        if (part.records != records) {
-            *error = "parts " + QuotePath(parts.front().base) + " and " + QuotePath(part.base) +
-                     " differ in records files: they are not of one run";
-            return false;
-        }
-    if (records)
-        names.push_back(RecordsFileName(base));
-    for (const std::string& name : names)
-        if (Exists(name)) {
-            *error =
-                "result file " + QuotePath(name) + " exists: merge writes new files; remove it or choose another -o";
-            return false;
-        }
-    std::vector<std::unique_ptr<CWholeFile>> out;
+    CNewFileSet files;
+    std::vector<CWholeFile*> out;
     for (const std::string& name : names) {
-        out.push_back(std::make_unique<CWholeFile>(name));
-        if (!out.back()->Open(error))
+        out.push_back(files.Add(name, error));
+        if (!out.back())
             return false;
     }
-    // As one run: headings when any part had a record, every part's lines
-    // in order, the summed totals.
-    const bool headings = std::any_of(parts.begin(), parts.end(), [](const PARTRUN& p) { return p.headings; });
-    long long modules = 0;
-    std::vector<long long> sites(K, 0);
-    for (const PARTRUN& part : parts) {
-        modules += part.modules;
-        for (std::size_t k = 0; k < K; ++k)
-            sites[k] += part.sites[k];
-    }
-    if (headings && !out[0]->Write("\n\n" + std::string(kVersionLine) + "\n" + echo + "\n\n", error))
-        return false;
-    for (const PARTRUN& part : parts)
-        if (!CopyBody(ModuleFileName(part.base), 5, true, *out[0], {}, error))
-            return false;
-    if (!out[0]->Write("\n# modules = " + std::to_string(modules) + "\n", error))
-        return false;
-    for (std::size_t k = 1; k <= K; ++k) {
-        const int motif = static_cast<int>(k);
-        if (headings && !out[k]->Write("\n\nmotif " + std::to_string(k) + "\n\n", error))
-            return false;
-        for (const PARTRUN& part : parts)
-            if (!CopyBody(MotifFileName(part.base, motif), 4, true, *out[k], {}, error))
-                return false;
-        if (!out[k]->Write("\n # of sites for motif " + std::to_string(k) + " = " + std::to_string(sites[k - 1]) + "\n",
-                           error))
-            return false;
-    }
-    if (bed) {
-        // Modules are numbered through the file: on from the parts before.
-        long long number = 0;
-        const auto renumber = [&number](std::string& line) {
-            std::size_t from = 0, to = 0;  // the name column
-            if (Column(line, 3, &from, &to) && to < line.size())
-                line.replace(from, to - from, "module" + std::to_string(++number));
-        };
-        for (const PARTRUN& part : parts)
-            if (!CopyBody(ModulesBedFileName(part.base), 0, false, *out[K + 1], renumber, error) ||
-                !CopyBody(SitesBedFileName(part.base), 0, false, *out[K + 2], {}, error))
-                return false;
-    }
-    if (records && !MergeRecords(parts, *out.back(), error))
-        return false;
-    for (auto& file : out)
-        if (!file->Close(error))
-            return false;
-    return CommitAll(out, error);
+    const std::size_t K = parts.front().sites.size();
+    return MergeTotalled(parts, echo, out, error) && (!bed || MergeBed(parts, *out[K + 1], *out[K + 2], error)) &&
+           (!parts.front().records || MergeRecords(parts, *out.back(), error)) && files.CommitAll(error);
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "scanner/scan/NullModel.h"
+#include "scanner/results/Significance.h"
 
 namespace {
 

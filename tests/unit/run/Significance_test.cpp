@@ -17,9 +17,10 @@
 #include <tuple>
 #include <vector>
 
+#include "scanner/results/Significance.h"
 #include "scanner/run/GibbsDP.h"
-#include "scanner/scan/NullModel.h"
 #include "scanner/run/RecordPool.h"
+#include "scanner/scan/NullModel.h"
 #include "support/Messages.h"
 
 namespace {

@@ -1,0 +1,15 @@
+// How surprising a score is against null scores, and the false discovery
+// rate over many of them. Plain arithmetic on numbers: the scan makes the
+// null scores, the writer and the picture turn them into p- and q-values,
+// and neither needs the other for it.
+#pragma once
+
+#include <vector>
+
+// The empirical p-value of a score against null scores sorted ascending:
+// (1 + the number at least as high) / (1 + their number).
+double EmpiricalP(const std::vector<double>& sortedNulls, double score);
+
+// Benjamini-Hochberg q-values, in the order of p: q of the i-th smallest of
+// m p-values is the least of m p(j) / j over j >= i, at most 1.
+std::vector<double> BenjaminiHochberg(const std::vector<double>& p);
