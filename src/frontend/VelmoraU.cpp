@@ -1,12 +1,9 @@
 #include "frontend/VelmoraU.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <string_view>
@@ -16,86 +13,11 @@
 #include "scanner/write/PartFiles.h"
 #include "support/Cores.h"
 #include "support/Messages.h"
+#include "support/Text.h"
 #include "support/TextDistance.h"
 #include "support/Version.h"
 
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A whole decimal number, sign allowed, blanks around it allowed.
-bool ParseWholeNumber(const char* word, int* value)
-{
-    const std::string_view text = Trim(word);
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    if (i == text.size())
-        return false;
-    for (std::size_t k = i; k < text.size(); ++k)
-        if (!IsDigit(text[k]))
-            return false;
-    const std::string digits(text);
-    errno = 0;
-    const long long parsed = std::strtoll(digits.c_str(), nullptr, 10);
-    if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX)
-        return false;
-    *value = static_cast<int>(parsed);
-    return true;
-}
-
-// A decimal number such as 0.0005, .5, 5e-4 or -1; no hexadecimal, no
-// infinities, no NaN, blanks around it allowed.
-bool ParseDecimalNumber(const char* word, double* value)
-{
-    const std::string_view text = Trim(word);
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    std::size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && IsDigit(text[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        if (i == text.size() || !IsDigit(text[i]))
-            return false;
-        while (i < text.size() && IsDigit(text[i]))
-            ++i;
-    }
-    if (i != text.size())
-        return false;
-    const std::string number(text);
-    errno = 0;
-    const double parsed = std::strtod(number.c_str(), nullptr);
-    if (errno == ERANGE && (parsed > 1.0 || parsed < -1.0))
-        return false;  // overflow to infinity
-    *value = parsed;
-    return true;
-}
 
 // More threads than this are a typing slip, not a machine.
 constexpr int kMostThreads = 1024;
@@ -103,25 +25,6 @@ constexpr int kMostThreads = 1024;
 // Null sequences per record: a million resolve p-values of 1e-6, beyond
 // which the scan time (a million times a plain run's) is no longer a run.
 constexpr int kMostNulls = 1'000'000;
-
-// A whole number from 0 to 2^64 - 1, digits only, blanks around it allowed.
-bool ParseSeed(const char* word, std::uint64_t* value)
-{
-    const std::string_view text = Trim(word);
-    if (text.empty() || text.size() > 20)
-        return false;
-    std::uint64_t v = 0;
-    for (const char c : text) {
-        if (!IsDigit(c))
-            return false;
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (v > (UINT64_MAX - digit) / 10)
-            return false;
-        v = v * 10 + digit;
-    }
-    *value = v;
-    return true;
-}
 
 // The long options without a value, and what each turns on.
 struct LONGFLAG {
@@ -216,24 +119,137 @@ bool TakesValue(char letter)
     }
 }
 
+// The option of a word that takes the next word as its value: the letter of
+// a one-letter option, a stand-in letter for a long one (--threads is -t),
+// or '\0' when the word takes no value.
+char ValueOption(const char* word)
+{
+    const std::string_view text(word);
+    if (text == "--threads")
+        return 't';
+    if (text == "--svg")
+        return 'S';
+    if (text == "--motifs")
+        return 'm';
+    if (text == "--null")
+        return 'n';
+    if (text == "--seed")
+        return 's';
+    return TakesValue(word[1]) ? word[1] : '\0';
+}
+
+// What reading the words gathers besides the parameters.
+struct OPTIONREADING {
+    INPUTPARAMETER* param;
+    std::string* error;
+    bool ok = true;
+    bool seedGiven = false;
+
+    // Only the first error is kept: it names the first word that cannot be
+    // read. The words after it are still applied.
+    void Fail(const std::string& text)
+    {
+        if (ok) {
+            *error = text;
+            ok = false;
+        }
+    }
+};
+
+// A word of options that take no value. A word that is the value of the
+// option before it is only spared the unknown-option warning and error.
+void TakeFlag(const char* word, bool wordIsValue, OPTIONREADING* reading)
+{
+    const std::string_view text(word);
+    if (word[1] == '-') {
+        const auto flag = std::find_if(std::begin(kLongFlags), std::end(kLongFlags),
+                                       [&text](const LONGFLAG& f) { return text == f.option; });
+        if (flag != std::end(kLongFlags))
+            reading->param->*flag->set = true;
+        else if (!wordIsValue && text.size() > 2)
+            reading->Fail(UnknownLongOption(text));
+        return;
+    }
+    if (word[1] == 'h' && !wordIsValue)
+        reading->param->showHelp = true;
+    else if (word[1] != '\0' && !wordIsValue)
+        reading->param->warnings.push_back("unknown option " + std::string(text) + " ignored");
+}
+
+// --motifs ID[,ID...]: the IDs, without the empty words of typing slips.
+std::vector<std::string> CommaList(std::string_view list)
+{
+    std::vector<std::string> words;
+    while (!list.empty()) {
+        const std::size_t comma = std::min(list.find(','), list.size());
+        if (comma > 0)
+            words.emplace_back(list.substr(0, comma));
+        list.remove_prefix(std::min(comma + 1, list.size()));
+    }
+    return words;
+}
+
+// Sets what `option` sets from its value. False when the value cannot be
+// read; *expected then says what the option takes.
+bool ReadValue(char option, const char* value, OPTIONREADING* reading, std::string* expected)
+{
+    INPUTPARAMETER& param = *reading->param;
+    switch (option) {
+    case 'M':
+        param.pwmFile = value;
+        return true;
+    case 'i':
+        param.seqFile = value;
+        return true;
+    case 'o':
+        param.outFile = value;
+        return true;
+    case 'S':
+        param.svgFile = value;
+        return true;
+    case 'r':
+        param.bothStrands = value[0] == '0' ? 0 : 1;
+        return true;
+    case 'm':
+        *expected = "matrix IDs or names separated by commas";
+        param.motifs = CommaList(value);
+        return !param.motifs.empty();
+    case 'K':
+        param.motifNumGiven = true;
+        *expected = "a whole number";
+        return ParseWholeNumber(value, &param.motifNum);
+    case 'L':
+        *expected = "a whole number";
+        return ParseWholeNumber(value, &param.moduleLength);
+    case 'x':
+        *expected = "a decimal number";
+        return ParseDecimalNumber(value, &param.moduleRate);
+    case 't':
+        *expected = "a whole number of threads from 1 to " + std::to_string(kMostThreads);
+        return ParseWholeNumber(value, &param.threads) && param.threads >= 1 && param.threads <= kMostThreads;
+    case 'n':
+        *expected = "a whole number of null sequences from 1 to " + std::to_string(kMostNulls);
+        return ParseWholeNumber(value, &param.nulls) && param.nulls >= 1 && param.nulls <= kMostNulls;
+    case 's':
+        reading->seedGiven = true;
+        *expected = "a whole number from 0 to " + std::to_string(UINT64_MAX);
+        return ParseSeed(value, &param.seed);
+    default:
+        return true;
+    }
+}
+
 }  // namespace
 
 void SetDefaultParam(INPUTPARAMETER* param) { *param = INPUTPARAMETER(); }
 
 bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* error)
 {
+    OPTIONREADING reading {param, error};
     std::string echo;
-    bool ok = true;
-    auto fail = [&](const std::string& text) {
-        if (ok) {
-            *error = text;
-            ok = false;
-        }
-    };
     // A word that is the value of a recognised option is still examined as
     // an option in its own right; it is only spared the unknown-option warning.
     bool isValue = false;
-    bool seedGiven = false;
     for (int i = 0; i < argc; ++i) {
         const char* word = argv[i];
         echo += word;
@@ -242,105 +258,24 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
         isValue = false;
         if (word[0] != '-')
             continue;
-        const std::string_view text(word);
-        const char letter = word[1];
-        // Long options with a value: --threads as -t, --svg.
-        const char longValue = text == "--threads"  ? 't'
-                               : text == "--svg"    ? 'S'
-                               : text == "--motifs" ? 'm'
-                               : text == "--null"   ? 'n'
-                               : text == "--seed"   ? 's'
-                                                    : '\0';
-        if (letter == '-' && longValue == '\0') {
-            const auto flag = std::find_if(std::begin(kLongFlags), std::end(kLongFlags),
-                                           [&text](const LONGFLAG& f) { return text == f.option; });
-            if (flag != std::end(kLongFlags))
-                param->*flag->set = true;
-            else if (!wordIsValue && text.size() > 2)
-                fail(UnknownLongOption(text));
-            continue;
-        }
-        if (longValue == '\0' && !TakesValue(letter)) {
-            if (letter == 'h' && !wordIsValue)
-                param->showHelp = true;
-            else if (letter != '\0' && !wordIsValue)
-                param->warnings.push_back("unknown option " + std::string(text) + " ignored");
+        const char option = ValueOption(word);
+        if (option == '\0') {
+            TakeFlag(word, wordIsValue, &reading);
             continue;
         }
         if (i + 1 >= argc) {
-            fail("option " + std::string(text) + " needs a value");
+            reading.Fail("option " + std::string(word) + " needs a value");
             continue;
         }
         const char* value = argv[i + 1];
         isValue = true;
-        switch (longValue != '\0' ? longValue : letter) {
-        case 'S':
-            param->svgFile = value;
-            break;
-        case 'm': {
-            // ID[,ID...]: empty words are typing slips.
-            param->motifs.clear();
-            std::string_view list(value);
-            while (!list.empty()) {
-                const std::size_t comma = std::min(list.find(','), list.size());
-                if (comma > 0)
-                    param->motifs.emplace_back(list.substr(0, comma));
-                list.remove_prefix(std::min(comma + 1, list.size()));
-            }
-            if (param->motifs.empty())
-                fail("option --motifs expects matrix IDs or names separated by commas, got '" + std::string(value) +
-                     "'");
-            break;
-        }
-        case 't':
-            if (!ParseWholeNumber(value, &param->threads) || param->threads < 1 || param->threads > kMostThreads)
-                fail("option " + std::string(text) + " expects a whole number of threads from 1 to " +
-                     std::to_string(kMostThreads) + ", got '" + value + "'");
-            break;
-        case 'n':
-            if (!ParseWholeNumber(value, &param->nulls) || param->nulls < 1 || param->nulls > kMostNulls)
-                fail("option --null expects a whole number of null sequences from 1 to " + std::to_string(kMostNulls) +
-                     ", got '" + value + "'");
-            break;
-        case 's':
-            seedGiven = true;
-            if (!ParseSeed(value, &param->seed))
-                fail("option --seed expects a whole number from 0 to " + std::to_string(UINT64_MAX) + ", got '" +
-                     value + "'");
-            break;
-        case 'K':
-            if (!ParseWholeNumber(value, &param->motifNum))
-                fail("option " + std::string(text) + " expects a whole number, got '" + value + "'");
-            param->motifNumGiven = true;
-            break;
-        case 'L':
-            if (!ParseWholeNumber(value, &param->moduleLength))
-                fail("option " + std::string(text) + " expects a whole number, got '" + value + "'");
-            break;
-        case 'x':
-            if (!ParseDecimalNumber(value, &param->moduleRate))
-                fail("option " + std::string(text) + " expects a decimal number, got '" + value + "'");
-            break;
-        case 'M':
-            param->pwmFile = value;
-            break;
-        case 'i':
-            param->seqFile = value;
-            break;
-        case 'o':
-            param->outFile = value;
-            break;
-        case 'r':
-            param->bothStrands = value[0] == '0' ? 0 : 1;
-            break;
-        default:
-            break;
-        }
+        if (std::string expected; !ReadValue(option, value, &reading, &expected))
+            reading.Fail("option " + std::string(word) + " expects " + expected + ", got '" + value + "'");
     }
-    if (seedGiven && param->nulls == 0)
+    if (reading.seedGiven && param->nulls == 0)
         param->warnings.emplace_back("option --seed has no effect without --null");
     param->cmdLine = CString(std::move(echo));
-    return ok;
+    return reading.ok;
 }
 
 std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
@@ -514,20 +449,6 @@ int Main(int argc, char** argv)
         return 1;
     }
     return RunVelmora(param, console);
-}
-
-}  // namespace
-
-namespace {
-
-// A whole number of bases, 1 or more.
-bool ParseBases(const char* word, long long* value)
-{
-    const std::string_view text = Trim(word);
-    if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string_view::npos)
-        return false;
-    *value = std::stoll(std::string(text));
-    return *value > 0;
 }
 
 // Velmora split -i FASTA -o PREFIX --part-bases N

@@ -4,12 +4,14 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "support/Messages.h"
+#include "support/Text.h"
 
 void MATRIXSET::Add(Matrix matrix, int width, long long line, std::string_view id, std::string_view name)
 {
@@ -22,11 +24,17 @@ void MATRIXSET::Add(Matrix matrix, int width, long long line, std::string_view i
 
 MATRIXPARSE CFailure::operator()(std::string text, long long line, bool truncated) const
 {
+    (void)Stop(std::move(text), line, truncated);
+    return *m_result;
+}
+
+bool CFailure::Stop(std::string text, long long line, bool truncated) const
+{
     m_result->ok = false;
     m_result->error = std::move(text);
     m_result->errorLine = line;
     m_result->truncated = truncated;
-    return *m_result;
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -43,58 +51,6 @@ std::string Rows(long count) { return std::to_string(count) + (count == 1 ? " ro
 
 // ---------------------------------------------------------------------------
 // Lines
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view SkipBlanks(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    return text;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    text = SkipBlanks(text);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
-std::string_view FirstWord(std::string_view text)
-{
-    text = SkipBlanks(text);
-    std::size_t end = 0;
-    while (end < text.size() && !IsBlank(text[end]))
-        ++end;
-    return text.substr(0, end);
-}
-
-std::string_view AfterFirstWord(std::string_view text)
-{
-    text = SkipBlanks(text);
-    return Trim(text.substr(FirstWord(text).size()));
-}
-
-std::vector<std::string_view> Words(std::string_view text)
-{
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && IsBlank(text[i]))
-            ++i;
-        const std::size_t start = i;
-        while (i < text.size() && !IsBlank(text[i]))
-            ++i;
-        if (i > start)
-            words.push_back(text.substr(start, i - start));
-    }
-    return words;
-}
 
 int BaseIndex(char letter)
 {
@@ -213,6 +169,19 @@ bool ParseMatrixNumber(std::string_view raw, const std::string& label, double* v
         return false;
     }
     *value = parsed;
+    return true;
+}
+
+bool ParseRowNumbers(std::span<const std::string_view> words, const std::string& row, std::vector<double>* raw,
+                     std::string* problem)
+{
+    for (std::size_t b = 0; b < 4; ++b) {
+        double v = 0;
+        const std::string label = row + ", column " + std::to_string(b + 1) + " (" + kBases[b] + "):";
+        if (!ParseMatrixNumber(words[b], label, &v, problem))
+            return false;
+        raw->push_back(v);
+    }
     return true;
 }
 

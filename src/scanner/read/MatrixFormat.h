@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,6 +100,9 @@ class CFailure {
 public:
     explicit CFailure(MATRIXPARSE* result) : m_result(result) {}
     MATRIXPARSE operator()(std::string text, long long line, bool truncated = false) const;
+    // The same for a step of a parser, which returns whether the parse goes
+    // on: fills in the failure and returns false.
+    bool Stop(std::string text, long long line, bool truncated = false) const;
 
 private:
     MATRIXPARSE* m_result;
@@ -115,21 +119,10 @@ std::string MatrixWhere(const std::string& path, long long line);
 std::string Rows(long count);
 
 // ---------------------------------------------------------------------------
-// Lines and numbers
+// Lines and numbers (the words and blanks of a line: support/Text.h)
 
 inline constexpr char kBases[] = "ACGT";
 
-// Blanks around numbers and between words: space, tab, CR, FF, VT.
-bool IsBlank(char c);
-std::string_view SkipBlanks(std::string_view text);
-std::string_view Trim(std::string_view text);
-std::vector<std::string_view> Words(std::string_view text);
-bool StartsWith(std::string_view text, std::string_view prefix);
-// The first word of a text, and the text after it without the blanks
-// around it: "MA0212.1" and "bcd" of "MA0212.1  bcd ".
-std::string_view FirstWord(std::string_view text);
-std::string_view AfterFirstWord(std::string_view text);
-bool IsDigit(char c);
 // 0..3 for A, C, G, T in either case, -1 for anything else.
 int BaseIndex(char letter);
 
@@ -147,6 +140,12 @@ std::size_t NextContentLine(const MatrixLines& lines, std::size_t i);
 // A '>' header of the simple '>name' format, never one of Velmora's own
 // (see MatrixFormat.cpp for how the two are told apart).
 bool IsNamedHeader(const MatrixLines& lines, std::size_t i);
+
+// The four numbers of a row, for A, C, G and T in this order (words holds
+// exactly four), appended to *raw. A number that does not read is named
+// "<row>, column <k> (<base>):" in the problem, with `row` such as "row 3".
+bool ParseRowNumbers(std::span<const std::string_view> words, const std::string& row, std::vector<double>* raw,
+                     std::string* problem);
 
 // One number of a matrix: the whole text (blanks around it allowed) must
 // read as a finite, non-negative number. The problem reads

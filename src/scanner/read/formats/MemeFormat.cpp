@@ -18,6 +18,7 @@
 
 #include "scanner/read/MatrixFormat.h"
 #include "support/Messages.h"
+#include "support/Text.h"
 
 namespace {
 
@@ -141,119 +142,143 @@ void RestoreCounts(std::vector<double>* raw, double nsites)
         p = std::round(p * nsites);
 }
 
+// An ALPHABET line: only DNA can be read. What is wrong with it, or empty.
+std::string AlphabetProblem(std::string_view t)
+{
+    const std::string_view rest = SkipBlanks(t.substr(std::string_view("ALPHABET").size()));
+    if (rest.empty() || rest.front() != '=')
+        return "only the DNA alphabet (ALPHABET= ACGT) can be read";
+    const std::string_view letters = Trim(rest.substr(1));
+    if (letters != "ACGT" && letters != "acgt")
+        return "the alphabet " + QuoteForMessage(letters) + " is not ACGT; only DNA motifs can be read";
+    return {};
+}
+
+// The motif being read: its MOTIF line and what that line calls it.
+struct MEMEMOTIF {
+    long long line = 0;  // 0 before the first MOTIF line
+    std::string_view id, name;
+    bool hasMatrix = false;
+};
+
+// The MOTIF line t, line `at` of the file: id, then the rest as the name.
+MEMEMOTIF ReadMotifLine(std::string_view t, long long at)
+{
+    const std::string_view text = SkipBlanks(t.substr(std::string_view("MOTIF").size()));
+    return {.line = at, .id = FirstWord(text), .name = AfterFirstWord(text)};
+}
+
+// The rows under the matrix line lines[*i], whose four numbers join *raw:
+// w= of them, or without w= every row up to the first line that is not
+// one. *i ends at the last row.
+bool ReadRows(const MatrixLines& lines, std::size_t* i, const MEMEMATRIXLINE& info, const std::string& path,
+              const CFailure& fail, std::vector<double>* raw)
+{
+    const auto header = static_cast<long long>(*i) + 1;
+    const std::string matrixAt = "the matrix at line " + std::to_string(header);
+    long rowCount = 0;
+    while (info.width < 0 || rowCount != info.width) {
+        if (*i + 1 >= lines.size()) {
+            if (info.width < 0)
+                break;
+            return fail.Stop(MatrixAbout(path) + " is truncated: " + matrixAt +
+                                 " has w= " + std::to_string(info.width) + " but the file ends after " + Rows(rowCount),
+                             0, true);
+        }
+        const auto rowAt = static_cast<long long>(*i) + 2;
+        if (!IsNumberRow(lines[*i + 1])) {
+            if (info.width < 0)
+                break;
+            return fail.Stop(MatrixWhere(path, rowAt) + matrixAt + " has " + Rows(rowCount) + " where w= says " +
+                                 std::to_string(info.width) + "; found " + QuoteForMessage(lines[*i + 1]),
+                             rowAt);
+        }
+        ++*i;
+        if (++rowCount > kMaxMotifWidth)
+            return fail.Stop(MatrixWhere(path, header) + matrixAt + " is more than " + std::to_string(kMaxMotifWidth) +
+                                 " positions wide",
+                             header);
+        const std::vector<std::string_view> words = Words(lines[*i]);
+        if (words.size() != 4)
+            return fail.Stop(MatrixWhere(path, rowAt) + "row " + std::to_string(rowCount) + " holds " +
+                                 std::to_string(words.size()) + " numbers; alength= 4 needs one for each of A, C, G, T",
+                             rowAt);
+        std::string problem;
+        if (!ParseRowNumbers(words, "row " + std::to_string(rowCount), raw, &problem))
+            return fail.Stop(MatrixWhere(path, rowAt) + problem, rowAt);
+    }
+    return true;
+}
+
+// The letter-probability matrix at lines[*i] for *motif: its line, its
+// rows and the end of them. The matrix joins the set; *i ends at its last
+// row.
+bool ReadMatrix(const MatrixLines& lines, std::size_t* i, const std::string& path, const CFailure& fail,
+                MEMEMOTIF* motif, MATRIXSET* set)
+{
+    const auto header = static_cast<long long>(*i) + 1;
+    if (motif->line == 0)
+        return fail.Stop(MatrixWhere(path, header) + "a letter-probability matrix before any MOTIF line", header);
+    if (motif->hasMatrix)
+        return fail.Stop(MatrixWhere(path, header) + "a second letter-probability matrix for the MOTIF at line " +
+                             std::to_string(motif->line),
+                         header);
+    MEMEMATRIXLINE info;
+    std::string problem;
+    if (!ParseMatrixLine(lines[*i], &info, &problem))
+        return fail.Stop(MatrixWhere(path, header) + problem, header);
+    std::vector<double> raw;
+    if (!ReadRows(lines, i, info, path, fail, &raw))
+        return false;
+    const auto width = static_cast<int>(raw.size() / 4);
+    const std::string matrixAt = "the matrix at line " + std::to_string(header);
+    if (width == 0)
+        return fail.Stop(MatrixWhere(path, header) + matrixAt + " has no rows", header);
+    const auto next = static_cast<long long>(*i) + 2;  // the line after the rows
+    if (*i + 1 < lines.size() && IsNumberRow(lines[*i + 1]))
+        return fail.Stop(MatrixWhere(path, next) + "a row beyond the w= " + std::to_string(info.width) + " rows of " +
+                             matrixAt,
+                         next);
+    RestoreCounts(&raw, info.nsites);
+    Matrix matrix;
+    int bad = 0;
+    if (!NormaliseMatrix(raw, width, &matrix, &bad, &problem, "row"))
+        return fail.Stop(MatrixWhere(path, header + 1 + bad) + problem, header + 1 + bad);
+    set->Add(std::move(matrix), width, header, motif->id, motif->name);
+    motif->hasMatrix = true;
+    return true;
+}
+
 MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CFormatCheck& check)
 {
     MATRIXPARSE result;
     const CFailure fail(&result);
-    const std::size_t n = lines.size();
-    long long first = 0;        // the first MEME line
-    long long motif = 0;        // the current MOTIF line
-    std::string_view id, name;  // what it calls its motif
-    bool motifHasMatrix = false;
-    std::string problem;
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::string_view line = lines[i];
-        const std::string_view t = SkipBlanks(line);
+    long long first = 0;  // the first MEME line
+    MEMEMOTIF motif;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view t = SkipBlanks(lines[i]);
         const auto at = static_cast<long long>(i) + 1;
         if (first == 0 && Shows(lines, i))
             first = at;
         if (std::string mixed = check.Shows(i, first); !mixed.empty())
             return fail(std::move(mixed), at);
         if (StartsWith(t, "ALPHABET")) {
-            const std::string_view rest = SkipBlanks(t.substr(8));
-            if (rest.empty() || rest.front() != '=')
-                return fail(MatrixWhere(path, at) + "only the DNA alphabet (ALPHABET= ACGT) can be read", at);
-            const std::string_view letters = Trim(rest.substr(1));
-            if (letters != "ACGT" && letters != "acgt")
-                return fail(MatrixWhere(path, at) + "the alphabet " + QuoteForMessage(letters) +
-                                " is not ACGT; only DNA motifs can be read",
-                            at);
-            continue;
-        }
-        if (StartsWithWord(t, "MOTIF")) {
-            if (motif != 0 && !motifHasMatrix)
-                return fail(MatrixWhere(path, at) + "a new MOTIF, but the MOTIF at line " + std::to_string(motif) +
+            if (std::string problem = AlphabetProblem(t); !problem.empty())
+                return fail(MatrixWhere(path, at) + problem, at);
+        } else if (StartsWithWord(t, "MOTIF")) {
+            if (motif.line != 0 && !motif.hasMatrix)
+                return fail(MatrixWhere(path, at) + "a new MOTIF, but the MOTIF at line " + std::to_string(motif.line) +
                                 " has no letter-probability matrix",
                             at);
-            motif = at;
-            motifHasMatrix = false;
-            const std::string_view text = SkipBlanks(t.substr(std::string_view("MOTIF").size()));
-            id = FirstWord(text);
-            name = AfterFirstWord(text);
-            continue;
+            motif = ReadMotifLine(t, at);
+        } else if (IsMatrixLine(t) && !ReadMatrix(lines, &i, path, fail, &motif, &result.set)) {
+            return result;
         }
-        if (!IsMatrixLine(t))
-            continue;  // MEME version, strands, Background, URL, text
-
-        if (motif == 0)
-            return fail(MatrixWhere(path, at) + "a letter-probability matrix before any MOTIF line", at);
-        if (motifHasMatrix)
-            return fail(MatrixWhere(path, at) + "a second letter-probability matrix for the MOTIF at line " +
-                            std::to_string(motif),
-                        at);
-        MEMEMATRIXLINE info;
-        if (!ParseMatrixLine(line, &info, &problem))
-            return fail(MatrixWhere(path, at) + problem, at);
-        const long long header = at;
-        const std::string matrixAt = "the matrix at line " + std::to_string(header);
-        std::vector<double> raw;
-        long rowCount = 0;
-        for (;;) {
-            if (info.width >= 0 && rowCount == info.width)
-                break;
-            if (i + 1 >= n) {
-                if (info.width < 0)
-                    break;
-                return fail(MatrixAbout(path) + " is truncated: " + matrixAt + " has w= " + std::to_string(info.width) +
-                                " but the file ends after " + Rows(rowCount),
-                            0, true);
-            }
-            const auto rowAt = static_cast<long long>(i) + 2;
-            if (!IsNumberRow(lines[i + 1])) {
-                if (info.width < 0)
-                    break;
-                return fail(MatrixWhere(path, rowAt) + matrixAt + " has " + Rows(rowCount) + " where w= says " +
-                                std::to_string(info.width) + "; found " + QuoteForMessage(lines[i + 1]),
-                            rowAt);
-            }
-            ++i;
-            ++rowCount;
-            if (rowCount > kMaxMotifWidth)
-                return fail(MatrixWhere(path, header) + matrixAt + " is more than " + std::to_string(kMaxMotifWidth) +
-                                " positions wide",
-                            header);
-            const std::vector<std::string_view> words = Words(lines[i]);
-            if (words.size() != 4)
-                return fail(MatrixWhere(path, rowAt) + "row " + std::to_string(rowCount) + " holds " +
-                                std::to_string(words.size()) + " numbers; alength= 4 needs one for each of A, C, G, T",
-                            rowAt);
-            for (int b = 0; b < 4; ++b) {
-                double v = 0;
-                const std::string label =
-                    "row " + std::to_string(rowCount) + ", column " + std::to_string(b + 1) + " (" + kBases[b] + "):";
-                if (!ParseMatrixNumber(words[static_cast<std::size_t>(b)], label, &v, &problem))
-                    return fail(MatrixWhere(path, rowAt) + problem, rowAt);
-                raw.push_back(v);
-            }
-        }
-        if (rowCount == 0)
-            return fail(MatrixWhere(path, header) + matrixAt + " has no rows", header);
-        if (i + 1 < n && IsNumberRow(lines[i + 1]))
-            return fail(MatrixWhere(path, static_cast<long long>(i) + 2) +
-                            "a row beyond the w= " + std::to_string(info.width) + " rows of " + matrixAt,
-                        static_cast<long long>(i) + 2);
-        RestoreCounts(&raw, info.nsites);
-        Matrix matrix;
-        int bad = 0;
-        if (!NormaliseMatrix(raw, static_cast<int>(rowCount), &matrix, &bad, &problem, "row")) {
-            const long long rowAt = header + 1 + bad;
-            return fail(MatrixWhere(path, rowAt) + problem, rowAt);
-        }
-        result.set.Add(std::move(matrix), static_cast<int>(rowCount), header, id, name);
-        motifHasMatrix = true;
+        // Any other line (MEME version, strands, Background, URL, text) is
+        // not needed.
     }
-    if (motif != 0 && !motifHasMatrix)
-        return fail(MatrixAbout(path) + " is truncated: the MOTIF at line " + std::to_string(motif) +
+    if (motif.line != 0 && !motif.hasMatrix)
+        return fail(MatrixAbout(path) + " is truncated: the MOTIF at line " + std::to_string(motif.line) +
                         " has no letter-probability matrix",
                     0, true);
     return result;

@@ -16,6 +16,7 @@
 
 #include "scanner/read/MatrixFormat.h"
 #include "support/Messages.h"
+#include "support/Text.h"
 
 namespace {
 
@@ -81,13 +82,8 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
             return fail(MatrixWhere(path, at) + row + " holds " + std::to_string(words.size()) +
                             " numbers; a row holds four, for A, C, G, T",
                         at);
-        for (int b = 0; b < 4; ++b) {
-            double v = 0;
-            const std::string label = row + ", column " + std::to_string(b + 1) + " (" + kBases[b] + "):";
-            if (!ParseMatrixNumber(words[static_cast<std::size_t>(b)], label, &v, &problem))
-                return fail(MatrixWhere(path, at) + problem, at);
-            raw.push_back(v);
-        }
+        if (!ParseRowNumbers(words, row, &raw, &problem))
+            return fail(MatrixWhere(path, at) + problem, at);
         rowLines.push_back(at);
     }
     finish();

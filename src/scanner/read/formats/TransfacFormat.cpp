@@ -22,6 +22,7 @@
 // the very probabilities its counts give in Velmora's own format, whether
 // written 22 or 22.0.
 #include <cctype>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -29,6 +30,7 @@
 
 #include "scanner/read/MatrixFormat.h"
 #include "support/Messages.h"
+#include "support/Text.h"
 
 namespace {
 
@@ -72,33 +74,99 @@ struct TRANSFACRECORD {
     std::vector<long long> rowLines;
 };
 
+// The end of a record that holds a matrix, at line `at` ('//', or the end of
+// the file): its matrix joins the set.
+bool FinishRecord(const TRANSFACRECORD& record, long long at, const std::string& path, const CFailure& fail,
+                  MATRIXSET* set)
+{
+    const auto width = static_cast<int>(record.raw.size() / 4);
+    if (width == 0)
+        return fail.Stop(MatrixWhere(path, at) + "the record at line " + std::to_string(record.start) +
+                             " ends without matrix rows",
+                         at);
+    Matrix matrix;
+    int bad = 0;
+    std::string problem;
+    if (!NormaliseMatrix(record.raw, width, &matrix, &bad, &problem, "row")) {
+        const long long row = record.rowLines[static_cast<std::size_t>(bad)];
+        return fail.Stop(MatrixWhere(path, row) + problem, row);
+    }
+    set->Add(std::move(matrix), width, record.start, record.id, record.name);
+    return true;
+}
+
+// The P0 line lines[i], which starts the record's rows.
+bool ReadP0Line(const MatrixLines& lines, std::size_t i, const std::string& path, const CFailure& fail,
+                TRANSFACRECORD* record)
+{
+    const auto at = static_cast<long long>(i) + 1;
+    if (record->p0 != 0)
+        return fail.Stop(MatrixWhere(path, at) + "a second P0 line in the record at line " +
+                             std::to_string(record->start) + " (the first at line " + std::to_string(record->p0) + ")",
+                         at);
+    if (!Shows(lines, i))
+        return fail.Stop(MatrixWhere(path, at) + "the P0 line names the columns " +
+                             QuoteForMessage(AfterFirstWord(lines[i])) + "; only A C G T, in this order, can be read",
+                         at);
+    record->p0 = at;
+    record->holdsMatrix = record->inRows = true;
+    return true;
+}
+
+// A line of the record other than a row or a P0 line, such as "AC MA0212.1";
+// it ends the rows.
+void ReadCodedLine(std::string_view code, std::string_view line, TRANSFACRECORD* record)
+{
+    record->inRows = false;
+    if (code == "AC" || code == "ID")
+        record->holdsMatrix = true;
+    // The first AC and ID lines count; TRANSFAC's own records may carry more
+    // (older accessions).
+    if (code == "AC" && record->id.empty())
+        record->id = AfterFirstWord(line);
+    if (code == "ID" && record->name.empty())
+        record->name = AfterFirstWord(line);
+}
+
+// A row, line `at`: its position, four counts, perhaps a consensus letter.
+bool ReadRow(const std::vector<std::string_view>& words, long long at, const std::string& path, const CFailure& fail,
+             TRANSFACRECORD* record)
+{
+    if (!record->inRows)
+        return fail.Stop(
+            MatrixWhere(path, at) + "a numbered row outside a matrix; the rows of a matrix follow its P0 line", at);
+    const std::size_t position = record->raw.size() / 4 + 1;
+    if (!IsPosition(words[0], position))
+        return fail.Stop(MatrixWhere(path, at) + "a row numbered " + QuoteForMessage(words[0]) + " where row " +
+                             std::to_string(position) + " of the record at line " + std::to_string(record->start) +
+                             " should be",
+                         at);
+    if (position > static_cast<std::size_t>(kMaxMotifWidth))
+        return fail.Stop(MatrixWhere(path, record->start) + "the record at line " + std::to_string(record->start) +
+                             " is more than " + std::to_string(kMaxMotifWidth) + " positions wide",
+                         record->start);
+    std::size_t counts = words.size() - 1;
+    const std::string_view last = words.back();
+    if (counts == 5 && last.size() == 1 && std::isalpha(static_cast<unsigned char>(last[0])))
+        counts = 4;  // the consensus letter
+    const std::string row = "row " + std::to_string(position);
+    if (counts != 4)
+        return fail.Stop(MatrixWhere(path, at) + row + " holds " + std::to_string(counts) +
+                             " counts; a row holds its number and one count each for A, C, G, T",
+                         at);
+    std::string problem;
+    if (!ParseRowNumbers(std::span(words).subspan(1, 4), row, &record->raw, &problem))
+        return fail.Stop(MatrixWhere(path, at) + problem, at);
+    record->rowLines.push_back(at);
+    return true;
+}
+
 MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CFormatCheck& check)
 {
     MATRIXPARSE result;
     const CFailure fail(&result);
-    std::string problem;
     long long first = 0;  // the first record with a P0 line
     TRANSFACRECORD record;
-
-    // Ends the record at line `at`: its matrix joins the set.
-    auto finish = [&](long long at) {
-        const auto width = static_cast<int>(record.raw.size() / 4);
-        if (width == 0) {
-            fail(MatrixWhere(path, at) + "the record at line " + std::to_string(record.start) +
-                     " ends without matrix rows",
-                 at);
-            return false;
-        }
-        Matrix matrix;
-        int bad = 0;
-        if (!NormaliseMatrix(record.raw, width, &matrix, &bad, &problem, "row")) {
-            const long long row = record.rowLines[static_cast<std::size_t>(bad)];
-            fail(MatrixWhere(path, row) + problem, row);
-            return false;
-        }
-        result.set.Add(std::move(matrix), width, record.start, record.id, record.name);
-        return true;
-    };
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         const auto at = static_cast<long long>(i) + 1;
@@ -111,77 +179,27 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
             record.start = at;
         const std::string_view code = words[0];
         if (code == "//") {
-            if (record.holdsMatrix && !finish(at))
+            if (record.holdsMatrix && !FinishRecord(record, at, path, fail, &result.set))
                 return result;
             record = TRANSFACRECORD();
-            continue;
-        }
-        if (IsP0Word(code)) {
-            if (record.p0 != 0)
-                return fail(MatrixWhere(path, at) + "a second P0 line in the record at line " +
-                                std::to_string(record.start) + " (the first at line " + std::to_string(record.p0) + ")",
-                            at);
-            if (!Shows(lines, i))
-                return fail(MatrixWhere(path, at) + "the P0 line names the columns " +
-                                QuoteForMessage(AfterFirstWord(line)) + "; only A C G T, in this order, can be read",
-                            at);
-            record.p0 = at;
-            record.holdsMatrix = record.inRows = true;
+        } else if (IsP0Word(code)) {
+            if (!ReadP0Line(lines, i, path, fail, &record))
+                return result;
             if (first == 0)
                 first = record.start;
-            continue;
+        } else if (!IsNumberRow(line)) {
+            ReadCodedLine(code, line, &record);
+        } else if (!ReadRow(words, at, path, fail, &record)) {
+            return result;
         }
-        if (!IsNumberRow(line)) {
-            record.inRows = false;
-            if (code == "AC" || code == "ID")
-                record.holdsMatrix = true;
-            // The first AC and ID lines count; TRANSFAC's own records may
-            // carry more (older accessions).
-            if (code == "AC" && record.id.empty())
-                record.id = AfterFirstWord(line);
-            if (code == "ID" && record.name.empty())
-                record.name = AfterFirstWord(line);
-            continue;
-        }
-
-        // A row: its position, four counts, perhaps a consensus letter.
-        if (!record.inRows)
-            return fail(
-                MatrixWhere(path, at) + "a numbered row outside a matrix; the rows of a matrix follow its P0 line", at);
-        const std::size_t position = record.raw.size() / 4 + 1;
-        if (!IsPosition(code, position))
-            return fail(MatrixWhere(path, at) + "a row numbered " + QuoteForMessage(code) + " where row " +
-                            std::to_string(position) + " of the record at line " + std::to_string(record.start) +
-                            " should be",
-                        at);
-        if (position > static_cast<std::size_t>(kMaxMotifWidth))
-            return fail(MatrixWhere(path, record.start) + "the record at line " + std::to_string(record.start) +
-                            " is more than " + std::to_string(kMaxMotifWidth) + " positions wide",
-                        record.start);
-        std::size_t counts = words.size() - 1;
-        const std::string_view last = words.back();
-        if (counts == 5 && last.size() == 1 && std::isalpha(static_cast<unsigned char>(last[0])))
-            counts = 4;  // the consensus letter
-        const std::string row = "row " + std::to_string(position);
-        if (counts != 4)
-            return fail(MatrixWhere(path, at) + row + " holds " + std::to_string(counts) +
-                            " counts; a row holds its number and one count each for A, C, G, T",
-                        at);
-        for (int b = 0; b < 4; ++b) {
-            double v = 0;
-            const std::string label = row + ", column " + std::to_string(b + 1) + " (" + kBases[b] + "):";
-            if (!ParseMatrixNumber(words[static_cast<std::size_t>(b) + 1], label, &v, &problem))
-                return fail(MatrixWhere(path, at) + problem, at);
-            record.raw.push_back(v);
-        }
-        record.rowLines.push_back(at);
     }
     if (record.holdsMatrix) {
         if (record.raw.empty())
             return fail(MatrixAbout(path) + " is truncated: the file ends before the rows of the record at line " +
                             std::to_string(record.start),
                         0, true);
-        finish(static_cast<long long>(lines.size()));  // the last '//' may be missing
+        // The last '//' may be missing.
+        (void)FinishRecord(record, static_cast<long long>(lines.size()), path, fail, &result.set);
     }
     return result;
 }

@@ -12,6 +12,7 @@
 
 #include "scanner/read/MatrixFormat.h"
 #include "support/Messages.h"
+#include "support/Text.h"
 
 namespace {
 
