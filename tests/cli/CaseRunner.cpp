@@ -564,6 +564,19 @@ private:
     // was before the run: the run is then half-way.
     void AwaitGrowth(const std::string& name) const
     {
+        // "x.part001.fa.*": a file whose name starts so, holding something.
+        if (const std::size_t star = name.find('*'); star != std::string::npos) {
+            const auto found = [&]() {
+                for (const auto& entry : fs::directory_iterator(m_dir))
+                    if (entry.path().filename().string().rfind(name.substr(0, star), 0) == 0 &&
+                        fs::file_size(entry.path()) > 0)
+                        return true;
+                return false;
+            };
+            for (int i = 0; i < 20000 && !found(); ++i)
+                usleep(500);
+            return;
+        }
         const auto was = m_before.find(name);
         const std::size_t size = was == m_before.end() ? 0 : was->second.size();
         for (int i = 0; i < 20000 && ReadAll(m_dir / name).size() <= size; ++i)

@@ -50,6 +50,14 @@ run merge -o m --bed g.part001 g.part003
 status 1
 stderr "Velmora: part 2 of 'g.part*.fa' is missing: 'g.part003' scanned part 3\n"
 
+case a missing last part
+run merge -o m --bed g.part001 g.part002
+status 1
+stderr "Velmora: part 3 of 'g.part*.fa' is missing: the split made 3 parts ('g.parts')\n"
+
+case a split lists its parts
+file g.parts "g.part001.fa\ng.part002.fa\ng.part003.fa\n"
+
 case a part given twice
 run merge -o m --bed g.part001 g.part002 g.part002 g.part003
 status 1
@@ -209,6 +217,30 @@ flip g.part002_sites.bed 10
 run merge -o m --bed g.part001 g.part002 g.part003
 status 1
 stderr "Velmora: result file 'g.part002_sites.bed', line 24: not a sites BED line\n"
+
+case split beside an older split
+write sp.part002.fa ">x\nACGT\n"
+write sp.part003.fa ">y\nACGT\n"
+run split -i g.fa -o sp --part-bases 100000
+status 1
+stderr "Velmora: older parts lie beside the new ones: 'sp.part002.fa' and 1 more of another split: remove them or choose another -o\n"
+absent sp.part001.fa sp.parts
+
+case split and merge removed by a signal
+write big.fa 20000*">r\nGGTTACCCGGTACTGCATAACAATGGAACCCGAACCGTAACTGGGACAGATCGAAAAGCTGGCCTGGTTTCTCGCTGTGTGTGCCGTGTTAATCCGTTTG\n"
+run-then-signal TERM big.part001.fa.* split -i big.fa -o big --part-bases 100
+status 143
+absent big.part001.fa big.parts
+
+case split and merge under a file-size limit
+limit-file-size 500
+run split -i g.fa -o lim --part-bases 6000
+status 1
+stderr "Velmora: cannot write 'lim.part001.fa': File too large\n"
+absent lim.part001.fa
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: cannot write 'm_module.txt': File too large\n"
 
 case split and merge words
 run split -i g.fa -o y --part-bases

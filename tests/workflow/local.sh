@@ -5,7 +5,10 @@
 # writes the result files of one plain run, byte for byte (the command-line
 # echo aside): a gzip genome of 33 records, two of them larger than a part,
 # and an empty FASTA file (one empty part), given as a list of two files;
-# with p-values from two null sequences per record.
+# with p-values from two null sequences per record; into a folder whose
+# name holds a blank. Then: nothing to do when nothing changed, a scan
+# again when the matrix file or the options change, and a merge again that
+# leaves another run's files alone.
 set -euo pipefail
 velmora=$(realpath "$1")
 work=$(mktemp -d)
@@ -27,7 +30,7 @@ plain_run "$work/empty.fa" "$work/plain/empty" "${options[@]}"
 cat > "$work/config.yaml" <<EOF
 fasta: [$work/genome.fa.gz, $work/empty.fa]
 matrices: $work/motifs.pwm
-base: $work/out/g
+base: $work/out dir/g
 options: "${options[*]}"
 part_bases: 150000
 velmora: $velmora
@@ -36,19 +39,32 @@ EOF
 t0=$EPOCHREALTIME
 (cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --configfile config.yaml \
   > snakemake.log 2>&1) || { tail -n 40 "$work/snakemake.log"; fail "snakemake"; }
-echo "workflow (local, --cores 2, $(parts_of "$work/out/g_genome") parts): $(since "$t0") s"
+echo "workflow (local, --cores 2, $(parts_of "$work/out dir/g_genome") parts): $(since "$t0") s"
 
-same_results "$work/plain/genome" "$work/out/g_genome"
-same_results "$work/plain/empty" "$work/out/g_empty"
-[ "$(parts_of "$work/out/g_genome")" -ge 10 ] || fail "too few parts: $(parts_of "$work/out/g_genome")"
+out="$work/out dir"
+same_results "$work/plain/genome" "$out/g_genome"
+same_results "$work/plain/empty" "$out/g_empty"
+[ "$(parts_of "$out/g_genome")" -ge 10 ] || fail "too few parts: $(parts_of "$out/g_genome")"
 [ "$(modules_in "$work/plain/genome")" -gt 20 ] || fail "too few modules to compare"
-sed -n 4p "$work/out/g_genome_module.txt" | grep -q ' merge ' || fail "the module file was not written by merge"
+sed -n 4p "$out/g_genome_module.txt" | grep -q ' merge ' || fail "the module file was not written by merge"
 
-# A second run finds nothing to do; a merge run again (as after a change of
-# options) replaces the files of the first, motif files included.
-(cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --configfile config.yaml -n 2>&1) |
-  grep -q 'Nothing to be done' || fail "a second run would run jobs again"
-(cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --configfile config.yaml \
-  --forcerun merge > snakemake2.log 2>&1) || { tail -n 20 "$work/snakemake2.log"; fail "merge run again"; }
-same_results "$work/plain/genome" "$work/out/g_genome"
+flow() { (cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --configfile config.yaml "$@" 2>&1); }
+# A second run finds nothing to do; a changed matrix file or changed
+# options scan again.
+flow -n | grep -q 'Nothing to be done' || fail "a second run would run jobs again"
+cp "$work/motifs.pwm" "$work/motifs.kept"
+printf '\n' >> "$work/motifs.pwm"
+plan=$(flow -n)
+grep -q 'rule scan' <<<"$plan" || fail "a changed matrix file scans nothing again"
+cp "$work/motifs.kept" "$work/motifs.pwm"
+plan=$(flow -n --config options="-x 0.003 --bed --null 2")
+grep -q 'rule scan' <<<"$plan" || fail "changed options scan nothing again"
+# A merge run again (as after a change of options) replaces the files of
+# the first, motif files included, and leaves another run's files in the
+# same folder alone.
+echo "another run" > "$out/g_genome_motifscan_motif1.txt"
+flow --forcerun merge > "$work/snakemake2.log" || { tail -n 20 "$work/snakemake2.log"; fail "merge run again"; }
+[ -f "$out/g_genome_motifscan_motif1.txt" ] || fail "the merge removed another run's file"
+rm "$out/g_genome_motifscan_motif1.txt"
+same_results "$work/plain/genome" "$out/g_genome"
 echo "PASSED"
