@@ -53,9 +53,9 @@ def check(velmora, data, workdir, name, args, records_drawn=None):
     base = os.path.join(workdir, name)
     stderr = run(velmora, workdir, args + ["-o", base, "--bed", "--svg", base + ".svg", "-t", "2"])
     modules, sites, legend, more = picture(base + ".svg")
-    with open(base + "_modules.bed") as f:
+    with open(base + "_modules.bed", errors="replace") as f:
         bed_modules = [line.split("\t") for line in f]
-    with open(base + "_sites.bed") as f:
+    with open(base + "_sites.bed", errors="replace") as f:
         bed_sites = [line.split("\t") for line in f]
     if records_drawn is None:
         assert len(modules) == len(bed_modules), (name, len(modules), len(bed_modules))
@@ -109,6 +109,15 @@ def main():
         check(velmora, data, workdir, "many",
               ["-i", many, "-M", os.path.join(examples, "fly_bcd_hb_Kr.jaspar"), "-x", "0.01", "-L", "100"],
               records_drawn=50)
+        # Names in Latin-1 and broken UTF-8: the picture stays well-formed
+        # XML, with U+FFFD for each such byte; real UTF-8 stays as it is.
+        latin = os.path.join(workdir, "latin.fa")
+        with open(latin, "wb") as f:
+            f.write(b">caf\xfc \xc3\xa9t\xc3\xa9 \xed\xa0\x80 \xc0\xaf\n" + eve.encode() + b"\n")
+        check(velmora, data, workdir, "latin",
+              ["-i", latin, "-M", os.path.join(examples, "fly_bcd_hb_Kr.jaspar"), "-x", "0.01", "-L", "100"])
+        texts = [t.text or "" for t in ET.parse(os.path.join(workdir, "latin.svg")).getroot().iter(NS + "text")]
+        assert any("caf\ufffd \u00e9t\u00e9 \ufffd\ufffd\ufffd \ufffd\ufffd" in t for t in texts), texts
     print("svg pictures match the result files")
 
 

@@ -19,11 +19,54 @@ constexpr double kLeft = 20.0;     // the records' lines run from here
 constexpr double kLine = 960.0;    // ... for this long
 constexpr double kTrack = 100.0;   // height per record
 
+// The length of the well-formed UTF-8 sequence at text[at] of a character
+// XML allows, or 0 when there is none (a Latin-1 byte, a broken or
+// overlong sequence, a surrogate, U+FFFE and U+FFFF).
+std::size_t Utf8Length(const std::string& text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    const std::size_t n = lead < 0x80             ? 1
+                          : (lead & 0xE0) == 0xC0 ? 2
+                          : (lead & 0xF0) == 0xE0 ? 3
+                          : (lead & 0xF8) == 0xF0 ? 4
+                                                  : 0;
+    if (n == 0 || at + n > text.size())
+        return 0;
+    unsigned long code = n == 1 ? lead : lead & (0x7F >> n);
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(i) & 0x3F);
+    }
+    constexpr unsigned long kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) || code == 0xFFFE || code == 0xFFFF)
+        return 0;
+    return n;
+}
+
+// A text as XML character data: markup characters as entities, control
+// characters as blanks, and bytes that are not UTF-8 (a header written in
+// Latin-1) as the replacement character, so that the picture stays
+// well-formed XML.
 std::string Escaped(const std::string& text)
 {
     std::string out;
     out.reserve(text.size());
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
+        const std::size_t n = Utf8Length(text, at);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";  // U+FFFD
+            ++at;
+            continue;
+        }
+        if (n > 1) {
+            out.append(text, at, n);
+            at += n;
+            continue;
+        }
+        ++at;
         switch (c) {
         case '&':
             out += "&amp;";
