@@ -78,6 +78,24 @@ run merge -o m --bed g.part001 k2 g.part003
 status 1
 stderr "Velmora: parts 'g.part001' and 'k2' have 3 and 2 motif files: they are not of one run\n"
 
+case a part scanned with an edited matrix file of the same name
+write other.jaspar ">MA9999.1\tother\nA  [ 5 0 0 5 0 0 0 1 ]\nC  [ 0 5 0 0 5 0 1 1 ]\nG  [ 0 0 5 0 0 5 1 1 ]\nT  [ 0 0 0 0 0 0 3 2 ]\n" @fly_bcd_hb_Kr.jaspar:182:542
+remove fly_bcd_hb_Kr.jaspar
+symlink fly_bcd_hb_Kr.jaspar other.jaspar
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o edited
+run merge -o m --bed g.part001 edited g.part003
+status 1
+stderr "Velmora: parts 'edited' and 'g.part003' were made with different matrices: motif 1 is 8 and 6 bases wide: they are not of one run\n"
+
+case a part scanned with a renamed matrix of the same width
+write other.jaspar ">MA9999.1\tother\nA  [ 0 20 22 0 0 0 ]\nC  [ 0 0 0 0 22 21 ]\nG  [ 0 0 0 1 0 0 ]\nT  [ 22 2 0 21 0 1 ]\n" @fly_bcd_hb_Kr.jaspar:182:542
+remove fly_bcd_hb_Kr.jaspar
+symlink fly_bcd_hb_Kr.jaspar other.jaspar
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o edited
+run merge -o m --bed g.part001 edited g.part003
+status 1
+stderr "Velmora: parts 'edited' and 'g.part003' were made with different matrices: motif 1 is named 'other' and 'bcd': they are not of one run\n"
+
 case a part of two runs
 run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o twice
 run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o twice

@@ -165,6 +165,11 @@ struct PARTRUN {
     bool records = false;          // it has a records file (--summary, --null)
     int nulls = 0;                 // null sequences per record (--null), 0 for none
     std::vector<double> p;         // its records' best window p-values, with nulls
+    // What the files tell of each motif's matrix: its width (from its
+    // sites' bases; 0 without a site) and its name (from the sites BED
+    // file; "" without). Parts of one run agree on both.
+    std::vector<std::size_t> widths;
+    std::vector<std::string> labels;
 };
 
 // A word of the echo that starts an option: a one-letter option is told
@@ -256,10 +261,19 @@ bool ReadPartTotals(const std::string& base, PARTRUN* part, std::string* error)
     if (part->headings)
         EchoWords(info.echo, part);
     for (int k = 1; Exists(MotifFileName(base, k)); ++k) {
-        if (!ReadResultFile(MotifFileName(base, k), {RESULTKIND::Motif, k}, {}, &info, error))
+        std::size_t width = 0;
+        bool bases = false;  // a site's lines: its place, then its bases
+        const auto widthOf = [&](std::string& line, long long) {
+            width = bases ? line.size() : width;
+            bases = !bases;
+            return true;
+        };
+        if (!ReadResultFile(MotifFileName(base, k), {RESULTKIND::Motif, k}, widthOf, &info, error))
             return false;
         part->sites.push_back(info.total);
+        part->widths.push_back(width);
     }
+    part->labels.assign(part->sites.size(), {});
     if (part->sites.empty()) {
         *error = "cannot read " + QuotePath(MotifFileName(base, 1)) + ": " + std::strerror(ENOENT);
         return false;
@@ -283,6 +297,16 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
             part->p.push_back(ExactP(line.substr(from, to - from), part->nulls));
         return true;
     };
+    // The motif's name of a site: column 4, by its number in column 8.
+    const auto labelOf = [part](std::string& line, long long) {
+        std::size_t from = 0, to = 0, at = 0, end = 0;
+        if (Column(line, 3, &from, &to) && Column(line, 7, &at, &end)) {
+            const std::size_t k = std::strtoul(line.substr(at, end - at).c_str(), nullptr, 10);
+            if (k >= 1 && k <= part->labels.size())
+                part->labels[k - 1] = line.substr(from, to - from);
+        }
+        return true;
+    };
     RESULTFILEINFO info;
     if (part->records && !ReadResultFile(records, {RESULTKIND::Records, 0, K}, collect, &info, error))
         return false;
@@ -295,7 +319,36 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
         }
     return !bed || (ReadResultFile(ModulesBedFileName(base), {RESULTKIND::ModulesBed, 0, K, part->nulls > 0}, {}, &info,
                                    error) &&
-                    ReadResultFile(SitesBedFileName(base), {RESULTKIND::SitesBed, 0, K}, {}, &info, error));
+                    ReadResultFile(SitesBedFileName(base), {RESULTKIND::SitesBed, 0, K}, labelOf, &info, error));
+}
+
+// The parts agree on what their files tell of the matrices: a matrix file
+// edited between the parts' scans has the same path in every echo.
+bool SameMatrices(const std::vector<PARTRUN>& parts, std::string* error)
+{
+    for (std::size_t k = 0; k < parts.front().widths.size(); ++k) {
+        const PARTRUN* width = nullptr;
+        const PARTRUN* label = nullptr;
+        for (const PARTRUN& part : parts) {
+            std::string differs;
+            if (part.widths[k] > 0 && width && part.widths[k] != width->widths[k])
+                differs = "is " + std::to_string(width->widths[k]) + " and " + std::to_string(part.widths[k]) +
+                          " bases wide";
+            else if (!part.labels[k].empty() && label && part.labels[k] != label->labels[k])
+                differs = "is named " + QuoteForMessage(label->labels[k]) + " and " + QuoteForMessage(part.labels[k]);
+            if (!differs.empty()) {
+                const PARTRUN& first = part.widths[k] > 0 && width && part.widths[k] != width->widths[k] ? *width
+                                                                                                         : *label;
+                *error = "parts " + QuotePath(first.base) + " and " + QuotePath(part.base) + " were made with " +
+                         "different matrices: motif " + std::to_string(k + 1) + " " + differs +
+                         ": they are not of one run";
+                return false;
+            }
+            width = part.widths[k] > 0 && !width ? &part : width;
+            label = !part.labels[k].empty() && !label ? &part : label;
+        }
+    }
+    return true;
 }
 
 // The parts are of one run: one set of options and matrices.
@@ -318,7 +371,7 @@ bool SameRun(const std::vector<PARTRUN>& parts, std::string* error)
         }
         model = model ? model : &part;
     }
-    return true;
+    return SameMatrices(parts, error);
 }
 
 // The parts fit together: one run's, each part once, and none missing
