@@ -34,6 +34,19 @@ void BlockCutBackSignals(int how, sigset_t* before = nullptr)
     (void)pthread_sigmask(how, &set, before);
 }
 
+// The cut-back signals go to handler, once: it ends with the signal again
+// under its default action. A file-size limit becomes a write error.
+void HandleCutBackSignals(void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigfillset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    for (const int signal : kCutBackSignals)
+        (void)sigaction(signal, &action, nullptr);
+    (void)std::signal(SIGXFSZ, SIG_IGN);
+}
+
 bool Exists(const std::string& path)
 {
     struct stat info {};
@@ -253,13 +266,7 @@ bool CFileSet::Open(const std::vector<INPUTID>& inputs, std::string* error)
         return false;
     }
     g_signalled = this;
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigfillset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
-    for (const int signal : kCutBackSignals)
-        (void)sigaction(signal, &action, nullptr);
-    (void)std::signal(SIGXFSZ, SIG_IGN);
+    HandleCutBackSignals(OnSignal);
     BlockCutBackSignals(SIG_UNBLOCK);
     return true;
 }
@@ -468,13 +475,7 @@ CWholeFile* CNewFileSet::Add(const std::string& path, std::string* error)
     if (!m_guarded) {
         m_guarded = true;
         g_newFiles = this;
-        struct sigaction action {};
-        action.sa_handler = OnSignal;
-        sigfillset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        for (const int signal : kCutBackSignals)
-            (void)sigaction(signal, &action, nullptr);
-        (void)std::signal(SIGXFSZ, SIG_IGN);
+        HandleCutBackSignals(OnSignal);
     }
     m_files.push_back(std::make_unique<CWholeFile>(path, m_kind));
     BlockCutBackSignals(SIG_UNBLOCK);

@@ -326,26 +326,28 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
 // edited between the parts' scans has the same path in every echo.
 bool SameMatrices(const std::vector<PARTRUN>& parts, std::string* error)
 {
+    const auto differ = [&](const PARTRUN& first, const PARTRUN& second, std::size_t k, const std::string& how) {
+        *error = "parts " + QuotePath(first.base) + " and " + QuotePath(second.base) +
+                 " were made with different matrices: motif " + std::to_string(k + 1) + " " + how +
+                 ": they are not of one run";
+        return false;
+    };
     for (std::size_t k = 0; k < parts.front().widths.size(); ++k) {
-        const PARTRUN* width = nullptr;
-        const PARTRUN* label = nullptr;
+        const PARTRUN* width = nullptr;  // the first part that tells the motif's width
+        const PARTRUN* label = nullptr;  // ... and its name
         for (const PARTRUN& part : parts) {
-            std::string differs;
-            if (part.widths[k] > 0 && width && part.widths[k] != width->widths[k])
-                differs = "is " + std::to_string(width->widths[k]) + " and " + std::to_string(part.widths[k]) +
-                          " bases wide";
-            else if (!part.labels[k].empty() && label && part.labels[k] != label->labels[k])
-                differs = "is named " + QuoteForMessage(label->labels[k]) + " and " + QuoteForMessage(part.labels[k]);
-            if (!differs.empty()) {
-                const PARTRUN& first = part.widths[k] > 0 && width && part.widths[k] != width->widths[k] ? *width
-                                                                                                         : *label;
-                *error = "parts " + QuotePath(first.base) + " and " + QuotePath(part.base) + " were made with " +
-                         "different matrices: motif " + std::to_string(k + 1) + " " + differs +
-                         ": they are not of one run";
-                return false;
-            }
-            width = part.widths[k] > 0 && !width ? &part : width;
-            label = !part.labels[k].empty() && !label ? &part : label;
+            if (part.widths[k] > 0 && width != nullptr && part.widths[k] != width->widths[k])
+                return differ(*width, part, k,
+                              "is " + std::to_string(width->widths[k]) + " and " + std::to_string(part.widths[k]) +
+                                  " bases wide");
+            if (!part.labels[k].empty() && label != nullptr && part.labels[k] != label->labels[k])
+                return differ(*label, part, k,
+                              "is named " + QuoteForMessage(label->labels[k]) + " and " +
+                                  QuoteForMessage(part.labels[k]));
+            if (part.widths[k] > 0 && width == nullptr)
+                width = &part;
+            if (!part.labels[k].empty() && label == nullptr)
+                label = &part;
         }
     }
     return true;
@@ -412,8 +414,8 @@ bool Fit(const std::vector<PARTRUN>& parts, std::string* error)
         made += line.empty() ? 0 : 1;
     if (made >= expected) {
         *error = "part " + std::to_string(expected) + " of " + QuotePath(prefix + ".part*.fa") +
-                 " is missing: the split made " + std::to_string(made) + " parts (" +
-                 QuotePath(PartListName(prefix)) + ")";
+                 " is missing: the split made " + std::to_string(made) + " parts (" + QuotePath(PartListName(prefix)) +
+                 ")";
         return false;
     }
     return true;

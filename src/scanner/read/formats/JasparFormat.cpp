@@ -8,6 +8,7 @@
 //     T  [    22     2     0    21     0     1 ]
 // Numbers are separated by blanks or tabs; each letter comes once, in any
 // order; the rows are equally long. Lines outside blocks are comments.
+#include <array>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -56,8 +57,8 @@ bool ParseLetterRow(std::string_view line, int* base, std::vector<double>* value
 // The block being read.
 struct JASPARBLOCK {
     long long header = 0;  // its header line; 0 before the first
-    std::vector<double> rows[4];
-    long long rowLine[4] = {};  // 0: that row is not read yet
+    std::array<std::vector<double>, 4> rows;
+    std::array<long long, 4> rowLine {};  // 0: that row is not read yet
     int rowCount = 0;
 
     // Its header is read, and not all of its rows.
