@@ -58,9 +58,3 @@ bool CWholeFile::Fail(int error, std::string* text) const
     *text = "cannot write " + m_kind + QuotePath(m_path) + ": " + std::strerror(error != 0 ? error : EIO);
     return false;
 }
-
-bool WriteWholeFile(const std::string& path, std::string_view text, const std::string& kind, std::string* error)
-{
-    CWholeFile file(path, kind);
-    return file.Open(error) && file.Write(text, error) && file.Commit(error);
-}

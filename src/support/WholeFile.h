@@ -36,6 +36,3 @@ private:
     bool m_opened = false;
     bool m_done = false;
 };
-
-// text as the whole of the file at path.
-bool WriteWholeFile(const std::string& path, std::string_view text, const std::string& kind, std::string* error);

@@ -50,6 +50,11 @@ std::string MotifHeading(int motif);
 // The header line of the records file.
 extern const char* const kRecordsHeader;
 
+// How the totals lines begin (the count follows), and the banner line of
+// the module file's headings (the version follows).
+extern const char* const kModuleTotalHead;
+std::string MotifTotalHead(int motif);
+extern const char* const kBannerHead;
 // The totals lines that end a run's module and motif files.
 std::string ModuleTotal(long long modules);
 std::string MotifTotal(int motif, long long sites);
