@@ -1598,6 +1598,26 @@ run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt
 status 1
 stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt': 'bcd' and 'MA0212.1' are the same matrix (line 650)\n"
 
+case a name two matrices of a collection share
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,dl -o x
+status 1
+stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt': 2 matrices are named 'dl' (MA0022.1, MA0023.1): pick one by its ID\n"
+
+case a name four matrices of a collection share
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs br -o x
+status 1
+stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt': 4 matrices are named 'br' (MA0013.1, MA0010.2, MA0011.2, MA0012.2): pick one by its ID\n"
+
+case one of the matrices that share a name picked by its ID
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,MA0023.1 -x 0.01 -L 100 -o x
+report-has "; motifs 1 bcd (MA0212.1), 2 dl (MA0023.1)\n"
+
+case a name two matrices without an ID share
+write m.pwm ">1 bcd\n1\t1\t1\t1\n>1 bcd\n1\t1\t1\t1\n"
+run -i eve_stripe2.fa -M m.pwm --motifs bcd -o x
+status 1
+stderr "Velmora: matrix file 'm.pwm': 2 matrices are named 'bcd' (line 1, line 3): give each its own name in the file\n"
+
 case motifs and a K that differs
 run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,hb,Kr -K 2 -o x
 status 1

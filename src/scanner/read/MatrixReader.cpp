@@ -137,15 +137,47 @@ std::string OtherFormatAmongComments(const MATRIXFORMAT& format, const MatrixLin
     return {};
 }
 
-// The matrix a word asks for: the first whose ID is the word, else the
-// first whose name is; set.matrices.size() when none is.
-std::size_t FindMatrix(const MATRIXSET& set, const std::string& word)
+// The matrices a word asks for: the one whose ID is the word (the first,
+// should a file repeat an ID), else every one whose name is. An ID is what
+// a collection keeps unique; names repeat (a collection may hold several
+// matrices of one factor), so more than one is the caller's to refuse.
+std::vector<std::size_t> FindMatrices(const MATRIXSET& set, const std::string& word)
 {
-    for (const std::vector<std::string>* labels : {&set.ids, &set.names})
-        for (std::size_t k = 0; k < labels->size(); ++k)
-            if (!word.empty() && (*labels)[k] == word)
-                return k;
-    return set.matrices.size();
+    std::vector<std::size_t> found;
+    if (word.empty())
+        return found;
+    for (std::size_t k = 0; k < set.ids.size(); ++k)
+        if (set.ids[k] == word)
+            return {k};
+    for (std::size_t k = 0; k < set.names.size(); ++k)
+        if (set.names[k] == word)
+            found.push_back(k);
+    return found;
+}
+
+// Why a name shared by the matrices `same` picks none of them: each is
+// listed by its ID, or by its line where it has none, with what the user
+// can do instead (a matrix without an ID can only be told apart by a name
+// of its own).
+std::string SharedName(const MATRIXSET& set, const std::vector<std::size_t>& same, const std::string& word,
+                       const std::string& path)
+{
+    std::string list;
+    std::size_t withId = 0;
+    for (const std::size_t k : same) {
+        list += list.empty() ? "" : ", ";
+        if (set.ids[k].empty()) {
+            list += "line " + std::to_string(set.lines[k]);
+        } else {
+            list += set.ids[k];
+            ++withId;
+        }
+    }
+    const char* remedy = withId == same.size() ? "pick one by its ID"
+                         : withId == 0         ? "give each its own name in the file"
+                                               : "pick one by its ID or give each its own name in the file";
+    return MatrixAbout(path) + ": " + std::to_string(same.size()) + " matrices are named " + QuoteForMessage(word) +
+           " (" + list + "): " + remedy;
 }
 
 // "; nearest: A, B, C": the three IDs and names of the file nearest to an
@@ -246,12 +278,17 @@ bool SelectMatrices(MATRIXSET* set, const std::vector<std::string>& wanted, cons
     std::vector<std::size_t> chosen;
     for (std::size_t w = 0; w < wanted.size(); ++w) {
         const std::string& word = wanted[w];
-        const std::size_t k = FindMatrix(*set, word);
-        if (k == set->matrices.size()) {
+        const std::vector<std::size_t> found = FindMatrices(*set, word);
+        if (found.empty()) {
             *error =
                 MatrixAbout(path) + " has no matrix with ID or name " + QuoteForMessage(word) + Nearest(*set, word);
             return false;
         }
+        if (found.size() > 1) {
+            *error = SharedName(*set, found, word, path);
+            return false;
+        }
+        const std::size_t k = found.front();
         for (std::size_t v = 0; v < chosen.size(); ++v) {
             if (chosen[v] != k)
                 continue;

@@ -43,12 +43,14 @@
 bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::string* error);
 
 // Keeps of *set only the matrices asked for by `wanted`, in that order:
-// for each word the first matrix whose ID is the word, or else the first
-// whose name is (exactly, case and all). No words keep the set whole. False
-// with the message in *error, the set left alone, when a word names no
-// matrix (the message then lists the nearest IDs and names of the file),
-// or when two words ask for the same matrix, which a scan cannot use twice.
-// `path` is the matrix file, for the messages.
+// for each word the matrix whose ID is the word, or else the one whose name
+// is (exactly, case and all). No words keep the set whole. False with the
+// message in *error, the set left alone, when a word names no matrix (the
+// message then lists the nearest IDs and names of the file), when no ID but
+// several names are the word (the message lists their IDs: taking the
+// first would scan with a matrix the user may not have meant), or when two
+// words ask for the same matrix, which a scan cannot use twice. `path` is
+// the matrix file, for the messages.
 bool SelectMatrices(MATRIXSET* set, const std::vector<std::string>& wanted, const std::string& path,
                     std::string* error);
 

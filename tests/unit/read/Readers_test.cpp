@@ -262,8 +262,8 @@ TEST_F(MatrixReaderTest, SelectionByIdOrName)
         std::string message;
     } rows[] = {
         {{"Kr", "MA0212.1"}, {3, 0}, ""},
-        {{"hb"}, {2}, ""},   // an ID before a name
-        {{"bcd"}, {0}, ""},  // the first of two names
+        {{"hb"}, {2}, ""},  // an ID before a name
+        {{"bcd"}, {}, "matrix file 'm': 2 matrices are named 'bcd' (MA0212.1, hb): pick one by its ID"},
         {{}, {0, 1, 2, 3}, ""},
         {{"BCD"}, {}, "matrix file 'm' has no matrix with ID or name 'BCD'; nearest: bcd, hb, Kr"},
         {{"MA0049"},
@@ -297,6 +297,29 @@ TEST_F(MatrixReaderTest, SelectionByIdOrName)
     EXPECT_EQ(message, "matrix file 'm' has no matrix with ID or name 'bcd'");
 }
 
+// A name several matrices share picks none; those without an ID are named
+// by their line, and can only be told apart by a name of their own.
+TEST_F(MatrixReaderTest, ASharedNameNamesEveryMatrixThatHasIt)
+{
+    const struct {
+        std::string file;
+        std::string message;
+    } rows[] = {
+        {">1 bcd\n1\t1\t1\t1\n>1 hb\n1\t1\t1\t1\n>1 bcd\n1\t1\t1\t1\n",
+         "matrix file 'm': 2 matrices are named 'bcd' (line 1, line 5): give each its own name in the file"},
+        {"ID bcd\nP0 A C G T\n01 1 1 1 1\n//\nAC MA2\nID bcd\nP0 A C G T\n01 1 1 1 1\n//\n",
+         "matrix file 'm': 2 matrices are named 'bcd' (line 1, MA2): pick one by its ID or give each its own name in "
+         "the file"},
+    };
+    for (const auto& row : rows) {
+        Read(row.file, 0);
+        MATRIXSET set = last;
+        std::string message;
+        EXPECT_FALSE(SelectMatrices(&set, {"bcd"}, "m", &message)) << row.file;
+        EXPECT_EQ(message, row.message);
+    }
+}
+
 TEST_F(MatrixReaderTest, JasparTransfacDownloadAndTheExampleInFiveFormats)
 {
     const std::string data = VELMORA_TEST_DATA;
@@ -311,7 +334,7 @@ TEST_F(MatrixReaderTest, JasparTransfacDownloadAndTheExampleInFiveFormats)
               "MA0013.1 br 11");
     for (const std::string word : {"MA0212.1", "bcd"}) {
         MATRIXSET set = insects;
-        EXPECT_TRUE(SelectMatrices(&set, {word, "dl"}, "m", &error)) << error;
+        EXPECT_TRUE(SelectMatrices(&set, {word, "MA0022.1"}, "m", &error)) << error;
         EXPECT_EQ(set.matrices, (MatrixSet {own[0], insects.matrices[1]})) << word;
         EXPECT_EQ(set.ids, (std::vector<std::string> {"MA0212.1", "MA0022.1"}));
     }
