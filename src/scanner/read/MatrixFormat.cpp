@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -173,15 +174,16 @@ bool ParseMatrixNumber(std::string_view raw, const std::string& label, double* v
 }
 
 bool ParseRowNumbers(std::span<const std::string_view> words, const std::string& row, std::vector<double>* raw,
-                     std::string* problem)
+                     std::string* problem, const ColumnBases& columns)
 {
-    for (std::size_t b = 0; b < 4; ++b) {
-        double v = 0;
-        const std::string label = row + ", column " + std::to_string(b + 1) + " (" + kBases[b] + "):";
-        if (!ParseMatrixNumber(words[b], label, &v, problem))
+    double position[4] = {0, 0, 0, 0};  // A, C, G, T
+    for (std::size_t k = 0; k < 4; ++k) {
+        const auto base = static_cast<std::size_t>(columns[k]);
+        const std::string label = row + ", column " + std::to_string(k + 1) + " (" + kBases[base] + "):";
+        if (!ParseMatrixNumber(words[k], label, &position[base], problem))
             return false;
-        raw->push_back(v);
     }
+    raw->insert(raw->end(), std::begin(position), std::end(position));
     return true;
 }
 

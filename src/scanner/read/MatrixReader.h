@@ -15,7 +15,7 @@
 //      of numbers apart by blanks is the simple format (IsNamedHeader), any
 //      other '>' header is Velmora's own, a "MEME version", "MOTIF" or
 //      "letter-probability matrix" line is MEME, and a P0 line naming the
-//      columns A C G T is TRANSFAC. With no such line, the file is in
+//      columns by letters ("P0 A C G T", in any order) is TRANSFAC. With no such line, the file is in
 //      Velmora's own.
 // One file holds one format: a block of another format is an error naming
 // its line. Among the lines outside the chosen format's blocks, one that
