@@ -32,3 +32,9 @@ write m.txt "AC MA1\nP0 A C G A\n01 1 1 1 1\n//\n"
 run -i eve_stripe2.fa -M m.txt -o out
 status 1
 stderr "Velmora: matrix file 'm.txt', line 2: the P0 line names the columns 'A C G A'; it must name A, C, G and T, each once, in any order\n"
+
+case simple row whose first number is not one
+write m.txt ">bcd\n0 0 0 22\n>hb\nnan 5 8 2\n"
+run -i eve_stripe2.fa -M m.txt -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 4: row 1, column 1 (A): 'nan' is not a finite number\n"

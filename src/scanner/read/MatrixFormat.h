@@ -138,6 +138,11 @@ bool IsNumberRow(std::string_view line);
 bool IsBlankOrComment(std::string_view line);
 // The first line after line i that is neither (lines.size() when none is).
 std::size_t NextContentLine(const MatrixLines& lines, std::size_t i);
+// A row of the simple '>name' format, its numbers read or not: a row of
+// numbers, or four words of which one at least reads as a number ("nan 2 3
+// 4", "n/a 0 0 22"), which is a row with a number written wrongly. A JASPAR
+// letter row is never one.
+bool IsSimpleRow(std::string_view line);
 // A '>' header of the simple '>name' format, never one of Velmora's own
 // (see MatrixFormat.cpp for how the two are told apart).
 bool IsNamedHeader(const MatrixLines& lines, std::size_t i);

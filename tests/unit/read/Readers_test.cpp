@@ -189,6 +189,8 @@ TEST_F(MatrixReaderTest, IdsAndNamesOfEveryFormat)
          {"bcd", "hb"},
          {2, 1}},
         {"# list\n>bcd site\n1 2 3 4\n\n#\n1 2 3 4\n>-\n1 1 1 1\n", {"", ""}, {"bcd site", "-"}, {2, 1}},
+        // Letter rows of three numbers, four words like a simple row: JASPAR's.
+        {">MA1 x\nA 1 2 3\nC 1 2 3\nG 1 2 3\nT 1 2 3\n", {"MA1"}, {"x"}, {3}},
     };
     for (const auto& row : rows) {
         Read(row.file, 0);
@@ -245,6 +247,11 @@ TEST_F(MatrixReaderTest, TransfacAndSimpleFormatMessages)
         {">bcd\n1 2 3 4\nend\n", at + "3: found 'end' where row 2 of the matrix at line 1 or a '>' header should be"},
         {">bcd\n1 2 3\n", at + "2: row 1 holds 3 numbers; a row holds four, for A, C, G, T"},
         {">bcd\n1 2 x 4\n", at + "2: row 1, column 3 (G): 'x' is not a number"},
+        // A row with a wrong number where a number should start it is still a row.
+        {">bcd\nnan 2 3 4\n", at + "2: row 1, column 1 (A): 'nan' is not a finite number"},
+        {">bcd\n\n# c\ninf inf inf inf\n", at + "4: row 1, column 1 (A): 'inf' is not a finite number"},
+        {">bcd\n1 2 3 4\nn/a 0 0 22\n", at + "3: row 2, column 1 (A): 'n/a' is not a number"},
+        {">bcd\nno such row\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
         {wide, at + "1: the matrix at line 1 is more than 1000 positions wide"},
         {">bcd\n1 1 1 1\n\n0 0 0 0\n", at + "4: row 2 sums to 0; at least one of A, C, G, T must be positive"},
         {">1 x\n1\t1\t1\t1\n>bcd\n1 1 1 1\n", at + "3: a '>name' matrix where the file's matrices are in Velmora's "
