@@ -1200,7 +1200,25 @@ case sequence file given as matrix file
 write m.txt ">chr1\n" 215000*"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\n"
 run -i one_record.fa -M m.txt -K 1 -o out
 status 1
-stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got 'chr1'\n"
+stderr "Velmora: matrix file 'm.txt' looks like a FASTA sequence file (line 2 holds bases): give it to -i and the matrices to -M\n"
+
+case sequence and matrix files swapped
+copy examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm
+run -i fly_bcd_hb_Kr.pwm -M eve_stripe2.fa -o out
+status 1
+stderr "Velmora: matrix file 'eve_stripe2.fa' looks like a FASTA sequence file (line 2 holds bases): give it to -i and the matrices to -M\n"
+
+case sequence file of lower-case bases and blank lines given as matrix file
+write m.fa "\n>seq1 from a genome\r\n\r\nacgtnnRYKMacgt\r\nACGT\r\n"
+run -i one_record.fa -M m.fa -o out
+status 1
+stderr "Velmora: matrix file 'm.fa' looks like a FASTA sequence file (line 4 holds bases): give it to -i and the matrices to -M\n"
+
+case header above a row of letters that are not bases
+write m.txt ">bcd\nACGTX\n"
+run -i one_record.fa -M m.txt -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'\n"
 
 case MEME width given empty
 write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: alength= 4 w=\n0.25 0.25 0.25 0.25\n"

@@ -149,9 +149,9 @@ bool IsSimpleRow(std::string_view line)
 //     row of the simple format (IsSimpleRow) without a tab is the simple
 //     format's, also where a number of that row is written wrongly ("nan 2
 //     3 4"): the row's number is what is wrong, not the header's width.
-// Every other header, above text or above nothing, stays ours: a sequence
-// file given as a matrix file is told that its first header holds no
-// width.
+// Every other header, above text or above nothing, stays ours, and its
+// missing width is the error (a sequence file given as a matrix file fails
+// there too, and the reader then says what the file looks like).
 bool IsNamedHeader(const MatrixLines& lines, std::size_t i)
 {
     if (!IsHeader(lines[i]))

@@ -13,6 +13,7 @@
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
+#include "support/Text.h"
 #include "support/TextDistance.h"
 
 // Every format the reader knows, one line each, in the order a file is
@@ -137,6 +138,35 @@ std::string OtherFormatAmongComments(const MATRIXFORMAT& format, const MatrixLin
     return {};
 }
 
+// A letter of a nucleotide sequence, either case: A, C, G, T, U, N and the
+// other IUPAC codes.
+bool IsSequenceLetter(char c)
+{
+    constexpr std::string_view kLetters = "ACGTUNRYKMSWBDHVacgtunrykmswbdhv";
+    return kLetters.find(c) != std::string_view::npos;
+}
+
+// A sequence file given to -M (the inputs swapped) fails as a matrix file
+// with a message about widths or rows that does not say what is wrong. Such
+// a file starts with a '>' header followed by a line of sequence letters
+// only; no matrix file of any format does, as every matrix row holds
+// numbers. The number of that line of bases, or 0 when the file does not
+// look so.
+long long FastaBasesLine(const MatrixLines& lines)
+{
+    std::size_t i = 0;
+    while (i < lines.size() && Trim(lines[i]).empty())
+        ++i;
+    if (i >= lines.size() || !IsHeader(lines[i]))
+        return 0;
+    while (++i < lines.size() && Trim(lines[i]).empty()) {
+    }
+    if (i >= lines.size())
+        return 0;
+    const std::string_view bases = Trim(lines[i]);
+    return std::all_of(bases.begin(), bases.end(), IsSequenceLetter) ? static_cast<long long>(i) + 1 : 0;
+}
+
 // The matrices a word asks for: the one whose ID is the word (the first,
 // should a file repeat an ID), else every one whose name is. An ID is what
 // a collection keeps unique; names repeat (a collection may hold several
@@ -248,7 +278,10 @@ bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::
     const MATRIXFORMAT* format = nullptr;
     MATRIXPARSE parsed = ReadAnyFormat(lines, path, &format);
     if (!parsed.ok) {
-        *error = std::move(parsed.error);
+        const long long bases = FastaBasesLine(lines);
+        *error = bases == 0 ? std::move(parsed.error)
+                            : MatrixAbout(path) + " looks like a FASTA sequence file (line " + std::to_string(bases) +
+                                  " holds bases): give it to -i and the matrices to -M";
         return false;
     }
     const std::size_t count = parsed.set.matrices.size();

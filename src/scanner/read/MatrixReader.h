@@ -28,7 +28,9 @@
 //
 // Every problem stops the run with one message naming the file and line,
 // before anything is written: a matrix read wrongly would only show up as
-// odd modules much later.
+// odd modules much later. A file that fails and starts like FASTA (a '>'
+// header above a line of bases) is said to be a sequence file instead: the
+// inputs swapped are far likelier than a matrix broken that way.
 #pragma once
 
 #include <span>

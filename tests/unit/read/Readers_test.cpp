@@ -267,6 +267,33 @@ TEST_F(MatrixReaderTest, TransfacAndSimpleFormatMessages)
         EXPECT_EQ(ErrorFor(row.file), row.message) << row.file;
 }
 
+// A sequence file given as the matrix file is told to be one; a broken
+// matrix file of any format keeps its own message, as its rows hold numbers
+// or brackets, never bases alone.
+TEST_F(MatrixReaderTest, ASequenceFileIsToldFromABrokenMatrixFile)
+{
+    const std::string fasta = "matrix file 'm' looks like a FASTA sequence file (line ";
+    const std::string tail = " holds bases): give it to -i and the matrices to -M";
+    const std::string at = "matrix file 'm', line ";
+    const struct {
+        std::string file, message;
+    } rows[] = {
+        {">chr2L\nGGTTACCCGG\nACAG\n>chr3\nTT\n", fasta + "2" + tail},
+        {"\n\n>s\n\nnnnnacgtu\n", fasta + "5" + tail},
+        {">6 bcd\nACGTACGTNN\n", fasta + "2" + tail},
+        {">6 bcd\n0\t0\t0\t22\n", "matrix file 'm' is truncated: the matrix at line 1 has width 6 but the file ends "
+                                  "after 1 row"},
+        {">MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\n", "matrix file 'm' is truncated: the file ends before the G row of the "
+                                           "matrix at line 1"},
+        {">bcd\nACGT ACGT\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
+        {"# seqs\n>bcd\nACGT\n", at + "2: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
+        {">bcd\n>hb\nACGT\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
+        {">bcd\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ErrorFor(row.file), row.message) << row.file;
+}
+
 TEST_F(MatrixReaderTest, SelectionByIdOrName)
 {
     const std::string file = ">MA0212.1 bcd\nA [1]\nC [2]\nG [3]\nT [4]\n>MA0049.1 hb\nA 1\nC 1\nG 1\nT 1\n"
