@@ -15,8 +15,8 @@
 //      of numbers apart by blanks is the simple format (IsNamedHeader), any
 //      other '>' header is Velmora's own, a "MEME version", "MOTIF" or
 //      "letter-probability matrix" line is MEME, and a P0 line naming the
-//      columns by letters ("P0 A C G T", in any order) is TRANSFAC. With no such line, the file is in
-//      Velmora's own.
+//      columns by letters ("P0 A C G T", in any order) is TRANSFAC. With
+//      no such line, the file is in Velmora's own.
 // One file holds one format: a block of another format is an error naming
 // its line. Among the lines outside the chosen format's blocks, one that
 // starts a block of another format (a MEME matrix among own-format

@@ -93,10 +93,10 @@ struct TRANSFACRECORD {
     long long start = 0;       // its first line; 0 between records
     bool holdsMatrix = false;  // it has an AC, ID or P0 line
     std::string_view id, name;
-    long long p0 = 0;  // its P0 line
-    ColumnBases columns = kColumnsACGT;
-    bool inRows = false;      // the lines since the P0 line are all rows
-    std::vector<double> raw;  // four counts a row
+    long long p0 = 0;                    // its P0 line
+    ColumnBases columns = kColumnsACGT;  // the bases of its columns, as the P0 line names them
+    bool inRows = false;                 // the lines since the P0 line are all rows
+    std::vector<double> raw;             // four counts a row
     std::vector<long long> rowLines;
 };
 
