@@ -475,8 +475,8 @@ int SplitMain(int argc, char** argv)
         else if (word == "-o")
             prefix = value;
         else if (!ParseBases(value, &partBases)) {
-            console.Error("split: option --part-bases expects a whole number of bases above 0, got '" +
-                          std::string(value) + "'");
+            console.Error("split: option --part-bases expects a whole number of bases from 1 to " +
+                          std::to_string(kMaxBases) + ", got '" + std::string(value) + "'");
             return 1;
         }
     }

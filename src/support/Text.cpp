@@ -146,7 +146,7 @@ bool ParseBases(std::string_view word, long long* value)
     if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string_view::npos)
         return false;
     const long long bases = std::stoll(std::string(text));
-    if (bases < 1)
+    if (bases < 1 || bases > kMaxBases)
         return false;
     *value = bases;
     return true;

@@ -36,5 +36,7 @@ bool ParseWholeNumber(std::string_view word, int* value);
 bool ParseDecimalNumber(std::string_view word, double* value);
 // A seed: 0 to 2^64 - 1, digits only.
 bool ParseSeed(std::string_view word, std::uint64_t* value);
-// A number of bases: 1 or more, digits only, at most 15 of them.
+// A number of bases: 1 to kMaxBases, digits only. Fifteen digits are more
+// bases than any genome has, and stay far below what a long long holds.
+inline constexpr long long kMaxBases = 999'999'999'999'999;
 bool ParseBases(std::string_view word, long long* value);

@@ -1200,7 +1200,25 @@ case sequence file given as matrix file
 write m.txt ">chr1\n" 215000*"AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\n"
 run -i one_record.fa -M m.txt -K 1 -o out
 status 1
-stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got 'chr1'\n"
+stderr "Velmora: matrix file 'm.txt' looks like a FASTA sequence file (line 2 holds bases): give it to -i and the matrices to -M\n"
+
+case sequence and matrix files swapped
+copy examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm
+run -i fly_bcd_hb_Kr.pwm -M eve_stripe2.fa -o out
+status 1
+stderr "Velmora: matrix file 'eve_stripe2.fa' looks like a FASTA sequence file (line 2 holds bases): give it to -i and the matrices to -M\n"
+
+case sequence file of lower-case bases and blank lines given as matrix file
+write m.fa "\n>seq1 from a genome\r\n\r\nacgtnnRYKMacgt\r\nACGT\r\n"
+run -i one_record.fa -M m.fa -o out
+status 1
+stderr "Velmora: matrix file 'm.fa' looks like a FASTA sequence file (line 4 holds bases): give it to -i and the matrices to -M\n"
+
+case header above a row of letters that are not bases
+write m.txt ">bcd\nACGTX\n"
+run -i one_record.fa -M m.txt -o out
+status 1
+stderr "Velmora: matrix file 'm.txt', line 1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'\n"
 
 case MEME width given empty
 write m.txt "MEME version 4\nMOTIF m\nletter-probability matrix: alength= 4 w=\n0.25 0.25 0.25 0.25\n"
@@ -1597,6 +1615,26 @@ case a motif asked for twice
 run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,hb,MA0212.1 -o x
 status 1
 stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt': 'bcd' and 'MA0212.1' are the same matrix (line 650)\n"
+
+case a name two matrices of a collection share
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,dl -o x
+status 1
+stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt': 2 matrices are named 'dl' (MA0022.1, MA0023.1): pick one by its ID\n"
+
+case a name four matrices of a collection share
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs br -o x
+status 1
+stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt': 4 matrices are named 'br' (MA0013.1, MA0010.2, MA0011.2, MA0012.2): pick one by its ID\n"
+
+case one of the matrices that share a name picked by its ID
+run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,MA0023.1 -x 0.01 -L 100 -o x
+report-has "; motifs 1 bcd (MA0212.1), 2 dl (MA0023.1)\n"
+
+case a name two matrices without an ID share
+write m.pwm ">1 bcd\n1\t1\t1\t1\n>1 bcd\n1\t1\t1\t1\n"
+run -i eve_stripe2.fa -M m.pwm --motifs bcd -o x
+status 1
+stderr "Velmora: matrix file 'm.pwm': 2 matrices are named 'bcd' (line 1, line 3): give each its own name in the file\n"
 
 case motifs and a K that differs
 run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,hb,Kr -K 2 -o x

@@ -155,7 +155,16 @@ file e.part003.fa ">e3\n"
 case split needs a part size
 run split -i g.fa -o y --part-bases 0
 status 1
-stderr "Velmora: split: option --part-bases expects a whole number of bases above 0, got '0'\n"
+stderr "Velmora: split: option --part-bases expects a whole number of bases from 1 to 999999999999999, got '0'\n"
+
+case split part size beyond fifteen digits
+run split -i g.fa -o y --part-bases 9999999999999999
+status 1
+stderr "Velmora: split: option --part-bases expects a whole number of bases from 1 to 999999999999999, got '9999999999999999'\n"
+
+case split part size of fifteen digits
+run split -i g.fa -o big --part-bases 999999999999999
+stdout "big.part001.fa\n"
 
 case split of a file that cannot be read
 run split -i nothere.fa -o y --part-bases 100

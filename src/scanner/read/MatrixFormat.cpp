@@ -1,9 +1,11 @@
 // Helpers shared by the parsers of every matrix format (MatrixFormat.h).
 #include "scanner/read/MatrixFormat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -101,18 +103,34 @@ std::size_t NextContentLine(const MatrixLines& lines, std::size_t i)
 
 namespace {
 
-// A word that reads whole as a decimal number: "6", "+2", "-3", "12.5", "1e3".
-bool IsNumberWord(std::string_view word)
+// A word strtod reads whole, "nan" and "inf" included: a number, if perhaps
+// not one a matrix can hold.
+bool ReadsAsNumber(std::string_view word)
 {
-    if (word.empty() || !(IsDigit(word[0]) || word[0] == '+' || word[0] == '-' || word[0] == '.'))
-        return false;
     const std::string number(word);  // strtod needs the terminating zero
     char* end = nullptr;
     (void)std::strtod(number.c_str(), &end);  // only where it stops counts
-    return end == number.c_str() + number.size() && number.find_first_of("xX") == std::string::npos;
+    return !number.empty() && end == number.c_str() + number.size() && number.find_first_of("xX") == std::string::npos;
+}
+
+// A word that reads whole as a decimal number: "6", "+2", "-3", "12.5", "1e3".
+bool IsNumberWord(std::string_view word)
+{
+    return !word.empty() && (IsDigit(word[0]) || word[0] == '+' || word[0] == '-' || word[0] == '.') &&
+           ReadsAsNumber(word);
 }
 
 }  // namespace
+
+bool IsSimpleRow(std::string_view line)
+{
+    if (IsNumberRow(line))
+        return true;
+    if (IsLetterRow(line))
+        return false;  // JASPAR's "A 1 2 3"
+    const std::vector<std::string_view> words = Words(line);
+    return words.size() == 4 && std::any_of(words.begin(), words.end(), ReadsAsNumber);
+}
 
 // Our header is '>' and a width, perhaps with a name after it; the simple
 // format's is '>' and a name. Both stand above rows of four numbers, so the
@@ -128,10 +146,12 @@ bool IsNumberWord(std::string_view word)
 //     read, which a file that reads today must keep; the simple format is
 //     therefore told by rows whose numbers stand apart by blanks;
 //   - a header whose first row (after blank lines and '#' comments) is a
-//     row of numbers without a tab is the simple format's.
-// Every other header, above text or above nothing, stays ours: a sequence
-// file given as a matrix file is told that its first header holds no
-// width.
+//     row of the simple format (IsSimpleRow) without a tab is the simple
+//     format's, also where a number of that row is written wrongly ("nan 2
+//     3 4"): the row's number is what is wrong, not the header's width.
+// Every other header, above text or above nothing, stays ours, and its
+// missing width is the error (a sequence file given as a matrix file fails
+// there too, and the reader then says what the file looks like).
 bool IsNamedHeader(const MatrixLines& lines, std::size_t i)
 {
     if (!IsHeader(lines[i]))
@@ -140,7 +160,7 @@ bool IsNamedHeader(const MatrixLines& lines, std::size_t i)
     if (name.empty() || IsNumberWord(name))
         return false;
     const std::size_t row = NextContentLine(lines, i);
-    return row < lines.size() && IsNumberRow(lines[row]) && lines[row].find('\t') == std::string::npos;
+    return row < lines.size() && IsSimpleRow(lines[row]) && lines[row].find('\t') == std::string::npos;
 }
 
 // ---------------------------------------------------------------------------
@@ -173,15 +193,16 @@ bool ParseMatrixNumber(std::string_view raw, const std::string& label, double* v
 }
 
 bool ParseRowNumbers(std::span<const std::string_view> words, const std::string& row, std::vector<double>* raw,
-                     std::string* problem)
+                     std::string* problem, const ColumnBases& columns)
 {
-    for (std::size_t b = 0; b < 4; ++b) {
-        double v = 0;
-        const std::string label = row + ", column " + std::to_string(b + 1) + " (" + kBases[b] + "):";
-        if (!ParseMatrixNumber(words[b], label, &v, problem))
+    double position[4] = {0, 0, 0, 0};  // A, C, G, T
+    for (std::size_t k = 0; k < 4; ++k) {
+        const auto base = static_cast<std::size_t>(columns[k]);
+        const std::string label = row + ", column " + std::to_string(k + 1) + " (" + kBases[base] + "):";
+        if (!ParseMatrixNumber(words[k], label, &position[base], problem))
             return false;
-        raw->push_back(v);
     }
+    raw->insert(raw->end(), std::begin(position), std::end(position));
     return true;
 }
 

@@ -9,6 +9,7 @@
 // formats/ and its line in the reader's list.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -137,15 +138,26 @@ bool IsNumberRow(std::string_view line);
 bool IsBlankOrComment(std::string_view line);
 // The first line after line i that is neither (lines.size() when none is).
 std::size_t NextContentLine(const MatrixLines& lines, std::size_t i);
+// A row of the simple '>name' format, its numbers read or not: a row of
+// numbers, or four words of which one at least reads as a number ("nan 2 3
+// 4", "n/a 0 0 22"), which is a row with a number written wrongly. A JASPAR
+// letter row is never one.
+bool IsSimpleRow(std::string_view line);
 // A '>' header of the simple '>name' format, never one of Velmora's own
 // (see MatrixFormat.cpp for how the two are told apart).
 bool IsNamedHeader(const MatrixLines& lines, std::size_t i);
 
-// The four numbers of a row, for A, C, G and T in this order (words holds
-// exactly four), appended to *raw. A number that does not read is named
-// "<row>, column <k> (<base>):" in the problem, with `row` such as "row 3".
+// The bases of a row's four columns, 0..3 for A, C, G, T: column k holds
+// base bases[k].
+using ColumnBases = std::array<int, 4>;
+inline constexpr ColumnBases kColumnsACGT = {0, 1, 2, 3};
+
+// The four numbers of a row (words holds exactly four), whose columns hold
+// the bases `columns`, appended to *raw in the order A, C, G, T. A number
+// that does not read is named "<row>, column <k> (<base>):" in the problem,
+// with `row` such as "row 3".
 bool ParseRowNumbers(std::span<const std::string_view> words, const std::string& row, std::vector<double>* raw,
-                     std::string* problem);
+                     std::string* problem, const ColumnBases& columns = kColumnsACGT);
 
 // One number of a matrix: the whole text (blanks around it allowed) must
 // read as a finite, non-negative number. The problem reads

@@ -13,6 +13,7 @@
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
+#include "support/Text.h"
 #include "support/TextDistance.h"
 
 // Every format the reader knows, one line each, in the order a file is
@@ -137,15 +138,76 @@ std::string OtherFormatAmongComments(const MATRIXFORMAT& format, const MatrixLin
     return {};
 }
 
-// The matrix a word asks for: the first whose ID is the word, else the
-// first whose name is; set.matrices.size() when none is.
-std::size_t FindMatrix(const MATRIXSET& set, const std::string& word)
+// A letter of a nucleotide sequence, either case: A, C, G, T, U, N and the
+// other IUPAC codes.
+bool IsSequenceLetter(char c)
 {
-    for (const std::vector<std::string>* labels : {&set.ids, &set.names})
-        for (std::size_t k = 0; k < labels->size(); ++k)
-            if (!word.empty() && (*labels)[k] == word)
-                return k;
-    return set.matrices.size();
+    constexpr std::string_view kLetters = "ACGTUNRYKMSWBDHVacgtunrykmswbdhv";
+    return kLetters.find(c) != std::string_view::npos;
+}
+
+// A sequence file given to -M (the inputs swapped) fails as a matrix file
+// with a message about widths or rows that does not say what is wrong. Such
+// a file starts with a '>' header followed by a line of sequence letters
+// only; no matrix file of any format does, as every matrix row holds
+// numbers. The number of that line of bases, or 0 when the file does not
+// look so.
+long long FastaBasesLine(const MatrixLines& lines)
+{
+    std::size_t i = 0;
+    while (i < lines.size() && Trim(lines[i]).empty())
+        ++i;
+    if (i >= lines.size() || !IsHeader(lines[i]))
+        return 0;
+    while (++i < lines.size() && Trim(lines[i]).empty()) {
+    }
+    if (i >= lines.size())
+        return 0;
+    const std::string_view bases = Trim(lines[i]);
+    return std::all_of(bases.begin(), bases.end(), IsSequenceLetter) ? static_cast<long long>(i) + 1 : 0;
+}
+
+// The matrices a word asks for: the one whose ID is the word (the first,
+// should a file repeat an ID), else every one whose name is. An ID is what
+// a collection keeps unique; names repeat (a collection may hold several
+// matrices of one factor), so more than one is the caller's to refuse.
+std::vector<std::size_t> FindMatrices(const MATRIXSET& set, const std::string& word)
+{
+    std::vector<std::size_t> found;
+    if (word.empty())
+        return found;
+    for (std::size_t k = 0; k < set.ids.size(); ++k)
+        if (set.ids[k] == word)
+            return {k};
+    for (std::size_t k = 0; k < set.names.size(); ++k)
+        if (set.names[k] == word)
+            found.push_back(k);
+    return found;
+}
+
+// Why a name shared by the matrices `same` picks none of them: each is
+// listed by its ID, or by its line where it has none, with what the user
+// can do instead (a matrix without an ID can only be told apart by a name
+// of its own).
+std::string SharedName(const MATRIXSET& set, const std::vector<std::size_t>& same, const std::string& word,
+                       const std::string& path)
+{
+    std::string list;
+    std::size_t withId = 0;
+    for (const std::size_t k : same) {
+        list += list.empty() ? "" : ", ";
+        if (set.ids[k].empty()) {
+            list += "line " + std::to_string(set.lines[k]);
+        } else {
+            list += set.ids[k];
+            ++withId;
+        }
+    }
+    const char* remedy = withId == same.size() ? "pick one by its ID"
+                         : withId == 0         ? "give each its own name in the file"
+                                               : "pick one by its ID or give each its own name in the file";
+    return MatrixAbout(path) + ": " + std::to_string(same.size()) + " matrices are named " + QuoteForMessage(word) +
+           " (" + list + "): " + remedy;
 }
 
 // "; nearest: A, B, C": the three IDs and names of the file nearest to an
@@ -216,7 +278,10 @@ bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::
     const MATRIXFORMAT* format = nullptr;
     MATRIXPARSE parsed = ReadAnyFormat(lines, path, &format);
     if (!parsed.ok) {
-        *error = std::move(parsed.error);
+        const long long bases = FastaBasesLine(lines);
+        *error = bases == 0 ? std::move(parsed.error)
+                            : MatrixAbout(path) + " looks like a FASTA sequence file (line " + std::to_string(bases) +
+                                  " holds bases): give it to -i and the matrices to -M";
         return false;
     }
     const std::size_t count = parsed.set.matrices.size();
@@ -246,12 +311,17 @@ bool SelectMatrices(MATRIXSET* set, const std::vector<std::string>& wanted, cons
     std::vector<std::size_t> chosen;
     for (std::size_t w = 0; w < wanted.size(); ++w) {
         const std::string& word = wanted[w];
-        const std::size_t k = FindMatrix(*set, word);
-        if (k == set->matrices.size()) {
+        const std::vector<std::size_t> found = FindMatrices(*set, word);
+        if (found.empty()) {
             *error =
                 MatrixAbout(path) + " has no matrix with ID or name " + QuoteForMessage(word) + Nearest(*set, word);
             return false;
         }
+        if (found.size() > 1) {
+            *error = SharedName(*set, found, word, path);
+            return false;
+        }
+        const std::size_t k = found.front();
         for (std::size_t v = 0; v < chosen.size(); ++v) {
             if (chosen[v] != k)
                 continue;

@@ -15,8 +15,8 @@
 //      of numbers apart by blanks is the simple format (IsNamedHeader), any
 //      other '>' header is Velmora's own, a "MEME version", "MOTIF" or
 //      "letter-probability matrix" line is MEME, and a P0 line naming the
-//      columns A C G T is TRANSFAC. With no such line, the file is in
-//      Velmora's own.
+//      columns by letters ("P0 A C G T", in any order) is TRANSFAC. With
+//      no such line, the file is in Velmora's own.
 // One file holds one format: a block of another format is an error naming
 // its line. Among the lines outside the chosen format's blocks, one that
 // starts a block of another format (a MEME matrix among own-format
@@ -28,7 +28,9 @@
 //
 // Every problem stops the run with one message naming the file and line,
 // before anything is written: a matrix read wrongly would only show up as
-// odd modules much later.
+// odd modules much later. A file that fails and starts like FASTA (a '>'
+// header above a line of bases) is said to be a sequence file instead: the
+// inputs swapped are far likelier than a matrix broken that way.
 #pragma once
 
 #include <span>
@@ -43,12 +45,14 @@
 bool ReadMatrixFile(const std::string& path, int motifNum, MATRIXSET* set, std::string* error);
 
 // Keeps of *set only the matrices asked for by `wanted`, in that order:
-// for each word the first matrix whose ID is the word, or else the first
-// whose name is (exactly, case and all). No words keep the set whole. False
-// with the message in *error, the set left alone, when a word names no
-// matrix (the message then lists the nearest IDs and names of the file),
-// or when two words ask for the same matrix, which a scan cannot use twice.
-// `path` is the matrix file, for the messages.
+// for each word the matrix whose ID is the word, or else the one whose name
+// is (exactly, case and all). No words keep the set whole. False with the
+// message in *error, the set left alone, when a word names no matrix (the
+// message then lists the nearest IDs and names of the file), when no ID but
+// several names are the word (the message lists their IDs: taking the
+// first would scan with a matrix the user may not have meant), or when two
+// words ask for the same matrix, which a scan cannot use twice. `path` is
+// the matrix file, for the messages.
 bool SelectMatrices(MATRIXSET* set, const std::vector<std::string>& wanted, const std::string& path,
                     std::string* error);
 

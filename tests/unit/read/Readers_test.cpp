@@ -135,6 +135,8 @@ TEST_F(MatrixReaderTest, EveryFormOfTheSameCountsGivesTheSameMatrix)
         Gzip(jaspar),
         "AC MA1\nXX\nP0      A      C      G      T\n01      8      0      2      0\n02 1 1 1 5\nXX\n//\n",
         "VV  release\nXX\n//\nPO\tA\tC\tG\tT\n1\t8.0\t0.0\t2.0\t0.0\tG\n\n2\t1\t1\t1\t5\tN\n",
+        "AC MA1\nP0 T G C A\n01 0 2 0 8\n02 5 1 1 1\n//\n",
+        "PO\tc\tA\tt\tg\n1\t0\t8\t0\t2\tA\n2\t1\t1\t5\t1\tT\n",
         "preamble\n>MA1 x\n# counts\n\n8 0 2 0\n0.125 0.125   0.125 0.625\n\n",
         ">3prime\r\n8 0 2 0\r\n1\t1\t1\t5\r\n",
     };
@@ -187,6 +189,8 @@ TEST_F(MatrixReaderTest, IdsAndNamesOfEveryFormat)
          {"bcd", "hb"},
          {2, 1}},
         {"# list\n>bcd site\n1 2 3 4\n\n#\n1 2 3 4\n>-\n1 1 1 1\n", {"", ""}, {"bcd site", "-"}, {2, 1}},
+        // Letter rows of three numbers, four words like a simple row: JASPAR's.
+        {">MA1 x\nA 1 2 3\nC 1 2 3\nG 1 2 3\nT 1 2 3\n", {"MA1"}, {"x"}, {3}},
     };
     for (const auto& row : rows) {
         Read(row.file, 0);
@@ -221,7 +225,15 @@ TEST_F(MatrixReaderTest, TransfacAndSimpleFormatMessages)
         {"AC a\nP0 A C G T\n01 1 1 1 1\nPO A C G T\n//\n",
          at + "4: a second P0 line in the record at line 1 (the first at line 2)"},
         {"P0 A C G T\n01 1 1 1 1\n//\nP0 A C G U\n01 1 1 1 1\n",
-         at + "4: the P0 line names the columns 'A C G U'; only A C G T, in this order, can be read"},
+         at + "4: the P0 line names the columns 'A C G U'; it must name A, C, G and T, each once, in any order"},
+        // A P0 line that cannot be read is named also where it is the file's only one.
+        {"AC MA1\nP0 T G C\n01 1 1 1\n//\n",
+         at + "2: the P0 line names the columns 'T G C'; it must name A, C, G and T, each once, in any order"},
+        {"AC MA1\nPO  a C G A\n01 1 1 1 1\n//\n",
+         at + "2: the P0 line names the columns 'a C G A'; it must name A, C, G and T, each once, in any order"},
+        {"AC MA1\nP0 A C G T N\n01 1 1 1 1 1\n//\n",
+         at + "2: the P0 line names the columns 'A C G T N'; it must name A, C, G and T, each once, in any order"},
+        {"AC a\nP0 T G C A\n01 1 x 3 4\n//\n", at + "3: row 1, column 2 (G): 'x' is not a number"},
         {"P0 A C G T\n01 1 1 1 1\n//\nAC MA2\nP0 A C G T\n",
          "matrix file 'm' is truncated: the file ends before the rows of the record at line 4"},
         {wideTransfac, at + "1: the record at line 1 is more than 1000 positions wide"},
@@ -235,6 +247,11 @@ TEST_F(MatrixReaderTest, TransfacAndSimpleFormatMessages)
         {">bcd\n1 2 3 4\nend\n", at + "3: found 'end' where row 2 of the matrix at line 1 or a '>' header should be"},
         {">bcd\n1 2 3\n", at + "2: row 1 holds 3 numbers; a row holds four, for A, C, G, T"},
         {">bcd\n1 2 x 4\n", at + "2: row 1, column 3 (G): 'x' is not a number"},
+        // A row with a wrong number where a number should start it is still a row.
+        {">bcd\nnan 2 3 4\n", at + "2: row 1, column 1 (A): 'nan' is not a finite number"},
+        {">bcd\n\n# c\ninf inf inf inf\n", at + "4: row 1, column 1 (A): 'inf' is not a finite number"},
+        {">bcd\n1 2 3 4\nn/a 0 0 22\n", at + "3: row 2, column 1 (A): 'n/a' is not a number"},
+        {">bcd\nno such row\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
         {wide, at + "1: the matrix at line 1 is more than 1000 positions wide"},
         {">bcd\n1 1 1 1\n\n0 0 0 0\n", at + "4: row 2 sums to 0; at least one of A, C, G, T must be positive"},
         {">1 x\n1\t1\t1\t1\n>bcd\n1 1 1 1\n", at + "3: a '>name' matrix where the file's matrices are in Velmora's "
@@ -245,6 +262,33 @@ TEST_F(MatrixReaderTest, TransfacAndSimpleFormatMessages)
         {">12.5\n1 1 1 1\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got '12.5'"},
         {">bcd\n# c\n1\t2\t3\t4\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
         {">\n1 2 3 4\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got ''"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ErrorFor(row.file), row.message) << row.file;
+}
+
+// A sequence file given as the matrix file is told to be one; a broken
+// matrix file of any format keeps its own message, as its rows hold numbers
+// or brackets, never bases alone.
+TEST_F(MatrixReaderTest, ASequenceFileIsToldFromABrokenMatrixFile)
+{
+    const std::string fasta = "matrix file 'm' looks like a FASTA sequence file (line ";
+    const std::string tail = " holds bases): give it to -i and the matrices to -M";
+    const std::string at = "matrix file 'm', line ";
+    const struct {
+        std::string file, message;
+    } rows[] = {
+        {">chr2L\nGGTTACCCGG\nACAG\n>chr3\nTT\n", fasta + "2" + tail},
+        {"\n\n>s\n\nnnnnacgtu\n", fasta + "5" + tail},
+        {">6 bcd\nACGTACGTNN\n", fasta + "2" + tail},
+        {">6 bcd\n0\t0\t0\t22\n", "matrix file 'm' is truncated: the matrix at line 1 has width 6 but the file ends "
+                                  "after 1 row"},
+        {">MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\n", "matrix file 'm' is truncated: the file ends before the G row of the "
+                                           "matrix at line 1"},
+        {">bcd\nACGT ACGT\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
+        {"# seqs\n>bcd\nACGT\n", at + "2: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
+        {">bcd\n>hb\nACGT\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
+        {">bcd\n", at + "1: the width after '>' must be a whole number from 1 to 1000, got 'bcd'"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ErrorFor(row.file), row.message) << row.file;
@@ -262,8 +306,8 @@ TEST_F(MatrixReaderTest, SelectionByIdOrName)
         std::string message;
     } rows[] = {
         {{"Kr", "MA0212.1"}, {3, 0}, ""},
-        {{"hb"}, {2}, ""},   // an ID before a name
-        {{"bcd"}, {0}, ""},  // the first of two names
+        {{"hb"}, {2}, ""},  // an ID before a name
+        {{"bcd"}, {}, "matrix file 'm': 2 matrices are named 'bcd' (MA0212.1, hb): pick one by its ID"},
         {{}, {0, 1, 2, 3}, ""},
         {{"BCD"}, {}, "matrix file 'm' has no matrix with ID or name 'BCD'; nearest: bcd, hb, Kr"},
         {{"MA0049"},
@@ -297,6 +341,29 @@ TEST_F(MatrixReaderTest, SelectionByIdOrName)
     EXPECT_EQ(message, "matrix file 'm' has no matrix with ID or name 'bcd'");
 }
 
+// A name several matrices share picks none; those without an ID are named
+// by their line, and can only be told apart by a name of their own.
+TEST_F(MatrixReaderTest, ASharedNameNamesEveryMatrixThatHasIt)
+{
+    const struct {
+        std::string file;
+        std::string message;
+    } rows[] = {
+        {">1 bcd\n1\t1\t1\t1\n>1 hb\n1\t1\t1\t1\n>1 bcd\n1\t1\t1\t1\n",
+         "matrix file 'm': 2 matrices are named 'bcd' (line 1, line 5): give each its own name in the file"},
+        {"ID bcd\nP0 A C G T\n01 1 1 1 1\n//\nAC MA2\nID bcd\nP0 A C G T\n01 1 1 1 1\n//\n",
+         "matrix file 'm': 2 matrices are named 'bcd' (line 1, MA2): pick one by its ID or give each its own name in "
+         "the file"},
+    };
+    for (const auto& row : rows) {
+        Read(row.file, 0);
+        MATRIXSET set = last;
+        std::string message;
+        EXPECT_FALSE(SelectMatrices(&set, {"bcd"}, "m", &message)) << row.file;
+        EXPECT_EQ(message, row.message);
+    }
+}
+
 TEST_F(MatrixReaderTest, JasparTransfacDownloadAndTheExampleInFiveFormats)
 {
     const std::string data = VELMORA_TEST_DATA;
@@ -311,7 +378,7 @@ TEST_F(MatrixReaderTest, JasparTransfacDownloadAndTheExampleInFiveFormats)
               "MA0013.1 br 11");
     for (const std::string word : {"MA0212.1", "bcd"}) {
         MATRIXSET set = insects;
-        EXPECT_TRUE(SelectMatrices(&set, {word, "dl"}, "m", &error)) << error;
+        EXPECT_TRUE(SelectMatrices(&set, {word, "MA0022.1"}, "m", &error)) << error;
         EXPECT_EQ(set.matrices, (MatrixSet {own[0], insects.matrices[1]})) << word;
         EXPECT_EQ(set.ids, (std::vector<std::string> {"MA0212.1", "MA0022.1"}));
     }

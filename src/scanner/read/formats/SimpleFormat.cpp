@@ -69,7 +69,7 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
         if (header == 0)
             continue;
         const std::string row = "row " + std::to_string(rowLines.size() + 1);
-        if (!IsNumberRow(line))
+        if (!IsSimpleRow(line))
             return fail(MatrixWhere(path, at) + "found " + QuoteForMessage(line) + " where " + row +
                             " of the matrix at line " + std::to_string(header) + " or a '>' header should be",
                         at);

@@ -12,9 +12,10 @@
 //     CC tax_group:insects
 //     //
 // The AC value is the matrix's ID and the ID value its name. The P0 line
-// (JASPAR writes it PO, with the letter O) names the columns, and one row
-// per position follows it: the position, numbered 1, 2, 3, ... in order,
-// then the counts for A, C, G and T, and, in TRANSFAC's own files, a
+// (JASPAR writes it PO, with the letter O) names the columns, A, C, G and T
+// each once in either case and in any order, and one row per position
+// follows it: the position, numbered 1, 2, 3, ... in order, then the counts
+// in the columns the P0 line names, and, in TRANSFAC's own files, a
 // consensus letter, which is not needed. Any other line of a record (XX,
 // DE, CC, ...) is not needed either, and a record without AC, ID and P0
 // lines, such as TRANSFAC's release line "VV", holds no matrix. The counts
@@ -36,17 +37,41 @@ namespace {
 
 bool IsP0Word(std::string_view word) { return word == "P0" || word == "PO"; }
 
-// A P0 line that names the columns A, C, G, T: what shows the format.
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// A P0 line that names columns by letters: what shows the format. One that
+// names them wrongly ("P0 A C G U", "P0 A C G") shows it too, so that a file
+// whose only P0 line cannot be read is told about that line rather than
+// that it holds no matrix.
 bool Shows(const MatrixLines& lines, std::size_t i)
 {
     if (!IsP0Word(SkipBlanks(lines[i]).substr(0, 2)))
         return false;  // most lines, without splitting them into words
     const std::vector<std::string_view> words = Words(lines[i]);
-    if (words.size() != 5 || !IsP0Word(words[0]))
+    if (words.size() < 2 || !IsP0Word(words[0]))
         return false;
-    for (int b = 0; b < 4; ++b)
-        if (words[static_cast<std::size_t>(b) + 1] != std::string_view(&kBases[b], 1))
+    for (std::size_t k = 1; k < words.size(); ++k)
+        if (words[k].size() != 1 || !IsLetter(words[k][0]))
             return false;
+    return true;
+}
+
+// The bases of the columns the P0 line names, in *columns; false unless it
+// names A, C, G and T each once.
+bool ReadColumns(std::string_view line, ColumnBases* columns)
+{
+    const std::vector<std::string_view> words = Words(line);
+    if (words.size() != 5)
+        return false;
+    bool named[4] = {false, false, false, false};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::string_view word = words[k + 1];
+        const int base = word.size() == 1 ? BaseIndex(word[0]) : -1;
+        if (base < 0 || named[base])
+            return false;
+        named[base] = true;
+        (*columns)[k] = base;
+    }
     return true;
 }
 
@@ -68,9 +93,10 @@ struct TRANSFACRECORD {
     long long start = 0;       // its first line; 0 between records
     bool holdsMatrix = false;  // it has an AC, ID or P0 line
     std::string_view id, name;
-    long long p0 = 0;         // its P0 line
-    bool inRows = false;      // the lines since the P0 line are all rows
-    std::vector<double> raw;  // four counts a row
+    long long p0 = 0;                    // its P0 line
+    ColumnBases columns = kColumnsACGT;  // the bases of its columns, as the P0 line names them
+    bool inRows = false;                 // the lines since the P0 line are all rows
+    std::vector<double> raw;             // four counts a row
     std::vector<long long> rowLines;
 };
 
@@ -104,9 +130,10 @@ bool ReadP0Line(const MatrixLines& lines, std::size_t i, const std::string& path
         return fail.Stop(MatrixWhere(path, at) + "a second P0 line in the record at line " +
                              std::to_string(record->start) + " (the first at line " + std::to_string(record->p0) + ")",
                          at);
-    if (!Shows(lines, i))
+    if (!ReadColumns(lines[i], &record->columns))
         return fail.Stop(MatrixWhere(path, at) + "the P0 line names the columns " +
-                             QuoteForMessage(AfterFirstWord(lines[i])) + "; only A C G T, in this order, can be read",
+                             QuoteForMessage(AfterFirstWord(lines[i])) +
+                             "; it must name A, C, G and T, each once, in any order",
                          at);
     record->p0 = at;
     record->holdsMatrix = record->inRows = true;
@@ -155,7 +182,7 @@ bool ReadRow(const std::vector<std::string_view>& words, long long at, const std
                              " counts; a row holds its number and one count each for A, C, G, T",
                          at);
     std::string problem;
-    if (!ParseRowNumbers(std::span(words).subspan(1, 4), row, &record->raw, &problem))
+    if (!ParseRowNumbers(std::span(words).subspan(1, 4), row, &record->raw, &problem, record->columns))
         return fail.Stop(MatrixWhere(path, at) + problem, at);
     record->rowLines.push_back(at);
     return true;
