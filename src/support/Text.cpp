@@ -139,14 +139,25 @@ bool ParseSeed(std::string_view word, std::uint64_t* value)
     return true;
 }
 
+bool ParsePosition(std::string_view text, long long* value)
+{
+    // Fifteen digits stay far below LLONG_MAX: the sum cannot overflow.
+    if (text.empty() || text.size() > 15)
+        return false;
+    long long v = 0;
+    for (const char c : text) {
+        if (!IsDigit(c))
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    *value = v;
+    return true;
+}
+
 bool ParseBases(std::string_view word, long long* value)
 {
-    // Fifteen digits stay far below LLONG_MAX: std::stoll cannot overflow.
-    const std::string_view text = Trim(word);
-    if (text.empty() || text.size() > 15 || text.find_first_not_of("0123456789") != std::string_view::npos)
-        return false;
-    const long long bases = std::stoll(std::string(text));
-    if (bases < 1 || bases > kMaxBases)
+    long long bases = 0;
+    if (!ParsePosition(Trim(word), &bases) || bases < 1)
         return false;
     *value = bases;
     return true;

@@ -40,3 +40,6 @@ bool ParseSeed(std::string_view word, std::uint64_t* value);
 // bases than any genome has, and stay far below what a long long holds.
 inline constexpr long long kMaxBases = 999'999'999'999'999;
 bool ParseBases(std::string_view word, long long* value);
+// A position: digits only, nothing around them, at most 15 of them (0 to
+// kMaxBases), so that positions can be added to it without overflow.
+bool ParsePosition(std::string_view text, long long* value);

@@ -1,27 +1,14 @@
 #include "scanner/write/BedName.h"
 
+#include "support/Text.h"
+
 namespace {
 
 bool IsNameBlank(char c) { return c == ' ' || c == '\t'; }
 
-// A whole number of digits only, small enough to add positions to.
-bool ReadCoordinate(std::string_view text, long long* value)
-{
-    if (text.empty() || text.size() > 15)
-        return false;
-    long long v = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
-    *value = v;
-    return true;
-}
-
 // The first word of a header after its '>' and any blanks; "unnamed" when
 // there is none.
-std::string_view FirstWord(std::string_view header)
+std::string_view HeaderWord(std::string_view header)
 {
     if (!header.empty() && header.front() == '>')
         header.remove_prefix(1);
@@ -37,7 +24,7 @@ std::string_view FirstWord(std::string_view header)
 
 BEDNAME BedSequenceName(std::string_view header, bool oneBased)
 {
-    const std::string_view word = FirstWord(header);
+    const std::string_view word = HeaderWord(header);
     BEDNAME name;
     name.chrom.assign(word);
     if (word == "unnamed")
@@ -59,8 +46,8 @@ BEDNAME BedSequenceName(std::string_view header, bool oneBased)
     const std::size_t dash = range.find('-');
     long long start = 0;
     long long stop = 0;
-    if (dash == std::string_view::npos || !ReadCoordinate(range.substr(0, dash), &start) ||
-        !ReadCoordinate(range.substr(dash + 1), &stop) || (oneBased && start < 1))
+    if (dash == std::string_view::npos || !ParsePosition(range.substr(0, dash), &start) ||
+        !ParsePosition(range.substr(dash + 1), &stop) || (oneBased && start < 1))
         return name;
     if (oneBased)
         --start;
@@ -82,6 +69,6 @@ BEDNAME RecordBedName(std::string_view header, long long length, bool oneBased, 
         return name;
     // The header's first word as it stands: a name that is no interval.
     BEDNAME plain;
-    plain.chrom.assign(FirstWord(header));
+    plain.chrom.assign(HeaderWord(header));
     return plain;
 }
