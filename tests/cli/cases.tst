@@ -55,6 +55,7 @@ stdout-has "Usage: Velmora -i SEQFILE -M MATRIXFILE [options]\n"
 stdout-has "  -o BASE          base name of the result files (default Output.txt)\n"
 stdout-has "  -t, --threads N  threads that scan, 1 to 1024"
 stdout-has "  --null N         p-values: score N null sequences per record"
+stdout-has "rank them by best_window of --summary,\nwhich does not depend on -x"
 stdout-has "- reads standard input"
 stdout-has "JASPAR, MEME, TRANSFAC"
 stdout-has "  BASE_motif1.txt ... motifK"
@@ -300,7 +301,7 @@ run -i three_records.fa -M small3.pwm -o rep --bed
 report-has "Velmora: done: 3 records, "
 report-has " bases, "
 report-has ", sites per motif "
-report-has "; appended to rep_module.txt, rep_motif1.txt to rep_motif3.txt, rep_modules.bed, rep_sites.bed; motifs 1 first, 2 second\n"
+report-has "; appended to rep_module.txt, rep_motif1.txt to rep_motif3.txt, rep_modules.bed, rep_sites.bed; motifs 1 first, 2 second; no module found: a higher -x lowers the bar, and --summary ranks every record by its best window score\n"
 run -i one_record.fa -M small3.pwm -o rep --overwrite
 report-has "Velmora: done: 1 record, "
 report-has "; written to rep_module.txt, rep_motif1.txt to rep_motif3.txt; motifs"
@@ -1499,7 +1500,7 @@ records n
 case records no motif fits in have p 1
 write s.fa ">RA\nRA\n>AR\nAR\n>TTA\nTTA\n"
 run -i s.fa -M fly_bcd_hb_Kr.pwm -o s --null 99 --quiet
-file s_records.tsv @s.fa:0:0 "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\n" "RA\t2\t2\t0\t0,0,0\t\t-0.024145\t1\t1\t\nAR\t2\t2\t0\t0,0,0\t\t-0.024145\t1\t1\t\nTTA\t3\t3\t0\t0,0,0\t\t-0.036218\t1\t1\t\n"
+file s_records.tsv @s.fa:0:0 "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\n" "RA\t2\t2\t0\t0,0,0\t\t-0.024145\t1\t1\tshorter than every motif: it holds no site\nAR\t2\t2\t0\t0,0,0\t\t-0.024145\t1\t1\tshorter than every motif: it holds no site\nTTA\t3\t3\t0\t0,0,0\t\t-0.036218\t1\t1\tshorter than every motif: it holds no site\n"
 
 case null count zero
 threads
@@ -1628,7 +1629,7 @@ stderr "Velmora: matrix file 'JASPAR2024_CORE_insects_non-redundant_pfms_transfa
 
 case one of the matrices that share a name picked by its ID
 run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs bcd,MA0023.1 -x 0.01 -L 100 -o x
-report-has "; motifs 1 bcd (MA0212.1), 2 dl (MA0023.1)\n"
+report-has "; motifs 1 bcd (MA0212.1), 2 dl (MA0023.1); no module found: a higher -x lowers the bar, and --summary ranks every record by its best window score\n"
 
 case a name two matrices without an ID share
 write m.pwm ">1 bcd\n1\t1\t1\t1\n>1 bcd\n1\t1\t1\t1\n"

@@ -78,7 +78,11 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
                 " per record (seed " + std::to_string(m_settings.seed) + ")";
     return "done: " + Plural(records, "record", "records") + ", " + Plural(bases, "base", "bases") + ", " +
            Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + nulls + ", " + seconds + "; " +
-           (m_settings.overwrite ? "written to " : "appended to ") + files + motifs + NotOfThisRun("; ", ", ");
+           (m_settings.overwrite ? "written to " : "appended to ") + files + motifs + NotOfThisRun("; ", ", ") +
+           (totals.modules == 0 && records > 0
+                ? "; no module found: a higher -x lowers the bar, and --summary ranks every record by its best "
+                  "window score"
+                : "");
 }
 
 std::string CGibbsDP::NotOfThisRun(const std::string& before, const std::string& between) const

@@ -44,6 +44,12 @@ void AppendFormat(std::string* out, const char* format, Args... args)
     out->append(big.data(), static_cast<std::size_t>(n));
 }
 
+// Some motif is no wider than the record: it may hold a site.
+bool SiteFits(const RECORDRESULT& record, const std::vector<int>& widths)
+{
+    return std::any_of(widths.begin(), widths.end(), [&](int w) { return w <= record.length; });
+}
+
 // A score for column 5 of a BED line: 0 to 1000, rounded.
 int BedScore(double value) { return static_cast<int>(std::lround(std::clamp(value, 0.0, 1000.0))); }
 
@@ -208,9 +214,8 @@ std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& width
         AppendFormat(&text, "%.6lf", record.bestWindow);
         // A record no motif fits in holds no site, whatever its score: no
         // evidence of a module, whatever background happened to give.
-        const bool siteFits = std::any_of(widths.begin(), widths.end(), [&](int w) { return w <= record.length; });
         if (!record.nullScores.empty())
-            *p = siteFits ? EmpiricalP(record.nullScores, record.bestWindow) : 1.0;
+            *p = SiteFits(record, widths) ? EmpiricalP(record.nullScores, record.bestWindow) : 1.0;
     }
     text += '\t';
     if (!std::isnan(*p))
@@ -219,12 +224,14 @@ std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& width
     return text;
 }
 
-std::string RecordNote(const RECORDRESULT& record)
+std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& widths)
 {
     if (record.length < 2)
         return "too short to scan (fewer than 2 bases)";
     if (record.unscorable)
         return "not scanned: its background model gives one of its bases probability 0";
+    if (!SiteFits(record, widths))
+        return "shorter than every motif: it holds no site";
     return {};
 }
 

@@ -98,8 +98,9 @@ std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const 
 std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, double* p);
 // The rest of the line: the q-value ("" without one), the note, the line end.
 std::string RecordLineEnd(const std::string& q, const std::string& note);
-// The note column of a record that was not scanned ("" for one that was).
-std::string RecordNote(const RECORDRESULT& record);
+// The note column: why a record was not scanned, or why it has no
+// evidence (no motif fits in it); "" for any other.
+std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& widths);
 
 // ---------------------------------------------------------------------------
 // Reading result files back

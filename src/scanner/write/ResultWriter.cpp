@@ -121,10 +121,10 @@ bool CResultWriter::WriteRecordsLine(const RECORDRESULT& record, std::string* er
     double p = 0.0;
     std::string text = RecordLine(record, m_motifs.widths, &p);
     if (m_nulls) {
-        m_held.push_back({std::move(text), p, RecordNote(record)});
+        m_held.push_back({std::move(text), p, RecordNote(record, m_motifs.widths)});
         return true;
     }
-    text.append(RecordLineEnd({}, RecordNote(record)));  // no q-value
+    text.append(RecordLineEnd({}, RecordNote(record, m_motifs.widths)));  // no q-value
     if (m_recordsHeaderDue)
         text.insert(0, kRecordsHeader);
     m_recordsHeaderDue = false;
