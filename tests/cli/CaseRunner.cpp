@@ -427,8 +427,8 @@ private:
         int count = 0;
         for (std::string line; std::getline(lines, line); ++count) {
             const std::vector<std::string> c = Fields(line);
-            // Modules: bed6+3 with p-values (--null), else bed6+2.
-            ASSERT_TRUE(c.size() == (sites ? 9u : 8u) || (!sites && c.size() == 9u)) << line;
+            // Modules: bed6+4 with p- and E-values (--null), else bed6+2.
+            ASSERT_TRUE(c.size() == (sites ? 9u : 8u) || (!sites && c.size() == 10u)) << line;
             const bool bed6 = !c[0].empty() && c[0].find(' ') == std::string::npos && whole(c[1], 0, 1LL << 50) &&
                               whole(c[2], std::stoll(c[1]), 1LL << 50) && !c[3].empty() &&
                               c[3].find(' ') == std::string::npos && whole(c[4], 0, 1000) &&
@@ -440,7 +440,7 @@ private:
                     << line;
             else
                 EXPECT_TRUE(real(c[6], -1e300, 1e300) && !c[7].empty() &&
-                            (c.size() == 8 || (real(c[8], 1e-9, 1) && c[8] != "0")))
+                            (c.size() == 8 || (real(c[8], 1e-9, 1) && c[8] != "0" && real(c[9], 0, 1e9))))
                     << line;
         }
         EXPECT_GT(count, 0) << name << " has no line";
@@ -461,13 +461,13 @@ private:
         std::istringstream lines(ReadAll(m_dir / (base + "_records.tsv")));
         std::string line;
         ASSERT_TRUE(std::getline(lines, line));
-        EXPECT_EQ(line, "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\t"
-                        "best_window_q\tnote");
+        EXPECT_EQ(line, "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\t"
+                        "best_window_p\tbest_window_q\tnote");
         std::size_t next = 0;
         int rows = 0;
         for (; std::getline(lines, line); ++rows) {
             const std::vector<std::string> c = Fields(line);
-            ASSERT_EQ(c.size(), 10u) << line;
+            ASSERT_EQ(c.size(), 11u) << line;
             std::vector<long long> sites;
             double best = -1e300;
             std::size_t count = 0;
@@ -497,12 +497,17 @@ private:
             EXPECT_EQ(c[5].empty(), count == 0) << line;
             if (count > 0) {
                 EXPECT_EQ(std::stod(c[5]), best) << line;
-                EXPECT_GE(std::stod(c[6]), best) << line;
+                EXPECT_GE(std::stod(c[7]), best) << line;
             }
-            EXPECT_EQ(c[6].empty(), !c[9].empty()) << "a best window, or a note why there is none: " << line;
-            EXPECT_EQ(c[7].empty(), c[8].empty()) << line;
-            if (!c[7].empty()) {
-                EXPECT_TRUE(std::stod(c[7]) > 0 && std::stod(c[7]) <= std::stod(c[8]) && std::stod(c[8]) <= 1) << line;
+            // An E-value for the best module exactly where there are a best
+            // module and p-values.
+            EXPECT_EQ(c[6].empty(), count == 0 || c[8].empty()) << line;
+            if (c[7].empty()) {
+                EXPECT_FALSE(c[10].empty()) << "a best window, or a note why there is none: " << line;
+            }
+            EXPECT_EQ(c[8].empty(), c[9].empty()) << line;
+            if (!c[8].empty()) {
+                EXPECT_TRUE(std::stod(c[8]) > 0 && std::stod(c[8]) <= std::stod(c[9]) && std::stod(c[9]) <= 1) << line;
             }
         }
         EXPECT_EQ(next, modules.size()) << "module lines of no record";

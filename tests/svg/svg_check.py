@@ -72,7 +72,8 @@ def check(velmora, data, workdir, name, args, records_drawn=None):
         # the BED file's ninth column; without, neither has one.
         labels = [t.text for t in ET.parse(base + ".svg").getroot().iter(NS + "text")
                   if t.get("font-size") == "10"]
-        want = [f"{float(m[6]):.2f}" + (f", p {float(m[8]):.3g}" if len(m) > 8 else "") for m in bed_modules]
+        want = [f"{float(m[6]):.2f}" + (f", p {float(m[8]):.3g}, E {float(m[9]):.3g}" if len(m) > 8 else "")
+                for m in bed_modules]
         assert labels == want, (name, labels, want)
         assert all(m.find(NS + "title").text.endswith(w) for m, w in zip(modules, want)), name
     else:

@@ -37,6 +37,9 @@ struct RECORDRESULT {
     // With null sequences: their best window scores, ascending; minus
     // infinity for one that could not be scored. Empty without.
     std::vector<double> nullScores;
+    // With null sequences: the scores of every module their scans took,
+    // ascending, for the modules' E-values. Empty without.
+    std::vector<double> nullModuleScores;
 };
 
 // Run totals, summed over the records.

@@ -26,3 +26,9 @@ std::vector<double> BenjaminiHochberg(const std::vector<double>& p)
     }
     return q;
 }
+
+double EValue(const std::vector<double>& sortedNullModules, int nulls, double score)
+{
+    const auto below = std::lower_bound(sortedNullModules.begin(), sortedNullModules.end(), score);
+    return static_cast<double>(sortedNullModules.end() - below) / static_cast<double>(nulls);
+}

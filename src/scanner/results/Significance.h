@@ -13,3 +13,8 @@ double EmpiricalP(const std::vector<double>& sortedNulls, double score);
 // Benjamini-Hochberg q-values, in the order of p: q of the i-th smallest of
 // m p-values is the least of m p(j) / j over j >= i, at most 1.
 std::vector<double> BenjaminiHochberg(const std::vector<double>& p);
+
+// A module's E-value: the expected number of modules scoring at least
+// `score` in a background sequence of the record's length, from the module
+// scores of its null sequences (sorted ascending) over their number.
+double EValue(const std::vector<double>& sortedNullModules, int nulls, double score);

@@ -86,8 +86,10 @@ std::string CRecordPool::Scan(RECORDJOB& job, int piece)
             job.result = DataAugmentation(m_model, m_nulls.count > 0 ? job.name : std::move(job.name),
                                           job.letters.view(), m_hooks);
         } else {
-            job.nullScores[static_cast<std::size_t>(piece - 1)] = NullBestWindow(
-                m_model, job.letters.view(), job.background, NullSeed(m_nulls.seed, job.name, piece), m_hooks);
+            NULLSCAN null =
+                NullScan(m_model, job.letters.view(), job.background, NullSeed(m_nulls.seed, job.name, piece), m_hooks);
+            job.nullScores[static_cast<std::size_t>(piece - 1)] = null.bestWindow;
+            job.nullModules[static_cast<std::size_t>(piece - 1)] = std::move(null.modules);
         }
     } catch (const CScanAbandoned&) {
         // nobody waits for this record any more
@@ -102,8 +104,12 @@ void CRecordPool::Finish(RECORDJOB& job)
     if (job.result.scanned) {
         std::sort(job.nullScores.begin(), job.nullScores.end());
         job.result.nullScores = std::move(job.nullScores);
+        for (const std::vector<double>& modules : job.nullModules)
+            job.result.nullModuleScores.insert(job.result.nullModuleScores.end(), modules.begin(), modules.end());
+        std::sort(job.result.nullModuleScores.begin(), job.result.nullModuleScores.end());
     }
     job.nullScores = {};
+    job.nullModules = {};
     job.letters = CString();
 }
 
@@ -125,6 +131,7 @@ void CRecordPool::Submit(std::unique_ptr<RECORDJOB> job)
             entry->pieces = 1 + m_nulls.count;
             entry->piecesLeft = entry->pieces;
             added.nullScores.assign(static_cast<std::size_t>(m_nulls.count), 0.0);
+            added.nullModules.assign(static_cast<std::size_t>(m_nulls.count), {});
         }
     }
     if (m_threads.empty()) {

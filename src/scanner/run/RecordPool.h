@@ -44,9 +44,10 @@ struct RECORDJOB {
     std::vector<std::string> warnings;  // found while reading; shown when the record is written
     std::string label;                  // "record 'x' of sequence file 'f' (n bases)"
     RECORDRESULT result;
-    std::string failure;             // the message when the scan could not be done
-    std::vector<double> nullScores;  // one per null sequence, in draw order, until the record is done
-    BACKGROUND background;           // the model the null sequences are drawn from
+    std::string failure;                           // the message when the scan could not be done
+    std::vector<double> nullScores;                // one per null sequence, in draw order, until the record is done
+    std::vector<std::vector<double>> nullModules;  // the module scores of each null sequence, likewise
+    BACKGROUND background;                         // the model the null sequences are drawn from
 };
 
 // How many null sequences each record gets (0: none), and the run's seed.

@@ -108,16 +108,30 @@ std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std:
     return drawn;
 }
 
-double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
-                      const ScanHooks& hooks)
+NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
+                  const ScanHooks& hooks, bool modules)
 {
+    NULLSCAN scan;
+    scan.bestWindow = -std::numeric_limits<double>::infinity();
     const std::string null = DrawNullSequence(record, own, seed);
     const BACKGROUND background = BuildBackground(null);
     if (null.size() < 2 || !BackgroundScoresEveryBase(null, background))
-        return -std::numeric_limits<double>::infinity();
+        return scan;
     RECORDRESULT result;
     StreamScanOptions options;
-    options.traceModules = false;
+    options.traceModules = modules;
+    options.bestWindow = true;
     StreamScanCurSeq(model, null, background, &result, options, hooks);
-    return result.scanned ? result.bestWindow : -std::numeric_limits<double>::infinity();
+    if (!result.scanned)
+        return scan;
+    scan.bestWindow = result.bestWindow;
+    for (const MODULEINFO& module : result.modules)
+        scan.modules.push_back(module.score);
+    return scan;
+}
+
+double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
+                      const ScanHooks& hooks)
+{
+    return NullScan(model, record, own, seed, hooks, false).bestWindow;
 }

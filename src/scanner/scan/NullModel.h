@@ -28,9 +28,20 @@ std::uint64_t NullSeed(std::uint64_t runSeed, std::string_view header, long long
 // bgFreq at the start and after an N.
 std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std::uint64_t seed);
 
-// The best window score of a null sequence drawn from `own`, the record's
-// background model, and scanned as records are (its own background model
-// estimated from its own bases); minus infinity in the unlikely case that
-// its model cannot score it.
+// What the scan of a null sequence yields: its best window score (minus
+// infinity in the unlikely case that its model cannot score it) and the
+// scores of the modules the maximizing scan takes in it (those with sites,
+// as a record's module lines are), for modules' E-values.
+struct NULLSCAN {
+    double bestWindow = 0.0;
+    std::vector<double> modules;
+};
+
+// The scan of a null sequence drawn from `own`, the record's background
+// model, scanned as records are (its own background model estimated from
+// its own bases). With modules false only its best window is found.
+NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
+                  const ScanHooks& hooks, bool modules = true);
+// The best window score of such a null sequence alone.
 double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
                       const ScanHooks& hooks);

@@ -556,7 +556,7 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     CCheckpoints checkpoints(n, interval, mm.maxWidth);
     CModuleScores scores(n);
     // A scan that traces no modules is one for its best window alone.
-    const bool bestWindow = mm.bestWindow || !options.traceModules;
+    const bool bestWindow = mm.bestWindow || options.bestWindow || !options.traceModules;
     CMainPass pass(mm, L, block, interval, marks, checkpoints, scores, bestWindow);
 
     const auto* s = reinterpret_cast<const unsigned char*>(seq.data());

@@ -120,6 +120,8 @@ struct StreamScanOptions {
     // sequence's, found whatever the model's bestWindow says); no modules
     // are traced.
     bool traceModules = true;
+    // The best window score too, whatever the model's bestWindow says.
+    bool bestWindow = false;
 };
 
 // The maximizing module scan of seq under its background model, with the

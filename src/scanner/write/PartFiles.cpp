@@ -232,8 +232,8 @@ bool Column(const std::string& line, int column, std::size_t* from, std::size_t*
     return true;
 }
 
-constexpr int kPColumn = 7;  // best_window_p of a records line
-constexpr int kQColumn = 8;  // best_window_q
+constexpr int kPColumn = 8;  // best_window_p of a records line
+constexpr int kQColumn = 9;  // best_window_q
 
 // The exact p-value (1 + k) / (1 + nulls) that prints as text: the count k
 // is found back from the six digits printed, so that the q-values over all

@@ -23,7 +23,8 @@ std::string SitesBedFileName(const std::string& base) { return base + "_sites.be
 std::string RecordsFileName(const std::string& base) { return base + "_records.tsv"; }
 
 const char* const kRecordsHeader =
-    "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_window\tbest_window_p\tbest_window_q\tnote\n";
+    "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_q\t"
+    "note\n";
 
 namespace {
 
@@ -82,6 +83,8 @@ std::string PValueText(double p)
     (void)std::snprintf(text, sizeof text, "%.6g", p);
     return text;
 }
+
+std::string EValueText(double e) { return PValueText(e); }
 
 std::string SiteString(const std::vector<SITEINFO>& sites)
 {
@@ -154,7 +157,11 @@ std::string BedModuleLines(const RECORDRESULT& record, const BEDNAME& name, cons
             AppendFormat(&text, "(%lld)", name.Start(site->pos, j < motifs.widths.size() ? motifs.widths[j] : 0));
         }
         if (withP)
-            text.append("\t").append(PValueText(EmpiricalP(record.nullScores, module.score)));
+            text.append("\t")
+                .append(PValueText(EmpiricalP(record.nullScores, module.score)))
+                .append("\t")
+                .append(EValueText(
+                    EValue(record.nullModuleScores, static_cast<int>(record.nullScores.size()), module.score)));
         text.append("\n");
     }
     return text;
@@ -207,6 +214,11 @@ std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& width
         for (const MODULEINFO& module : record.modules)
             best = std::max(best, module.score);
         AppendFormat(&text, "%.6lf", best);
+        text += '\t';
+        if (!record.nullScores.empty())
+            text.append(EValueText(EValue(record.nullModuleScores, static_cast<int>(record.nullScores.size()), best)));
+    } else {
+        text += '\t';
     }
     text += '\t';
     *p = std::nan("");

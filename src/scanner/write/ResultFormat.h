@@ -59,8 +59,10 @@ extern const char* const kBannerHead;
 std::string ModuleTotal(long long modules);
 std::string MotifTotal(int motif, long long sites);
 
-// A p- or q-value as the result files print it (six significant digits).
+// A p- or q-value as the result files print it (six significant digits),
+// and an E-value likewise.
 std::string PValueText(double p);
+std::string EValueText(double e);
 
 // A module's site string: one piece per site in position order, "+%d(%d)"
 // for a forward-strand site and "-%d(%d)" for a reverse-strand one, with the
@@ -83,7 +85,7 @@ BEDMOTIFS MakeBedMotifs(std::vector<std::string> labels, std::vector<int> widths
 
 // A record's lines in the modules BED file: bed6+2 (the score 0 to 1000 as
 // 100 times the module score, then the exact score and its sites), and
-// bed6+3 with null scores (the module's empirical p-value). *number is the
+// bed6+4 with null scores (the module's empirical p-value and its E-value). *number is the
 // last module number used in the run so far; it grows by the record's.
 std::string BedModuleLines(const RECORDRESULT& record, const BEDNAME& name, const BEDMOTIFS& motifs, bool withP,
                            long long* number);

@@ -57,6 +57,17 @@ bool IsPValue(std::string_view text)
     return end == number.c_str() + number.size() && p > 0.0 && p <= 1.0;
 }
 
+// An E-value: a number of 0 or more.
+bool IsEValue(std::string_view text)
+{
+    if (text.empty() || text.size() > 24 || text.find_first_not_of("0123456789.e-+") != std::string_view::npos)
+        return false;
+    const std::string number(text);
+    char* end = nullptr;
+    const double e = std::strtod(number.c_str(), &end);
+    return end == number.c_str() + number.size() && e >= 0.0;
+}
+
 // The sites column of the module file: "NULL" or "+k(pos)" / "-k(pos)" pieces.
 bool IsSiteString(std::string_view text)
 {
@@ -134,12 +145,12 @@ std::string ColumnCount(std::size_t got, std::size_t want, const char* what)
 std::string ModulesBedProblem(std::string_view line, bool withP)
 {
     const std::vector<std::string_view> f = Fields(line);
-    const std::size_t want = withP ? 9 : 8;
+    const std::size_t want = withP ? 10 : 8;
     if (f.size() != want)
         return ColumnCount(f.size(), want, "a modules BED line");
     if (f[0].empty() || !IsWhole(f[1]) || !IsWhole(f[2]) || f[3].substr(0, 6) != "module" ||
         !AllDigits(f[3].substr(6)) || !AllDigits(f[4]) || f[5] != "." || !IsFixed(f[6]) || f[7].empty() ||
-        (withP && !IsPValue(f[8])))
+        (withP && (!IsPValue(f[8]) || !IsEValue(f[9]))))
         return "not a modules BED line";
     return {};
 }
@@ -158,8 +169,8 @@ std::string SitesBedProblem(std::string_view line)
 std::string RecordsLineProblem(std::string_view line, int motifNum)
 {
     const std::vector<std::string_view> f = Fields(line);
-    if (f.size() != 10)
-        return ColumnCount(f.size(), 10, "a records line");
+    if (f.size() != 11)
+        return ColumnCount(f.size(), 11, "a records line");
     std::size_t counts = 0;
     for (std::string_view rest = f[4];; ++counts) {
         const std::size_t comma = rest.find(',');
@@ -172,14 +183,14 @@ std::string RecordsLineProblem(std::string_view line, int motifNum)
     if (counts + 1 != static_cast<std::size_t>(motifNum))
         return "sites '" + std::string(f[4]) + "' is not one count per motif";
     if (!AllDigits(f[1]) || !AllDigits(f[2]) || !AllDigits(f[3]) || (!f[5].empty() && !IsFixed(f[5])) ||
-        (!f[6].empty() && !IsFixed(f[6])))
+        (!f[6].empty() && (f[5].empty() || !IsEValue(f[6]))) || (!f[7].empty() && !IsFixed(f[7])))
         return "not a records line (name, length, scanned, modules, sites, scores)";
-    for (const int c : {7, 8})
+    for (const int c : {8, 9})
         if (!f[c].empty() && !IsPValue(f[c]))
-            return std::string(c == 7 ? "best_window_p '" : "best_window_q '") + std::string(f[c]) +
+            return std::string(c == 8 ? "best_window_p '" : "best_window_q '") + std::string(f[c]) +
                    "' is not a number above 0 and at most 1";
-    if (f[7].empty() != f[8].empty())
-        return f[7].empty() ? "a best_window_q without its best_window_p" : "a best_window_p without its best_window_q";
+    if (f[8].empty() != f[9].empty())
+        return f[8].empty() ? "a best_window_q without its best_window_p" : "a best_window_p without its best_window_q";
     return {};
 }
 

@@ -119,10 +119,12 @@ void CSvgPicture::Add(const RECORDRESULT& record)
         name.erase(0, 1);
     std::vector<std::string> p;
     for (const MODULEINFO& module : record.modules) {
-        char text[32] = "";
+        char text[64] = "";
         m_withP = m_withP || !record.nullScores.empty();
         if (!record.nullScores.empty())
-            (void)std::snprintf(text, sizeof text, ", p %.3g", EmpiricalP(record.nullScores, module.score));
+            (void)std::snprintf(
+                text, sizeof text, ", p %.3g, E %.3g", EmpiricalP(record.nullScores, module.score),
+                EValue(record.nullModuleScores, static_cast<int>(record.nullScores.size()), module.score));
         p.emplace_back(text);
     }
     m_records.push_back({std::move(name), record.length, record.window, record.modules, std::move(p)});

@@ -86,8 +86,20 @@ std::vector<std::vector<std::array<double, 4>>> ExampleMatrices()
     return matrices;
 }
 
-// The records file's best_window_p column of a run over these records.
+// The records file's best_window_p column of a run over these records,
+// and the E-values of the modules BED file.
+struct SIGNIFICANCE {
+    std::vector<double> p;
+    std::vector<double> e;
+};
+SIGNIFICANCE RunSignificance(const std::vector<std::string>& records, int nulls, int threads, double rate = 0.01);
+
 std::vector<double> BestWindowP(const std::vector<std::string>& records, int nulls, int threads)
+{
+    return RunSignificance(records, nulls, threads).p;
+}
+
+SIGNIFICANCE RunSignificance(const std::vector<std::string>& records, int nulls, int threads, double rate)
 {
     const std::string dir = ::testing::TempDir() + "velmora-significance-" + std::to_string(getpid());
     {
@@ -100,14 +112,16 @@ std::vector<double> BestWindowP(const std::vector<std::string>& records, int nul
     settings.pwmFile = CString(kMatrices);
     settings.outFile = CString(dir);
     settings.moduleLength = 100;
-    settings.moduleRate = 0.01;
+    settings.moduleRate = rate;
     settings.nulls = nulls;
     settings.threads = threads;
     settings.overwrite = true;
+    settings.bedOutput = true;
     CConsole console(true);
     CGibbsDP run(settings);
     EXPECT_TRUE(run.ModuleScan(console)) << run.ErrorText();
-    std::vector<double> p;
+    SIGNIFICANCE got;
+    std::vector<double>& p = got.p;
     std::ifstream in(dir + "_records.tsv");
     std::string line;
     std::getline(in, line);
@@ -116,11 +130,15 @@ std::vector<double> BestWindowP(const std::vector<std::string>& records, int nul
         std::istringstream fields(line);
         for (std::string field; std::getline(fields, field, '\t');)
             c.push_back(field);
-        p.push_back(c.size() > 7 && !c[7].empty() ? std::stod(c[7]) : std::nan(""));
+        p.push_back(c.size() > 8 && !c[8].empty() ? std::stod(c[8]) : std::nan(""));
     }
-    for (const char* suffix : {".fa", "_module.txt", "_motif1.txt", "_motif2.txt", "_motif3.txt", "_records.tsv"})
+    std::ifstream bed(dir + "_modules.bed");
+    while (std::getline(bed, line))
+        got.e.push_back(std::stod(line.substr(line.rfind('\t') + 1)));
+    for (const char* suffix : {".fa", "_module.txt", "_motif1.txt", "_motif2.txt", "_motif3.txt", "_records.tsv",
+                               "_modules.bed", "_sites.bed"})
         std::remove((dir + suffix).c_str());
-    return p;
+    return got;
 }
 
 double FractionAtMost(const std::vector<double>& p, double alpha)
@@ -198,7 +216,8 @@ TEST(SignificanceTest, PValuesOfMarkovRecordsAreCalibrated)
     std::vector<std::string> records;
     for (int i = 0; i < count; ++i)
         records.push_back(MarkovRecord(gen, 300));
-    const std::vector<double> p = BestWindowP(records, 99, 2);
+    const SIGNIFICANCE got = RunSignificance(records, 99, 2);
+    const std::vector<double>& p = got.p;
     ASSERT_EQ(p.size(), records.size());
     const double at05 = FractionAtMost(p, 0.05), at01 = FractionAtMost(p, 0.01);
     std::cout << "calibration over " << count << " Markov records, 99 nulls: p <= 0.05 in " << at05 << ", p <= 0.01 in "
@@ -209,6 +228,34 @@ TEST(SignificanceTest, PValuesOfMarkovRecordsAreCalibrated)
     EXPECT_LE(at05, 0.065);
     EXPECT_GE(at01, 0.004);
     EXPECT_LE(at01, 0.016);
+}
+
+// Records without sites hold, on average, e modules whose E-value is at
+// most e: E counts the modules background of the record's length holds.
+// The rate is high enough for records to hold several modules each.
+TEST(SignificanceTest, EValuesOfMarkovRecordsAreCalibrated)
+{
+    const int count = kSanitized ? 10 : 400;
+    std::mt19937_64 gen(2027);
+    std::vector<std::string> records;
+    for (int i = 0; i < count; ++i)
+        records.push_back(MarkovRecord(gen, 3000));
+    const SIGNIFICANCE got = RunSignificance(records, 19, 2, 0.05);
+    double e01 = 0, e1 = 0;
+    for (const double e : got.e) {
+        e01 += e <= 0.1;
+        e1 += e <= 1;
+    }
+    e01 /= count;
+    e1 /= count;
+    std::cout << "E over " << count << " Markov records, 19 nulls, " << got.e.size() << " modules: per record " << e01
+              << " with E <= 0.1, " << e1 << " with E <= 1\n";
+    if (kSanitized)
+        return;
+    EXPECT_GE(e01, 0.05);
+    EXPECT_LE(e01, 0.15);
+    EXPECT_GE(e1, 0.85);
+    EXPECT_LE(e1, 1.15);
 }
 
 // Records with one site of each matrix, drawn from the matrix, planted in
