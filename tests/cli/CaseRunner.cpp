@@ -462,12 +462,12 @@ private:
         std::string line;
         ASSERT_TRUE(std::getline(lines, line));
         EXPECT_EQ(line, "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\t"
-                        "best_window_p\tbest_window_q\tnote");
+                        "best_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote");
         std::size_t next = 0;
         int rows = 0;
         for (; std::getline(lines, line); ++rows) {
             const std::vector<std::string> c = Fields(line);
-            ASSERT_EQ(c.size(), 11u) << line;
+            ASSERT_EQ(c.size(), 12u) << line;
             std::vector<long long> sites;
             double best = -1e300;
             std::size_t count = 0;
@@ -503,11 +503,15 @@ private:
             // module and p-values.
             EXPECT_EQ(c[6].empty(), count == 0 || c[8].empty()) << line;
             if (c[7].empty()) {
-                EXPECT_FALSE(c[10].empty()) << "a best window, or a note why there is none: " << line;
+                EXPECT_FALSE(c[11].empty()) << "a best window, or a note why there is none: " << line;
             }
+            // The empirical p, the fitted one and its q come together.
             EXPECT_EQ(c[8].empty(), c[9].empty()) << line;
+            EXPECT_EQ(c[9].empty(), c[10].empty()) << line;
             if (!c[8].empty()) {
-                EXPECT_TRUE(std::stod(c[8]) > 0 && std::stod(c[8]) <= std::stod(c[9]) && std::stod(c[9]) <= 1) << line;
+                EXPECT_TRUE(std::stod(c[8]) > 0 && std::stod(c[8]) <= 1) << line;
+                EXPECT_TRUE(std::stod(c[9]) > 0 && std::stod(c[9]) <= std::stod(c[10]) && std::stod(c[10]) <= 1)
+                    << line;
             }
         }
         EXPECT_EQ(next, modules.size()) << "module lines of no record";

@@ -18,3 +18,18 @@ std::vector<double> BenjaminiHochberg(const std::vector<double>& p);
 // `score` in a background sequence of the record's length, from the module
 // scores of its null sequences (sorted ascending) over their number.
 double EValue(const std::vector<double>& sortedNullModules, int nulls, double score);
+
+// A Gumbel (largest extreme value) distribution fitted to null best window
+// scores: P(score >= x) = 1 - exp(-exp(-(x - mu) / beta)).
+struct GUMBEL {
+    double mu = 0.0;
+    double beta = 0.0;
+    bool ok = false;  // fitted; false when the scores cannot support a fit
+};
+// The maximum-likelihood fit to the finite scores among sortedNulls (minus
+// infinity marks a null that could not be scored). Not ok with fewer than
+// kFewestDistinctNulls distinct finite scores.
+inline constexpr int kFewestDistinctNulls = 10;
+GUMBEL FitGumbel(const std::vector<double>& sortedNulls);
+// The fitted tail probability of a score: P(score >= x) under the fit.
+double GumbelP(const GUMBEL& fit, double score);

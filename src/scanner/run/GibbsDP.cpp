@@ -200,6 +200,7 @@ bool CGibbsDP::OpenOutputs(const SCANMODEL& model, CConsole& console)
     CResultWriter& writer = *m_writer;
     writer.SetBedNames(m_labels, s.oneBased);
     writer.SetSummary(s.RecordsFile(), s.nulls > 0);
+    writer.SetModuleLength(s.moduleLength);
     // The picture is written whole at the end, but it is one of the run's
     // files: a path it cannot take is found out now.
     writer.SetPicture(s.svgFile.str());

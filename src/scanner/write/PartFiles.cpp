@@ -232,23 +232,8 @@ bool Column(const std::string& line, int column, std::size_t* from, std::size_t*
     return true;
 }
 
-constexpr int kPColumn = 8;  // best_window_p of a records line
-constexpr int kQColumn = 9;  // best_window_q
-
-// The exact p-value (1 + k) / (1 + nulls) that prints as text: the count k
-// is found back from the six digits printed, so that the q-values over all
-// parts are those of one run over the whole input.
-double ExactP(const std::string& text, int nulls)
-{
-    const double printed = std::strtod(text.c_str(), nullptr);
-    const long long guess = std::llround(printed * (1.0 + nulls)) - 1;
-    for (long long k = std::max(0LL, guess - 2); k <= std::min<long long>(nulls, guess + 2); ++k) {
-        const double p = (1.0 + static_cast<double>(k)) / (1.0 + nulls);
-        if (PValueText(p) == text)
-            return p;
-    }
-    return printed;
-}
+constexpr int kPColumn = 9;   // best_window_p_gumbel of a records line
+constexpr int kQColumn = 10;  // best_window_q_gumbel
 
 // The module and motif files of a part: its options, totals and motifs.
 bool ReadPartTotals(const std::string& base, PARTRUN* part, std::string* error)
@@ -294,7 +279,7 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
     const auto collect = [part](std::string& line, long long) {
         std::size_t from = 0, to = 0;
         if (part->nulls > 0 && Column(line, kPColumn, &from, &to) && to > from)
-            part->p.push_back(ExactP(line.substr(from, to - from), part->nulls));
+            part->p.push_back(std::strtod(line.substr(from, to - from).c_str(), nullptr));
         return true;
     };
     // The motif's name of a site: column 4, by its number in column 8.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "scanner/results/Significance.h"
@@ -23,8 +24,8 @@ std::string SitesBedFileName(const std::string& base) { return base + "_sites.be
 std::string RecordsFileName(const std::string& base) { return base + "_records.tsv"; }
 
 const char* const kRecordsHeader =
-    "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_q\t"
-    "note\n";
+    "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\t"
+    "best_window_p_gumbel\tbest_window_q_gumbel\tnote\n";
 
 namespace {
 
@@ -195,7 +196,40 @@ std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const 
     return text;
 }
 
-std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, double* p)
+namespace {
+
+// A record's best window p-values: empirical, and from the Gumbel fit to
+// its nulls, with why the fit was not used where it was not.
+struct WINDOWP {
+    double empirical = std::nan("");
+    double fitted = std::nan("");
+    std::string why;
+};
+
+WINDOWP WindowP(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength)
+{
+    WINDOWP p;
+    if (!record.scanned || record.nullScores.empty())
+        return p;
+    // A record no motif fits in holds no site, whatever its score: no
+    // evidence of a module, whatever background happened to give.
+    if (!SiteFits(record, widths)) {
+        p.empirical = p.fitted = 1.0;
+        return p;
+    }
+    p.empirical = EmpiricalP(record.nullScores, record.bestWindow);
+    const GUMBEL fit = FitGumbel(record.nullScores);
+    if (record.length < moduleLength)
+        p.why = "best_window_p_gumbel is the empirical p: the record is shorter than L";
+    else if (!fit.ok)
+        p.why = "best_window_p_gumbel is the empirical p: too few distinct null scores to fit";
+    p.fitted = p.why.empty() ? GumbelP(fit, record.bestWindow) : p.empirical;
+    return p;
+}
+
+}  // namespace
+
+std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength, double* p)
 {
     const int motifNum = static_cast<int>(widths.size());
     // The name as the module file gives it, without its '>' and the blanks
@@ -221,22 +255,25 @@ std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& width
         text += '\t';
     }
     text += '\t';
-    *p = std::nan("");
-    if (record.scanned) {
+    if (record.scanned)
         AppendFormat(&text, "%.6lf", record.bestWindow);
-        // A record no motif fits in holds no site, whatever its score: no
-        // evidence of a module, whatever background happened to give.
-        if (!record.nullScores.empty())
-            *p = SiteFits(record, widths) ? EmpiricalP(record.nullScores, record.bestWindow) : 1.0;
-    }
     text += '\t';
-    if (!std::isnan(*p))
-        text.append(PValueText(*p));
+    const WINDOWP windowP = WindowP(record, widths, moduleLength);
+    *p = std::nan("");
+    if (!std::isnan(windowP.fitted)) {
+        // The q-values are taken over the p-values as printed, so that a
+        // merge of parts, which reads them back, takes the very same ones.
+        const std::string fitted = PValueText(windowP.fitted);
+        *p = std::strtod(fitted.c_str(), nullptr);
+        text.append(PValueText(windowP.empirical)).append("\t").append(fitted);
+    } else {
+        text += '\t';
+    }
     text += '\t';
     return text;
 }
 
-std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& widths)
+std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength)
 {
     if (record.length < 2)
         return "too short to scan (fewer than 2 bases)";
@@ -244,7 +281,7 @@ std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& width
         return "not scanned: its background model gives one of its bases probability 0";
     if (!SiteFits(record, widths))
         return "shorter than every motif: it holds no site";
-    return {};
+    return WindowP(record, widths, moduleLength).why;
 }
 
 std::string RecordLineEnd(const std::string& q, const std::string& note) { return q + "\t" + note + "\n"; }

@@ -95,14 +95,20 @@ std::string BedModuleLines(const RECORDRESULT& record, const BEDNAME& name, cons
 std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const BEDMOTIFS& motifs);
 
 // A record's line of the records file up to its q-value (its last tab
-// included), for motifs of these widths; *p is set to its best window's
-// p-value (NaN without one; 1 where no motif fits in the record).
-std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, double* p);
+// included), for motifs of these widths and modules of moduleLength bases.
+// Its best window gets two p-values with null scores: the empirical one and
+// that of a Gumbel distribution fitted to the null scores, which resolves
+// p far below 1 / (N + 1); where no fit can be trusted (a record shorter
+// than L, too few distinct null scores) the second is the first, and the
+// note says so. *p is set to the second as printed, over which the
+// q-values are taken (NaN without one; 1 where no motif fits in the record).
+std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength, double* p);
 // The rest of the line: the q-value ("" without one), the note, the line end.
 std::string RecordLineEnd(const std::string& q, const std::string& note);
-// The note column: why a record was not scanned, or why it has no
-// evidence (no motif fits in it); "" for any other.
-std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& widths);
+// The note column: why a record was not scanned, why it has no evidence
+// (no motif fits in it), or why its fitted p-value is the empirical one;
+// "" for any other.
+std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength);
 
 // ---------------------------------------------------------------------------
 // Reading result files back

@@ -169,8 +169,8 @@ std::string SitesBedProblem(std::string_view line)
 std::string RecordsLineProblem(std::string_view line, int motifNum)
 {
     const std::vector<std::string_view> f = Fields(line);
-    if (f.size() != 11)
-        return ColumnCount(f.size(), 11, "a records line");
+    if (f.size() != 12)
+        return ColumnCount(f.size(), 12, "a records line");
     std::size_t counts = 0;
     for (std::string_view rest = f[4];; ++counts) {
         const std::size_t comma = rest.find(',');
@@ -185,12 +185,14 @@ std::string RecordsLineProblem(std::string_view line, int motifNum)
     if (!AllDigits(f[1]) || !AllDigits(f[2]) || !AllDigits(f[3]) || (!f[5].empty() && !IsFixed(f[5])) ||
         (!f[6].empty() && (f[5].empty() || !IsEValue(f[6]))) || (!f[7].empty() && !IsFixed(f[7])))
         return "not a records line (name, length, scanned, modules, sites, scores)";
-    for (const int c : {8, 9})
+    constexpr const char* kColumns[] = {"best_window_p", "best_window_p_gumbel", "best_window_q_gumbel"};
+    for (int c = 8; c <= 10; ++c)
         if (!f[c].empty() && !IsPValue(f[c]))
-            return std::string(c == 8 ? "best_window_p '" : "best_window_q '") + std::string(f[c]) +
-                   "' is not a number above 0 and at most 1";
-    if (f[8].empty() != f[9].empty())
-        return f[8].empty() ? "a best_window_q without its best_window_p" : "a best_window_p without its best_window_q";
+            return std::string(kColumns[c - 8]) + " '" + std::string(f[c]) + "' is not a number above 0 and at most 1";
+    for (int c = 9; c <= 10; ++c)
+        if (f[c - 1].empty() != f[c].empty())
+            return f[c - 1].empty() ? std::string("a ") + kColumns[c - 8] + " without its " + kColumns[c - 9]
+                                    : std::string("a ") + kColumns[c - 9] + " without its " + kColumns[c - 8];
     return {};
 }
 

@@ -119,12 +119,12 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
 bool CResultWriter::WriteRecordsLine(const RECORDRESULT& record, std::string* error)
 {
     double p = 0.0;
-    std::string text = RecordLine(record, m_motifs.widths, &p);
+    std::string text = RecordLine(record, m_motifs.widths, m_moduleLength, &p);
     if (m_nulls) {
-        m_held.push_back({std::move(text), p, RecordNote(record, m_motifs.widths)});
+        m_held.push_back({std::move(text), p, RecordNote(record, m_motifs.widths, m_moduleLength)});
         return true;
     }
-    text.append(RecordLineEnd({}, RecordNote(record, m_motifs.widths)));  // no q-value
+    text.append(RecordLineEnd({}, RecordNote(record, m_motifs.widths, m_moduleLength)));  // no q-value
     if (m_recordsHeaderDue)
         text.insert(0, kRecordsHeader);
     m_recordsHeaderDue = false;

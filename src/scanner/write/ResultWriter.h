@@ -35,6 +35,8 @@ public:
     // scores the records file's lines wait for the end of the run: their
     // q-values are taken over every record of it.
     void SetSummary(bool summary, bool nulls);
+    // The module length L, against which a record's p-value fit is judged.
+    void SetModuleLength(int moduleLength) { m_moduleLength = moduleLength; }
     // A picture file too, written whole with WritePicture. Before Open.
     void SetPicture(std::string path);
 
@@ -83,6 +85,7 @@ private:
     std::vector<HELDLINE> m_held;     // records-file lines waiting for their q-values
     std::vector<bool> m_started;      // per file: the run has written to it
     long long m_bedModuleNumber = 0;  // module lines in the modules BED file so far
+    int m_moduleLength = 0;
     bool m_bed;
     bool m_oneBased = false;
     bool m_summary = false;
