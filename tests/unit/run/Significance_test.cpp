@@ -384,9 +384,16 @@ TEST(SignificanceTest, SameForEveryThreadCount)
     std::vector<std::string> records;
     for (const int length : {50, 3000, 2, 800, 20000})
         records.push_back(MarkovRecord(gen, length));
-    const std::vector<double> one = BestWindowP(records, 19, 1);
+    // Every p-value, q-value and E-value, at a rate that gives modules.
+    const auto all = [](const SIGNIFICANCE& got) {
+        std::vector<double> values = got.p;
+        for (const auto* column : {&got.fitted, &got.q, &got.e})
+            values.insert(values.end(), column->begin(), column->end());
+        return values;
+    };
+    const std::vector<double> one = all(RunSignificance(records, 19, 1, 0.05));
     for (const int threads : {2, 5}) {
-        const std::vector<double> many = BestWindowP(records, 19, threads);
+        const std::vector<double> many = all(RunSignificance(records, 19, threads, 0.05));
         ASSERT_EQ(one.size(), many.size());
         for (std::size_t i = 0; i < one.size(); ++i)
             EXPECT_TRUE(one[i] == many[i] || (std::isnan(one[i]) && std::isnan(many[i])))
