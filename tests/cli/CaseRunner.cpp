@@ -346,6 +346,12 @@ private:
             Finish();
             Run(w);
         } else if (key == "run-then-signal") {
+#if VELMORA_TSAN_BUILD
+            // ThreadSanitizer's runtime handles a signal only at its next
+            // safe point, and a run may end first: seen in CI as a run that
+            // exits 0 after its signal. The other builds check these cases.
+            GTEST_SKIP() << "signals are deferred by ThreadSanitizer";
+#endif
             Finish();
             const std::map<std::string, int> signals = {
                 {"INT", SIGINT}, {"TERM", SIGTERM}, {"HUP", SIGHUP}, {"PIPE", SIGPIPE}};
