@@ -13,7 +13,7 @@
 // Names a newcomer may misread: CGibbsDP drives a run and samples nothing;
 // ModuleScan is the whole run; DataAugmentation scans one record; and
 // SampleSitesIn takes the best path of sites through a module window, not
-// a random one. The README's code layout lists them all.
+// a random one. doc/developers.md lists them all.
 #pragma once
 
 #include <chrono>
