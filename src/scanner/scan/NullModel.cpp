@@ -109,7 +109,7 @@ std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std:
 }
 
 NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
-                  const ScanHooks& hooks, bool modules)
+                  const ScanHooks& hooks)
 {
     NULLSCAN scan;
     scan.bestWindow = -std::numeric_limits<double>::infinity();
@@ -119,7 +119,6 @@ NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGRO
         return scan;
     RECORDRESULT result;
     StreamScanOptions options;
-    options.traceModules = modules;
     options.bestWindow = true;
     StreamScanCurSeq(model, null, background, &result, options, hooks);
     if (!result.scanned)
@@ -128,10 +127,4 @@ NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGRO
     for (const MODULEINFO& module : result.modules)
         scan.modules.push_back(module.score);
     return scan;
-}
-
-double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
-                      const ScanHooks& hooks)
-{
-    return NullScan(model, record, own, seed, hooks, false).bestWindow;
 }

@@ -39,9 +39,6 @@ struct NULLSCAN {
 
 // The scan of a null sequence drawn from `own`, the record's background
 // model, scanned as records are (its own background model estimated from
-// its own bases). With modules false only its best window is found.
+// its own bases).
 NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
-                  const ScanHooks& hooks, bool modules = true);
-// The best window score of such a null sequence alone.
-double NullBestWindow(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
-                      const ScanHooks& hooks);
+                  const ScanHooks& hooks);

@@ -555,8 +555,7 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     CMarkBits marks(n);
     CCheckpoints checkpoints(n, interval, mm.maxWidth);
     CModuleScores scores(n);
-    // A scan that traces no modules is one for its best window alone.
-    const bool bestWindow = mm.bestWindow || options.bestWindow || !options.traceModules;
+    const bool bestWindow = mm.bestWindow || options.bestWindow;
     CMainPass pass(mm, L, block, interval, marks, checkpoints, scores, bestWindow);
 
     const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
@@ -578,8 +577,6 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     result->scanned = true;
     if (bestWindow)
         result->bestWindow = pass.BestWindow();
-    if (!options.traceModules)
-        return;
 
     CStretchWindows windows(mm, seq, scorer, checkpoints, scores, interval, L);
     TraceModules(mm, seq, n, L, marks, windows, result);

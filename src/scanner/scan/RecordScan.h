@@ -116,11 +116,8 @@ struct StreamScanOptions {
     int checkpointInterval = 1024;
     // Blocks a record needs before it is offered for a second thread.
     int blocksToShare = 8;
-    // False: the main pass only, for the best window score (a null
-    // sequence's, found whatever the model's bestWindow says); no modules
-    // are traced.
-    bool traceModules = true;
-    // The best window score too, whatever the model's bestWindow says.
+    // The best window score too, whatever the model's bestWindow says (a
+    // null sequence's, which its p-value needs).
     bool bestWindow = false;
 };
 

@@ -47,12 +47,6 @@ void HandleCutBackSignals(void (*handler)(int))
     (void)std::signal(SIGXFSZ, SIG_IGN);
 }
 
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0;
-}
-
 struct FILEID {
     bool exists = false;
     dev_t device = 0;
@@ -73,6 +67,12 @@ FILEID Identity(const std::string& path)
 }
 
 }  // namespace
+
+bool PathExists(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
 
 bool InputIdentity(const std::string& path, bool dashIsStdin, std::string label, INPUTID* id)
 {
@@ -129,11 +129,14 @@ bool CFileSet::CheckPaths(const std::vector<INPUTID>& inputs, std::string* error
         for (const MEMBER& member : m_members)
             if (member.whole == whole)
                 order.push_back(&member);
+    std::vector<FILEID> ids(m_members.size());
     for (const MEMBER* checked : order) {
         const MEMBER& member = *checked;
         const std::string& path = member.path;
         struct stat info {};
         const bool exists = stat(path.c_str(), &info) == 0;
+        if (exists)
+            ids[static_cast<std::size_t>(checked - m_members.data())] = {true, info.st_dev, info.st_ino};
         if (exists && !S_ISREG(info.st_mode)) {
             *error = "cannot write " + member.kind + " " + QuotePath(path) + ": " +
                      (S_ISDIR(info.st_mode) ? std::string(std::strerror(EISDIR)) : "not a regular file");
@@ -150,9 +153,6 @@ bool CFileSet::CheckPaths(const std::vector<INPUTID>& inputs, std::string* error
         }
     }
     // No two members may be one file: the same path, or linked to each other.
-    std::vector<FILEID> ids;
-    for (const MEMBER& member : m_members)
-        ids.push_back(Identity(member.path));
     for (std::size_t i = 0; i < m_members.size(); ++i)
         for (std::size_t j = 0; j < i; ++j)
             if (m_members[i].path == m_members[j].path || ids[i].Same(ids[j]))
@@ -322,16 +322,17 @@ bool CFileSet::HeldContent(std::size_t member) const
     return member < m_members.size() && !m_members[member].whole && m_members[member].sizeBefore > 0;
 }
 
-bool CFileSet::EndsMidLine(std::size_t member) const
-{
-    return member < m_members.size() && m_members[member].endsMidLine;
-}
-
 bool CFileSet::Append(std::size_t member, std::string_view text, std::string* error)
 {
     if (member >= m_members.size() || m_members[member].fd < 0)
         return true;  // not open: nothing to write to
     MEMBER& file = m_members[member];
+    std::string mended;
+    if (file.endsMidLine && !text.empty()) {
+        mended.append("\n").append(text);
+        text = mended;
+        file.endsMidLine = false;
+    }
     while (!text.empty()) {
         const ssize_t written = write(file.fd, text.data(), text.size());
         if (written < 0 && errno == EINTR)
@@ -466,7 +467,7 @@ void CNewFileSet::OnSignal(int signal)
 
 CWholeFile* CNewFileSet::Add(const std::string& path, std::string* error)
 {
-    if (Exists(path)) {
+    if (PathExists(path)) {
         *error = "cannot write " + m_kind + QuotePath(path) + ": it exists already";
         return nullptr;
     }

@@ -28,6 +28,9 @@ struct INPUTID {
 // is none to compare.
 bool InputIdentity(const std::string& path, bool dashIsStdin, std::string label, INPUTID* id);
 
+// Whether anything is at path (a file, a link, a folder).
+bool PathExists(const std::string& path);
+
 // Held by the writing thread while it starts other threads: they are born
 // with the signals that cut the result files back blocked (a thread takes
 // its creator's mask), so those signals are handled by the writing thread
@@ -83,12 +86,10 @@ public:
     std::vector<std::string> FilesWithContent() const;
     // Whether an appended member held something before the run.
     bool HeldContent(std::size_t member) const;
-    std::size_t Members() const { return m_members.size(); }
-    // Whether an appended member held something that does not end with a
-    // line end: the run's first line must not be glued onto its last.
-    bool EndsMidLine(std::size_t member) const;
 
-    // Adds text at the end of an appended member, in one write.
+    // Adds text at the end of an appended member, in one write. A member
+    // that held something without a final line end gets one before the
+    // run's first text: its first line is not glued onto the last one.
     bool Append(std::size_t member, std::string_view text, std::string* error);
     // The whole text of a whole member; it takes its name at Close.
     bool WriteWhole(std::size_t member, std::string_view text, std::string* error);

@@ -23,12 +23,6 @@
 
 namespace {
 
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0;
-}
-
 std::string PartName(const std::string& prefix, std::size_t number)
 {
     char digits[32];
@@ -245,7 +239,7 @@ bool ReadPartTotals(const std::string& base, PARTRUN* part, std::string* error)
     part->modules = info.total;
     if (part->headings)
         EchoWords(info.echo, part);
-    for (int k = 1; Exists(MotifFileName(base, k)); ++k) {
+    for (int k = 1; PathExists(MotifFileName(base, k)); ++k) {
         std::size_t width = 0;
         bool bases = false;  // a site's lines: its place, then its bases
         const auto widthOf = [&](std::string& line, long long) {
@@ -275,7 +269,7 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
         return false;
     const int K = static_cast<int>(part->sites.size());
     const std::string records = RecordsFileName(base);
-    part->records = Exists(records);
+    part->records = PathExists(records);
     const auto collect = [part](std::string& line, long long) {
         std::size_t from = 0, to = 0;
         if (part->nulls > 0 && Column(line, kPColumn, &from, &to) && to > from)
@@ -296,7 +290,7 @@ bool ReadPart(const std::string& base, bool bed, PARTRUN* part, std::string* err
     if (part->records && !ReadResultFile(records, {RESULTKIND::Records, 0, K}, collect, &info, error))
         return false;
     for (const std::string& name : {ModulesBedFileName(base), SitesBedFileName(base)})
-        if (bed != Exists(name)) {
+        if (bed != PathExists(name)) {
             *error = bed ? "cannot read " + QuotePath(name) + ": " + std::strerror(ENOENT) +
                                " (merge --bed needs the BED files of every part)"
                          : "part " + QuotePath(base) + " has BED files: merge them too with --bed";
@@ -535,7 +529,7 @@ bool MergedNames(const std::string& base, const std::vector<PARTRUN>& parts, boo
     if (records)
         names->push_back(RecordsFileName(base));
     for (const std::string& name : *names)
-        if (Exists(name)) {
+        if (PathExists(name)) {
             *error =
                 "result file " + QuotePath(name) + " exists: merge writes new files; remove it or choose another -o";
             return false;

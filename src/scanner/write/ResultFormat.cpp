@@ -229,7 +229,8 @@ WINDOWP WindowP(const RECORDRESULT& record, const std::vector<int>& widths, int 
 
 }  // namespace
 
-std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength, double* p)
+std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength, double* p,
+                       std::string* note)
 {
     const int motifNum = static_cast<int>(widths.size());
     // The name as the module file gives it, without its '>' and the blanks
@@ -270,18 +271,17 @@ std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& width
         text += '\t';
     }
     text += '\t';
-    return text;
-}
-
-std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength)
-{
+    // Why a record was not scanned, why it has no evidence, or why its
+    // fitted p-value is the empirical one.
     if (record.length < 2)
-        return "too short to scan (fewer than 2 bases)";
-    if (record.unscorable)
-        return "not scanned: its background model gives one of its bases probability 0";
-    if (!SiteFits(record, widths))
-        return "shorter than every motif: it holds no site";
-    return WindowP(record, widths, moduleLength).why;
+        *note = "too short to scan (fewer than 2 bases)";
+    else if (record.unscorable)
+        *note = "not scanned: its background model gives one of its bases probability 0";
+    else if (!SiteFits(record, widths))
+        *note = "shorter than every motif: it holds no site";
+    else
+        *note = windowP.why;
+    return text;
 }
 
 std::string RecordLineEnd(const std::string& q, const std::string& note) { return q + "\t" + note + "\n"; }

@@ -102,13 +102,13 @@ std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const 
 // than L, too few distinct null scores) the second is the first, and the
 // note says so. *p is set to the second as printed, over which the
 // q-values are taken (NaN without one; 1 where no motif fits in the record).
-std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength, double* p);
+// *note is set to the note column: why a record was not scanned, why it has
+// no evidence (no motif fits in it), or why its fitted p-value is the
+// empirical one; "" for any other.
+std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength, double* p,
+                       std::string* note);
 // The rest of the line: the q-value ("" without one), the note, the line end.
 std::string RecordLineEnd(const std::string& q, const std::string& note);
-// The note column: why a record was not scanned, why it has no evidence
-// (no motif fits in it), or why its fitted p-value is the empirical one;
-// "" for any other.
-std::string RecordNote(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength);
 
 // ---------------------------------------------------------------------------
 // Reading result files back

@@ -2,6 +2,7 @@
 // part checked against what its writer writes, before merge trusts it.
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -46,27 +47,26 @@ bool IsFixed(std::string_view text)
            AllDigits(text.substr(dot + 1));
 }
 
+// A number as %g prints it, read whole; NaN for anything else.
+double GeneralNumber(std::string_view text)
+{
+    if (text.empty() || text.size() > 24 || text.find_first_not_of("0123456789.e-+") != std::string_view::npos)
+        return std::nan("");
+    const std::string number(text);
+    char* end = nullptr;
+    const double value = std::strtod(number.c_str(), &end);
+    return end == number.c_str() + number.size() ? value : std::nan("");
+}
+
 // A p- or q-value: a number above 0 and at most 1.
 bool IsPValue(std::string_view text)
 {
-    if (text.empty() || text.size() > 24 || text.find_first_not_of("0123456789.e-+") != std::string_view::npos)
-        return false;
-    const std::string number(text);
-    char* end = nullptr;
-    const double p = std::strtod(number.c_str(), &end);
-    return end == number.c_str() + number.size() && p > 0.0 && p <= 1.0;
+    const double p = GeneralNumber(text);
+    return p > 0.0 && p <= 1.0;
 }
 
 // An E-value: a number of 0 or more.
-bool IsEValue(std::string_view text)
-{
-    if (text.empty() || text.size() > 24 || text.find_first_not_of("0123456789.e-+") != std::string_view::npos)
-        return false;
-    const std::string number(text);
-    char* end = nullptr;
-    const double e = std::strtod(number.c_str(), &end);
-    return end == number.c_str() + number.size() && e >= 0.0;
-}
+bool IsEValue(std::string_view text) { return GeneralNumber(text) >= 0.0; }
 
 // The sites column of the module file: "NULL" or "+k(pos)" / "-k(pos)" pieces.
 bool IsSiteString(std::string_view text)

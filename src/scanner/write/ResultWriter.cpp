@@ -1,7 +1,5 @@
 #include "scanner/write/ResultWriter.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <utility>
 
@@ -47,7 +45,6 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
         m_picture = m_files.AddWhole(m_picturePath, "picture file", "--svg");
     if (!m_files.Open(inputs, error))
         return false;
-    m_started.assign(m_files.Members(), false);
     m_recordsHeaderDue = m_summary && !m_files.HeldContent(m_recordsFile);
     // Module names run through the file, on from an earlier run's.
     if (m_bed && m_files.HeldContent(m_modulesBed))
@@ -59,30 +56,14 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
 std::vector<std::string> CResultWriter::FilesNotOfThisRun() const
 {
     std::vector<std::string> names;
-    const auto exists = [](const std::string& path) {
-        struct stat info {};
-        return stat(path.c_str(), &info) == 0;
-    };
-    for (int k = static_cast<int>(m_motifs.widths.size()) + 1; exists(MotifFileName(m_base, k)); ++k)
+    for (int k = static_cast<int>(m_motifs.widths.size()) + 1; PathExists(MotifFileName(m_base, k)); ++k)
         names.push_back(MotifFileName(m_base, k));
     for (const std::string& name : {ModulesBedFileName(m_base), SitesBedFileName(m_base)})
-        if (!m_bed && exists(name))
+        if (!m_bed && PathExists(name))
             names.push_back(name);
-    if (!m_summary && exists(RecordsFileName(m_base)))
+    if (!m_summary && PathExists(RecordsFileName(m_base)))
         names.push_back(RecordsFileName(m_base));
     return names;
-}
-
-bool CResultWriter::Append(std::size_t file, std::string text, std::string* error)
-{
-    // A file that ended without a line end gets one first: the run's first
-    // line must not be glued onto the last line before it.
-    if (!text.empty() && !m_started[file]) {
-        m_started[file] = true;
-        if (m_files.EndsMidLine(file))
-            text.insert(0, "\n");
-    }
-    return m_files.Append(file, text, error);
 }
 
 bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
@@ -92,11 +73,11 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
     const bool headings = !m_headingsWritten;
     m_headingsWritten = true;
     const int K = static_cast<int>(m_motifs.widths.size());
-    if (!Append(0, (headings ? ModuleHeading(m_commandLine) : std::string()) + ModuleLines(record), error))
+    if (!m_files.Append(0, (headings ? ModuleHeading(m_commandLine) : std::string()) + ModuleLines(record), error))
         return false;
     for (int k = 1; k <= K; ++k)
-        if (!Append(static_cast<std::size_t>(k), (headings ? MotifHeading(k) : std::string()) + MotifLines(record, k),
-                    error))
+        if (!m_files.Append(static_cast<std::size_t>(k),
+                            (headings ? MotifHeading(k) : std::string()) + MotifLines(record, k), error))
             return false;
     if (m_bed) {
         bool misfit = false;
@@ -109,8 +90,8 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
                         " on " + QuoteForMessage(named.chrom) +
                         ": its BED lines give positions in the record (as for any later such record)";
         }
-        if (!Append(m_modulesBed, BedModuleLines(record, name, m_motifs, m_nulls, &m_bedModuleNumber), error) ||
-            !Append(m_sitesBed, BedSiteLines(record, name, m_motifs), error))
+        if (!m_files.Append(m_modulesBed, BedModuleLines(record, name, m_motifs, m_nulls, &m_bedModuleNumber), error) ||
+            !m_files.Append(m_sitesBed, BedSiteLines(record, name, m_motifs), error))
             return false;
     }
     return !m_summary || WriteRecordsLine(record, error);
@@ -119,16 +100,17 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
 bool CResultWriter::WriteRecordsLine(const RECORDRESULT& record, std::string* error)
 {
     double p = 0.0;
-    std::string text = RecordLine(record, m_motifs.widths, m_moduleLength, &p);
+    std::string note;
+    std::string text = RecordLine(record, m_motifs.widths, m_moduleLength, &p, &note);
     if (m_nulls) {
-        m_held.push_back({std::move(text), p, RecordNote(record, m_motifs.widths, m_moduleLength)});
+        m_held.push_back({std::move(text), p, std::move(note)});
         return true;
     }
-    text.append(RecordLineEnd({}, RecordNote(record, m_motifs.widths, m_moduleLength)));  // no q-value
+    text.append(RecordLineEnd({}, note));  // no q-value
     if (m_recordsHeaderDue)
         text.insert(0, kRecordsHeader);
     m_recordsHeaderDue = false;
-    return Append(m_recordsFile, std::move(text), error);
+    return m_files.Append(m_recordsFile, std::move(text), error);
 }
 
 bool CResultWriter::WriteSummary(const RUNTOTALS& totals, std::string* error)
@@ -136,11 +118,12 @@ bool CResultWriter::WriteSummary(const RUNTOTALS& totals, std::string* error)
     if (!m_open)
         return true;
     const int K = static_cast<int>(m_motifs.widths.size());
-    if (!Append(0, ModuleTotal(totals.modules), error))
+    if (!m_files.Append(0, ModuleTotal(totals.modules), error))
         return false;
     for (int k = 1; k <= K; ++k) {
         const auto j = static_cast<std::size_t>(k - 1);
-        if (!Append(static_cast<std::size_t>(k), MotifTotal(k, j < totals.sites.size() ? totals.sites[j] : 0LL), error))
+        if (!m_files.Append(static_cast<std::size_t>(k), MotifTotal(k, j < totals.sites.size() ? totals.sites[j] : 0LL),
+                            error))
             return false;
     }
     if (!m_summary)
@@ -158,7 +141,7 @@ bool CResultWriter::WriteSummary(const RUNTOTALS& totals, std::string* error)
         text.append(line.text).append(RecordLineEnd(std::isnan(line.p) ? "" : PValueText(q[next++]), line.note));
     }
     m_held.clear();
-    return Append(m_recordsFile, std::move(text), error);
+    return m_files.Append(m_recordsFile, std::move(text), error);
 }
 
 bool CResultWriter::WritePicture(std::string_view text, std::string* error)

@@ -64,7 +64,6 @@ public:
     std::string CutBack() { return m_files.CutBack(); }
 
 private:
-    bool Append(std::size_t file, std::string text, std::string* error);
     bool WriteRecordsLine(const RECORDRESULT& record, std::string* error);
 
     struct HELDLINE {
@@ -83,7 +82,6 @@ private:
     std::size_t m_picture = 0;
     std::string m_picturePath;
     std::vector<HELDLINE> m_held;     // records-file lines waiting for their q-values
-    std::vector<bool> m_started;      // per file: the run has written to it
     long long m_bedModuleNumber = 0;  // module lines in the modules BED file so far
     int m_moduleLength = 0;
     bool m_bed;
