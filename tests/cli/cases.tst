@@ -1497,6 +1497,19 @@ run -i n.fa -M fly_bcd_hb_Kr.pwm -x 0.02 -L 100 -o n --null 9 --quiet
 run -i n.fa -M fly_bcd_hb_Kr.pwm -x 0.02 -L 100 -o n --null 9 --quiet --seed 18446744073709551615
 records n
 
+case a BED file whose last line names no module goes on from its line count
+copy examples/eve_stripe2.fa
+write o_modules.bed "chrA\t1\t9\tpeak1\t0\t.\nchrA\t20\t29\tpeak2\t0\t.\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o o --bed -x 0.01 -L 100 --quiet
+has o_modules.bed "peak2\t0\t.\neve_stripe2\t380\t480\tmodule3\t"
+
+case fitted p-values that fall back to the empirical ones
+copy examples/eve_stripe2.fa
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o long -L 600 -x 0.01 --null 19 --quiet
+has long_records.tsv "\tbest_window_p_gumbel is the empirical p: the record is shorter than L\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o few -L 100 -x 0.01 --null 5 --quiet
+has few_records.tsv "\tbest_window_p_gumbel is the empirical p: too few distinct null scores to fit\n"
+
 case records no motif fits in have p 1
 write s.fa ">RA\nRA\n>AR\nAR\n>TTA\nTTA\n"
 run -i s.fa -M fly_bcd_hb_Kr.pwm -o s --null 99 --quiet

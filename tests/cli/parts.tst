@@ -239,6 +239,28 @@ run merge -o m bad
 status 1
 stderr "Velmora: result file 'bad_motif2.txt', line 8: the total 3 does not fit the 1 site line above it\n"
 
+case a part's modules BED lines damaged by hand
+write g.part002_modules.bed "chr1\t10\t60\tmodule1\t0\t.\t1.000000\n"
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part002_modules.bed', line 1: 7 columns where a modules BED line has 8\n"
+write g.part002_modules.bed "chr1\tten\t60\tmodule1\t0\t.\t1.000000\tNULL\n"
+run merge -o m --bed g.part001 g.part002 g.part003
+status 1
+stderr "Velmora: result file 'g.part002_modules.bed', line 1: not a modules BED line\n"
+
+case a part's lines after its totals, and a site without its bases
+write bad_module.txt "\n# modules = 0\nextra\n"
+write bad_motif1.txt "\n # of sites for motif 1 = 0\n"
+run merge -o m bad
+status 1
+stderr "Velmora: result file 'bad_module.txt', line 3: a line after the totals line\n"
+write bad_module.txt "\n# modules = 0\n"
+write bad_motif1.txt "\n\nmotif 1\n\n>a\tf\t17\t1.000000\n\n # of sites for motif 1 = 1\n"
+run merge -o m bad
+status 1
+stderr "Velmora: result file 'bad_motif1.txt', line 6: a site line without the line of its bases\n"
+
 case a part's damaged sites BED line
 flip g.part002_sites.bed 10
 run merge -o m --bed g.part001 g.part002 g.part003
@@ -342,6 +364,14 @@ write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\t0\t0,0,
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv', line 2: a best_window_p without its best_window_p_gumbel\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\tx\t484\t0\t0,0,0\t\t\t1.000000\t0.5\t0.5\t0.5\t\n"
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: not a records line (name, length, scanned, modules, sites, scores)\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\t0\t0,0,0\t\t0.5\t1.000000\t0.5\t0.5\t0.5\t\n"
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: not a records line (name, length, scanned, modules, sites, scores)\n"
 write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
