@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "scanner/run/GibbsDP.h"
+#include "scanner/run/SharedBackground.h"
 #include "scanner/write/PartFiles.h"
 #include "support/Cores.h"
 #include "support/Messages.h"
@@ -54,6 +56,9 @@ constexpr OPTIONWORD kOptionWords[] = {
     {"null", "--null"},
     {"nulls", "--null"},
     {"seed", "--seed"},
+    {"background", "--background"},
+    {"bg", "--background"},
+    {"bgfile", "--background"},
     {"input", "-i"},
     {"output", "-o"},
     {"matrix", "-M"},
@@ -135,6 +140,8 @@ char ValueOption(const char* word)
         return 'n';
     if (text == "--seed")
         return 's';
+    if (text == "--background")
+        return 'b';
     return TakesValue(word[1]) ? word[1] : '\0';
 }
 
@@ -207,6 +214,10 @@ bool ReadValue(char option, const char* value, OPTIONREADING* reading, std::stri
     case 'S':
         param.svgFile = value;
         return true;
+    case 'b':
+        *expected = "a FASTA file, a model file or 'pooled'";
+        param.background = value;
+        return !param.background.empty();
     case 'r':
         param.bothStrands = value[0] == '0' ? 0 : 1;
         return true;
@@ -368,6 +379,10 @@ void PrintHelp()
         "                   N + 1 times as long: 99 resolves p to 0.01 on enhancer-sized\n"
         "                   records, a few suffice for chromosomes)\n"
         "  --seed S         seed of the null sequences (default 1)\n"
+        "  --background F   one background model for all records instead of each one's own:\n"
+        "                   F is a FASTA file (the genome; plain or gzip), a model file of\n"
+        "                   'Velmora background', or 'pooled' (every record of -i); for\n"
+        "                   short candidates such as peaks (the nulls of --null follow it)\n"
         "  --svg FILE       draw the modules and their sites as a picture (SVG, for a browser;\n"
         "                   the first 50 records with modules)\n"
         "  --overwrite      replace the result files (by default a run adds to them)\n"
@@ -390,6 +405,9 @@ void PrintHelp()
         "\n"
         "Example (the enhancer shipped in examples/; finds one module):\n"
         "  Velmora -i examples/eve_stripe2.fa -M examples/fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve\n"
+        "\n"
+        "Subcommands: Velmora background -i GENOME.fa -o GENOME.bg saves a background model;\n"
+        "Velmora split and Velmora merge spread a run over parts of the input.\n"
         "\n"
         "Without arguments the tool prints its classic usage text. More in man Velmora.\n";
     (void)std::fputs(text.c_str(), stdout);
@@ -500,6 +518,44 @@ int SplitMain(int argc, char** argv)
     return 0;
 }
 
+// Velmora background -i FASTA -o MODEL
+int BackgroundMain(int argc, char** argv)
+{
+    CConsole console(false);
+    const auto started = std::chrono::steady_clock::now();
+    std::string input;
+    std::string output;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view word(argv[i]);
+        if (word != "-i" && word != "-o") {
+            console.Error("background: unknown word '" + std::string(word) + "' (background -i FASTA -o MODEL)");
+            return 1;
+        }
+        if (i + 1 >= argc) {
+            console.Error("background: option " + std::string(word) + " needs a value");
+            return 1;
+        }
+        (word == "-i" ? input : output) = argv[++i];
+    }
+    if (input.empty() || output.empty()) {
+        console.Error("background needs -i FASTA (the genome or background sequences) and -o MODEL");
+        return 1;
+    }
+    SHAREDBACKGROUND background;
+    std::string error;
+    if (!SaveBackgroundModel(input, output, &background, &error)) {
+        console.Error(error);
+        return 1;
+    }
+    char seconds[32];
+    (void)std::snprintf(seconds, sizeof seconds, "%.2f s",
+                        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    console.Note("done: " + std::to_string(background.records) + (background.records == 1 ? " record, " : " records, ") +
+                 std::to_string(background.counts.Bases()) + " bases counted, " + seconds + "; model " +
+                 background.Digest() + " written to " + QuotePath(output) + "; scan with --background " + output);
+    return 0;
+}
+
 // Velmora merge -o BASE [--bed] PART_BASE...
 int MergeMain(int argc, char** argv)
 {
@@ -548,5 +604,7 @@ int VelmoraMain(int argc, char** argv)
         return StandardOutputStatus(SplitMain(argc, argv));
     if (argc >= 2 && std::string_view(argv[1]) == "merge")
         return StandardOutputStatus(MergeMain(argc, argv));
+    if (argc >= 2 && std::string_view(argv[1]) == "background")
+        return StandardOutputStatus(BackgroundMain(argc, argv));
     return StandardOutputStatus(Main(argc, argv));
 }

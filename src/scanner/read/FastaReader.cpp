@@ -16,6 +16,13 @@ std::size_t LeadingLetters(std::string_view text)
 
 namespace {
 
+// Copies letters to `to`, upper-cased.
+void UpperCase(std::string_view letters, char* to)
+{
+    for (const char c : letters)
+        *to++ = c >= 'a' ? static_cast<char>(c - 32) : c;
+}
+
 // Appends the letters, upper-cased, to *letters; false when the record
 // has grown too long to hold (nothing is appended then).
 bool AppendUpperCase(std::string_view text, CTextBuilder* letters)
@@ -25,8 +32,7 @@ bool AppendUpperCase(std::string_view text, CTextBuilder* letters)
     char* to = letters->Extend(text.size());
     if (!to)
         return false;
-    for (const char c : text)
-        *to++ = c >= 'a' ? static_cast<char>(c - 32) : c;
+    UpperCase(text, to);
     return true;
 }
 
@@ -91,8 +97,13 @@ bool CFastaReader::Next(FASTARECORD* record)
             std::size_t n = 0;
             if (taking) {
                 n = LeadingLetters(piece);
-                if (!tooLong && !AppendUpperCase(piece.substr(0, n), &letters))
+                if (m_sink && m_haveHeader) {
+                    m_upper.resize(n);
+                    UpperCase(piece.substr(0, n), m_upper.data());
+                    m_sink(m_upper);
+                } else if (!tooLong && !AppendUpperCase(piece.substr(0, n), &letters)) {
                     tooLong = true;
+                }
                 taking = n == piece.size();
             }
             for (std::size_t i = n; i < piece.size(); ++i)

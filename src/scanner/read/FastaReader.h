@@ -2,8 +2,10 @@
 // and not the file.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "support/LineReader.h"
 #include "support/MyString.h"
@@ -39,6 +41,13 @@ class CFastaReader {
 public:
     explicit CFastaReader(CLineReader& lines) : m_lines(lines) {}
 
+    // Letters that need not be held (a genome counted for its background
+    // model): each run of a named record's letters, upper-cased, goes to
+    // sink as it is read, and the record handed out by Next has none. The
+    // letters of a file without any header still arrive in the record, as
+    // only its end tells that they form one.
+    void SetLetterSink(std::function<void(std::string_view)> sink) { m_sink = std::move(sink); }
+
     // Moves the next record into *record; false when there is none left.
     // After a read error of the source the last record is cut short: check
     // the line reader's Failed() before using it.
@@ -61,6 +70,8 @@ private:
     std::string m_problem;
     std::size_t m_ignored = 0;  // of the record being gathered
     long long m_ignoredLine = 0;
+    std::function<void(std::string_view)> m_sink;
+    std::string m_upper;  // letters on their way to the sink
 
     bool Stop(std::string problem);
 };

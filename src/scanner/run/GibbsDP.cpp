@@ -76,8 +76,11 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
     if (m_settings.nulls > 0)
         nulls = ", p-values from " + Plural(m_settings.nulls, "null sequence", "null sequences") +
                 " per record (seed " + std::to_string(m_settings.seed) + ")";
+    const std::string background =
+        m_background ? ", background " + m_background->Description() + " for every record" : std::string();
     return "done: " + Plural(records, "record", "records") + ", " + Plural(bases, "base", "bases") + ", " +
-           Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + nulls + ", " + seconds + "; " +
+           Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + nulls + background + ", " +
+           seconds + "; " +
            (m_settings.overwrite ? "written to " : "appended to ") + files + motifs + NotOfThisRun("; ", ", ") +
            (totals.modules == 0 && records > 0
                 ? "; no module found: a higher -x lowers the bar, and --summary ranks every record by its best "
@@ -180,6 +183,13 @@ bool CGibbsDP::ReadModel(std::optional<SCANMODEL>* model)
     model->emplace(MakeScanModel(std::move(matrices.widths), std::move(matrices.matrices), s.moduleLength,
                                  s.bothStrands != 0, s.moduleRate));
     (*model)->bestWindow = s.RecordsFile();
+    if (!s.background.empty()) {
+        m_doing = "while reading the background model";
+        m_background.emplace();
+        if (!LoadBackground(s.background, s.seqFile.str(), &*m_background, &m_error))
+            return false;
+        (*model)->sharedBackground = m_background->model;
+    }
     return true;
 }
 
@@ -196,8 +206,13 @@ bool CGibbsDP::OpenOutputs(const SCANMODEL& model, CConsole& console)
         inputs.push_back(id);
     if (InputIdentity(s.pwmFile.str(), false, "matrix file " + QuotePath(s.pwmFile.view()), &id))
         inputs.push_back(id);
+    const bool backgroundFile = m_background && s.background != kPooledBackground;
+    if (backgroundFile && InputIdentity(s.background, true, "background file " + InputLabel(s.background, true), &id))
+        inputs.push_back(id);
     m_writer.emplace(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str(), s.overwrite);
     CResultWriter& writer = *m_writer;
+    if (m_background)
+        writer.SetBackground(m_background->Description());
     writer.SetBedNames(m_labels, s.oneBased);
     writer.SetSummary(s.RecordsFile(), s.nulls > 0);
     writer.SetModuleLength(s.moduleLength);
@@ -271,8 +286,9 @@ bool CGibbsDP::ScanRecords(const SCANMODEL& model, CLineReader& lines, CConsole&
             return false;
         }
         if (job.result.unscorable)
-            console.Warning(where + ": record " + RecordLabel(job.result.name) +
-                            " not scanned: its background model gives one of its bases probability 0");
+            console.Warning(where + ": record " + RecordLabel(job.result.name) + " not scanned: " +
+                            (m_background ? "the background model" : "its background model") +
+                            " gives one of its bases probability 0");
         totals->Add(job.result);
         if (!m_writer->WriteRecord(job.result, &m_error))
             return false;

@@ -25,6 +25,7 @@
 
 #include "scanner/read/FastaReader.h"
 #include "scanner/run/RecordPool.h"
+#include "scanner/run/SharedBackground.h"
 #include "scanner/scan/ScanModel.h"
 #include "scanner/write/ResultWriter.h"
 #include "scanner/write/SvgPicture.h"
@@ -58,6 +59,7 @@ struct RUNSETTINGS {
     bool summary = false;             // --summary: a line per record in BASE_records.tsv
     int nulls = 0;                    // --null: null sequences per record, for p-values (implies summary)
     std::uint64_t seed = 1;           // --seed: of the null sequences
+    std::string background;           // --background: a FASTA or model file, or "pooled"; "": each record's own
 
     // A records file is written: asked for, or the home of the p-values.
     bool RecordsFile() const { return summary || nulls > 0; }
@@ -107,6 +109,7 @@ private:
     std::optional<CResultWriter> m_writer;  // from the pre-run check on
     std::optional<CSvgPicture> m_picture;   // with --svg, once the files are open
     std::vector<std::string> m_others;      // with --overwrite: result files of the base this run leaves
+    std::optional<SHAREDBACKGROUND> m_background;  // with --background
     // "<before>not of this run: a<between>b", or "" when there are none.
     std::string NotOfThisRun(const std::string& before, const std::string& between) const;
 };

@@ -126,7 +126,7 @@ void CRecordPool::Submit(std::unique_ptr<RECORDJOB> job)
     // from that one model, estimated here once.
     RECORDJOB& added = *entry->job;
     if (m_nulls.count > 0 && added.letters.GetLength() >= 2) {
-        added.background = BuildBackground(added.letters.view());
+        added.background = m_model.BackgroundOf(added.letters.view());
         if (BackgroundScoresEveryBase(added.letters.view(), added.background)) {
             entry->pieces = 1 + m_nulls.count;
             entry->piecesLeft = entry->pieces;

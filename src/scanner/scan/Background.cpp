@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <iterator>
 
 #include "support/Bases.h"
@@ -37,42 +38,66 @@ const std::array<unsigned char, 256> kClass = MakeClasses();
 
 }  // namespace
 
-BACKGROUND BuildBackground(std::string_view seq)
+void CBackgroundCounter::Add(std::string_view letters)
 {
     // Every adjacent pair is counted by the classes of its two bytes, one
     // table increment per base with no branch (letters follow no pattern a
-    // branch predictor could learn); the frequencies and transitions are
-    // then summed from the 256 pair counts. Counts are integers turned into
-    // doubles at the end: the same values as adding 1.0 each time (they
-    // stay far below 2^53).
-    long long pairs[kClasses * kClasses] = {};
-    const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
-    const std::size_t n = seq.size();
+    // branch predictor could learn); the base and pair counts are summed
+    // from the 256 pair counts at the end.
+    const auto* s = reinterpret_cast<const unsigned char*>(letters.data());
+    const std::size_t n = letters.size();
     if (n == 0)
-        return BACKGROUND();
-    unsigned previous = kClass[s[0]];
-    for (std::size_t i = 1; i < n; ++i) {
+        return;
+    std::size_t i = 0;
+    unsigned previous = 0;
+    if (m_previous < 0) {
+        previous = kClass[s[0]];
+        i = 1;
+    } else {
+        previous = static_cast<unsigned>(m_previous);
+    }
+    for (; i < n; ++i) {
         const unsigned next = kClass[s[i]];
-        ++pairs[previous * kClasses + next];
+        ++m_pairs[previous * kClasses + next];
         previous = next;
     }
-    long long freq[4] = {};
-    long long trans[16] = {};
-    if (previous & 4)
-        ++freq[previous & 3];  // the last base, first of no pair
+    m_previous = static_cast<int>(previous);
+}
+
+void CBackgroundCounter::EndRecord()
+{
+    if (m_previous >= 0 && (m_previous & 4))
+        ++m_last[m_previous & 3];  // the last base, first of no pair
+    m_previous = -1;
+}
+
+BACKGROUNDCOUNTS CBackgroundCounter::Counts() const
+{
+    BACKGROUNDCOUNTS counts;
+    for (int e = 0; e < 4; ++e)
+        counts.base[e] = m_last[e];
     for (unsigned c = 0; c < kClasses; ++c)
         for (unsigned d = 0; d < kClasses; ++d) {
-            const long long count = pairs[c * kClasses + d];
+            const std::int64_t count = m_pairs[c * kClasses + d];
             if (c & 4)
-                freq[c & 3] += count;
+                counts.base[c & 3] += count;
             if (!(c & 8) && !(d & 8))
-                trans[4 * (c & 3) + (d & 3)] += count;
+                counts.pair[4 * (c & 3) + (d & 3)] += count;
         }
+    return counts;
+}
+
+BACKGROUND BackgroundFromCounts(const BACKGROUNDCOUNTS& counts)
+{
+    // Counts are whole numbers turned into doubles only here: the same
+    // values as adding 1.0 each time (they stay far below 2^53). The
+    // transitions are divided by the raw base counts, before the base
+    // counts become frequencies.
     BACKGROUND bg;
     for (int e = 0; e < 4; ++e)
-        bg.bgFreq[e] = static_cast<double>(freq[e]);
+        bg.bgFreq[e] = static_cast<double>(counts.base[e]);
     for (int e = 0; e < 16; ++e)
-        bg.bgTrans[e] = static_cast<double>(trans[e]);
+        bg.bgTrans[e] = static_cast<double>(counts.pair[e]);
     for (int a = 0; a < 4; ++a)
         for (int b = 0; b < 4; ++b)
             bg.bgTrans[4 * a + b] = bg.bgFreq[a] > 0 ? bg.bgTrans[4 * a + b] / bg.bgFreq[a] : 0.0;
@@ -82,6 +107,14 @@ BACKGROUND BuildBackground(std::string_view seq)
     for (int a = 0; a < 4; ++a)
         bg.bgFreq[a] = total > 0 ? bg.bgFreq[a] / total : 0.0;
     return bg;
+}
+
+BACKGROUND BuildBackground(std::string_view seq)
+{
+    CBackgroundCounter counter;
+    counter.Add(seq);
+    counter.EndRecord();
+    return BackgroundFromCounts(counter.Counts());
 }
 
 bool BackgroundScoresEveryBase(std::string_view seq, const BACKGROUND& bg)

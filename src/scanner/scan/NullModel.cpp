@@ -108,13 +108,13 @@ std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std:
     return drawn;
 }
 
-NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
+NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGROUND& drawFrom, std::uint64_t seed,
                   const ScanHooks& hooks)
 {
     NULLSCAN scan;
     scan.bestWindow = -std::numeric_limits<double>::infinity();
-    const std::string null = DrawNullSequence(record, own, seed);
-    const BACKGROUND background = BuildBackground(null);
+    const std::string null = DrawNullSequence(record, drawFrom, seed);
+    const BACKGROUND background = model.BackgroundOf(null);
     if (null.size() < 2 || !BackgroundScoresEveryBase(null, background))
         return scan;
     RECORDRESULT result;

@@ -1,5 +1,6 @@
 // Significance from the tool's own null hypothesis: a record's bases are
-// drawn from its own first-order background model. Null sequences are drawn
+// drawn from the first-order background model it is scored against (its
+// own, or the run's shared one). Null sequences are drawn
 // from that model, scanned as records are, and their best window scores
 // make the null distribution a record's scores are ranked against.
 //
@@ -37,8 +38,8 @@ struct NULLSCAN {
     std::vector<double> modules;
 };
 
-// The scan of a null sequence drawn from `own`, the record's background
-// model, scanned as records are (its own background model estimated from
-// its own bases).
-NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGROUND& own, std::uint64_t seed,
+// The scan of a null sequence drawn from `drawFrom`, the model the record is
+// scored against, scanned as records are: against the run's shared model,
+// or else against a model estimated from the null's own bases.
+NULLSCAN NullScan(const SCANMODEL& model, std::string_view record, const BACKGROUND& drawFrom, std::uint64_t seed,
                   const ScanHooks& hooks);

@@ -592,7 +592,7 @@ RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::str
     // by the caller and only take part in the output (headings, totals).
     if (result.length < 2)
         return result;
-    const BACKGROUND background = BuildBackground(bases);
+    const BACKGROUND background = model.BackgroundOf(bases);
     if (!BackgroundScoresEveryBase(bases, background)) {
         result.unscorable = true;
         return result;

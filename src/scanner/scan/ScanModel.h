@@ -15,9 +15,12 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "scanner/read/Matrix.h"
+#include "scanner/scan/Background.h"
 
 // Score of a site that cannot be there (window before the sequence start,
 // window holding N, reverse strand when only the forward one is searched).
@@ -36,6 +39,15 @@ struct SCANMODEL {
     // Whether the scans find each record's best window score (a few per
     // cent of the scan's time; a run needs it for its records file only).
     bool bestWindow = true;
+    // One background model for every record (--background), or none: each
+    // record is then scored against a model estimated from its own bases.
+    std::optional<BACKGROUND> sharedBackground;
+
+    // The model record `bases` is scored against.
+    BACKGROUND BackgroundOf(std::string_view bases) const
+    {
+        return sharedBackground ? *sharedBackground : BuildBackground(bases);
+    }
 
     // log of every matrix entry, same layout. A motif without a usable
     // matrix (none, or one shorter than its width) scores impossible.

@@ -153,6 +153,7 @@ struct PARTRUN {
     std::string base;
     bool headings = false;           // the part had records: its files start with headings
     std::vector<std::string> words;  // its echo's words that must agree between parts
+    std::string background;          // the shared background model it was scored against, "" for none
     std::string input;               // its -i value
     long long modules = 0;
     std::vector<long long> sites;  // per motif
@@ -176,18 +177,26 @@ bool IsOptionWord(const std::string& word)
 
 // The echo's words with those that may differ between the parts of one
 // input taken out: the program's path, the input, the base name, the
-// thread count, the picture, --overwrite and --quiet. The echo joins the
-// words typed with blanks, so a path that holds blanks is several words
-// here: a value runs on to the next option.
-void EchoWords(const std::string& echo, PARTRUN* part)
+// thread count, the picture, --overwrite and --quiet, and the path of the
+// background file (one model may come from a FASTA file in one part and
+// from its saved model in another: the model itself, named after the
+// echo, must agree). The echo joins the words typed with blanks, so a
+// path that holds blanks is several words here: a value runs on to the
+// next option.
+void EchoWords(std::string echo, PARTRUN* part)
 {
+    if (const std::size_t at = echo.rfind(kEchoBackgroundHead); at != std::string::npos) {
+        part->background = echo.substr(at + std::strlen(kEchoBackgroundHead));
+        echo.resize(at);
+    }
     std::istringstream in(echo);
     std::vector<std::string> words;
     for (std::string word; in >> word;)
         words.push_back(word);
     for (std::size_t w = 1; w < words.size(); ++w) {
         const std::string& word = words[w];
-        const bool valued = word == "-i" || word == "-o" || word == "-t" || word == "--threads" || word == "--svg";
+        const bool valued = word == "-i" || word == "-o" || word == "-t" || word == "--threads" || word == "--svg" ||
+                            word == "--background";
         if (valued) {
             std::string value;
             while (w + 1 < words.size() && (value.empty() || !IsOptionWord(words[w + 1])))
@@ -345,6 +354,15 @@ bool SameRun(const std::vector<PARTRUN>& parts, std::string* error)
         }
         if (!part.headings)
             continue;  // no records, no options to compare
+        if (model && part.background != model->background) {
+            const auto name = [](const std::string& background) {
+                return background.empty() ? std::string("each record's own") : background;
+            };
+            *error = "parts " + QuotePath(model->base) + " and " + QuotePath(part.base) +
+                     " were scored against different background models (" + name(model->background) + "; " +
+                     name(part.background) + "): they are not of one run";
+            return false;
+        }
         if (model && part.words != model->words) {
             *error = "parts " + QuotePath(model->base) + " and " + QuotePath(part.base) +
                      " were made with different options or matrices: they are not of one run";
@@ -436,7 +454,8 @@ bool MergeRecords(const std::vector<PARTRUN>& parts, CWholeFile& out, std::strin
         if (parts.front().nulls > 0 && Column(line, kQColumn, &from, &to) && to > from && next < q.size())
             line.replace(from, to - from, PValueText(q[next++]));
     };
-    if (!out.Write(kRecordsHeader, error))
+    const auto scanned = std::find_if(parts.begin(), parts.end(), [](const PARTRUN& p) { return p.headings; });
+    if (!out.Write(RecordsHeader(scanned != parts.end() ? scanned->background : std::string()), error))
         return false;
     const int K = static_cast<int>(parts.front().sites.size());
     for (const PARTRUN& part : parts)
@@ -467,6 +486,8 @@ bool MergeTotalled(const std::vector<PARTRUN>& parts, const std::string& echo, c
         words += "; parts scanned with: ";
         for (const std::string& word : scanned->words)
             words += word + " ";
+        if (!scanned->background.empty())
+            words += kEchoBackgroundHead + scanned->background;
     }
     if (headings && !out[0]->Write(ModuleHeading(words), error))
         return false;

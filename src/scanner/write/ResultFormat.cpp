@@ -27,6 +27,15 @@ const char* const kRecordsHeader =
     "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\t"
     "best_window_p_gumbel\tbest_window_q_gumbel\tnote\n";
 
+const char* const kEchoBackgroundHead = "; background: ";
+const char* const kRecordsBackgroundHead = "##background: ";
+
+std::string RecordsHeader(const std::string& background)
+{
+    return background.empty() ? std::string(kRecordsHeader)
+                              : kRecordsBackgroundHead + background + "\n" + kRecordsHeader;
+}
+
 namespace {
 
 // Numbers through a fixed format of a result file (never a stored text).

@@ -49,6 +49,14 @@ std::string ModuleHeading(std::string_view commandLine);
 std::string MotifHeading(int motif);
 // The header line of the records file.
 extern const char* const kRecordsHeader;
+// A run scored against one background model (--background) says which, as
+// "; background: <description>" after the command-line echo and as a line
+// "##background: <description>" before the records file's header.
+extern const char* const kEchoBackgroundHead;
+extern const char* const kRecordsBackgroundHead;
+// The records file's header, after its background line when there is a
+// shared background ("" for none).
+std::string RecordsHeader(const std::string& background);
 
 // How the totals lines begin (the count follows), and the banner line of
 // the module file's headings (the version follows).

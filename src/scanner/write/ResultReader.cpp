@@ -391,10 +391,13 @@ private:
         std::string line;
         if (!Next(&line))
             return ReadError() ? false : Incomplete();
+        const std::string_view background(kRecordsBackgroundHead);
+        if (line.rfind(background, 0) == 0 && !Next(&line))
+            return ReadError() ? false : Incomplete();
         if (line != header)
             return Incomplete();
         while (Next(&line)) {
-            if (line == header)
+            if (line == header || line.rfind(background, 0) == 0)
                 return MoreThanOneRun();
             const std::string problem = RecordsLineProblem(line, m_shape.motifNum);
             if (!problem.empty())

@@ -1,6 +1,8 @@
 #include "scanner/write/ResultWriter.h"
 
 #include <cmath>
+#include <fstream>
+#include <string>
 #include <utility>
 
 #include "scanner/results/Significance.h"
@@ -46,11 +48,37 @@ bool CResultWriter::Open(const std::vector<INPUTID>& inputs, std::string* error)
     if (!m_files.Open(inputs, error))
         return false;
     m_recordsHeaderDue = m_summary && !m_files.HeldContent(m_recordsFile);
+    if (m_summary && !m_recordsHeaderDue && !SameBackgroundAsRecordsFile(error)) {
+        (void)m_files.CutBack();
+        return false;
+    }
     // Module names run through the file, on from an earlier run's.
     if (m_bed && m_files.HeldContent(m_modulesBed))
         m_bedModuleNumber = LastBedModuleNumber(ModulesBedFileName(m_base));
     m_open = true;
     return true;
+}
+
+bool CResultWriter::SameBackgroundAsRecordsFile(std::string* error) const
+{
+    // The background line, when there is one, comes first: records
+    // appended under another run's would read as scored against its model.
+    const std::string path = RecordsFileName(m_base);
+    std::ifstream in(path);
+    std::string first;
+    (void)std::getline(in, first);
+    const std::string_view head(kRecordsBackgroundHead);
+    const std::string theirs = first.rfind(head, 0) == 0 ? first.substr(head.size()) : std::string();
+    if (theirs == m_background)
+        return true;
+    const auto name = [](const std::string& background) {
+        return background.empty() ? std::string("each record's own background model")
+                                  : "background " + background;
+    };
+    *error = "records file " + QuotePath(path) + " holds records scored against " + name(theirs) +
+             ": this run's, scored against " + name(m_background) +
+             ", would read as of the same kind; choose another -o, or --overwrite";
+    return false;
 }
 
 std::vector<std::string> CResultWriter::FilesNotOfThisRun() const
@@ -73,7 +101,9 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
     const bool headings = !m_headingsWritten;
     m_headingsWritten = true;
     const int K = static_cast<int>(m_motifs.widths.size());
-    if (!m_files.Append(0, (headings ? ModuleHeading(m_commandLine) : std::string()) + ModuleLines(record), error))
+    if (!m_files.Append(0, (headings ? ModuleHeading(m_background.empty() ? m_commandLine
+                                                                                : m_commandLine + kEchoBackgroundHead +
+                                                                                      m_background) : std::string()) + ModuleLines(record), error))
         return false;
     for (int k = 1; k <= K; ++k)
         if (!m_files.Append(static_cast<std::size_t>(k),
@@ -108,7 +138,7 @@ bool CResultWriter::WriteRecordsLine(const RECORDRESULT& record, std::string* er
     }
     text.append(RecordLineEnd({}, note));  // no q-value
     if (m_recordsHeaderDue)
-        text.insert(0, kRecordsHeader);
+        text.insert(0, RecordsHeader(m_background));
     m_recordsHeaderDue = false;
     return m_files.Append(m_recordsFile, std::move(text), error);
 }
@@ -134,7 +164,7 @@ bool CResultWriter::WriteSummary(const RUNTOTALS& totals, std::string* error)
         if (!std::isnan(line.p))
             p.push_back(line.p);
     const std::vector<double> q = BenjaminiHochberg(p);
-    std::string text = m_recordsHeaderDue ? kRecordsHeader : "";
+    std::string text = m_recordsHeaderDue ? RecordsHeader(m_background) : "";
     m_recordsHeaderDue = false;
     std::size_t next = 0;
     for (const HELDLINE& line : m_held) {

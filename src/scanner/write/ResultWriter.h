@@ -39,6 +39,9 @@ public:
     void SetModuleLength(int moduleLength) { m_moduleLength = moduleLength; }
     // A picture file too, written whole with WritePicture. Before Open.
     void SetPicture(std::string path);
+    // The one background model every record is scored against, as the
+    // module file's echo and the records file name it. Before Open.
+    void SetBackground(std::string description) { m_background = std::move(description); }
 
     // Opens the result files (see CFileSet::Open); on failure *error names
     // the file and the reason, and nothing is left behind.
@@ -65,6 +68,10 @@ public:
 
 private:
     bool WriteRecordsLine(const RECORDRESULT& record, std::string* error);
+    // False, with *error set, when the records file this run appends to was
+    // begun by a run with another background (or none where this run has
+    // one, or the other way round).
+    bool SameBackgroundAsRecordsFile(std::string* error) const;
 
     struct HELDLINE {
         std::string text;  // up to the q-value
@@ -74,6 +81,7 @@ private:
 
     std::string m_base;
     std::string m_commandLine;
+    std::string m_background;  // shared background model: its description
     BEDMOTIFS m_motifs;  // labels and widths
     CFileSet m_files;    // module file, K motif files, the two BED files, the records file, the picture
     std::size_t m_modulesBed = 0;
