@@ -453,7 +453,7 @@ private:
     }
 
     // BASE_records.tsv against BASE_module.txt: the header once, at the
-    // top; then per record, in order, as many modules as the module file
+    // top (after the background model's line, where a run had one); then per record, in order, as many modules as the module file
     // has lines for it, their best score, their sites per motif (from the
     // site strings), a best window at least as high as the best module,
     // scanned bases within the length, and p <= q <= 1 when given.
@@ -467,6 +467,9 @@ private:
         std::istringstream lines(ReadAll(m_dir / (base + "_records.tsv")));
         std::string line;
         ASSERT_TRUE(std::getline(lines, line));
+        if (line.rfind("##background: ", 0) == 0) {
+            ASSERT_TRUE(std::getline(lines, line));  // the shared background model's line
+        }
         EXPECT_EQ(line, "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\t"
                         "best_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote");
         std::size_t next = 0;

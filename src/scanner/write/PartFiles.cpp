@@ -341,6 +341,15 @@ bool SameMatrices(const std::vector<PARTRUN>& parts, std::string* error)
     return true;
 }
 
+// The model of a background's description, "<given> (model <digest>)":
+// one model may be given as a FASTA file to one part and as its saved
+// counts to another.
+std::string ModelDigest(const std::string& background)
+{
+    const std::size_t at = background.rfind("(model ");
+    return at == std::string::npos ? background : background.substr(at);
+}
+
 // The parts are of one run: one set of options and matrices.
 bool SameRun(const std::vector<PARTRUN>& parts, std::string* error)
 {
@@ -354,7 +363,7 @@ bool SameRun(const std::vector<PARTRUN>& parts, std::string* error)
         }
         if (!part.headings)
             continue;  // no records, no options to compare
-        if (model && part.background != model->background) {
+        if (model && ModelDigest(part.background) != ModelDigest(model->background)) {
             const auto name = [](const std::string& background) {
                 return background.empty() ? std::string("each record's own") : background;
             };

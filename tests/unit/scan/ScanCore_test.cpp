@@ -8,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -299,6 +300,42 @@ TEST(ScanCoreTest, BackgroundOfShortRecords)
         EXPECT_EQ(got.str(), want) << seq;
         EXPECT_EQ(BackgroundScoresEveryBase(seq, bg), scorable) << seq;
     }
+}
+
+// A model counted from records given piece by piece, as a genome is read,
+// is the model of their bases to the last bit: one record cut anywhere is
+// the record's own model, and several records pool their counts with no
+// pair across two of them.
+TEST(ScanCoreTest, BackgroundCountedInPiecesAndRecords)
+{
+    const auto same = [](const BACKGROUND& a, const BACKGROUND& b) {
+        return std::memcmp(a.bgFreq, b.bgFreq, sizeof a.bgFreq) == 0 &&
+               std::memcmp(a.bgTrans, b.bgTrans, sizeof a.bgTrans) == 0;
+    };
+    std::mt19937_64 gen(11);
+    std::string text;
+    for (int i = 0; i < 997; ++i)
+        text += "ACGTACGTACGTNRacgt"[gen() % 14];  // upper-case letters, N and R
+    for (const std::size_t cut : {std::size_t {0}, std::size_t {1}, std::size_t {2}, std::size_t {500}, text.size()}) {
+        CBackgroundCounter counter;
+        counter.Add(text.substr(0, cut));
+        counter.Add("");
+        counter.Add(text.substr(cut));
+        counter.EndRecord();
+        EXPECT_TRUE(same(BackgroundFromCounts(counter.Counts()), BuildBackground(text))) << cut;
+    }
+    // Records "ACG", "T" and "" pooled: the bases of ACGT, but only the
+    // pairs AC and CG (GT would straddle two records).
+    CBackgroundCounter pooled;
+    for (const char* record : {"ACG", "T", ""}) {
+        pooled.Add(record);
+        pooled.EndRecord();
+    }
+    const BACKGROUNDCOUNTS counts = pooled.Counts();
+    EXPECT_EQ(counts.Bases(), 4);
+    EXPECT_EQ(counts.pair[4 * 0 + 1] + counts.pair[4 * 1 + 2], 2);
+    EXPECT_EQ(counts.pair[4 * 2 + 3], 0);
+    EXPECT_TRUE(same(BackgroundFromCounts(counts), BuildBackground("ACGNT")));
 }
 
 // Every cell as the formulas read: window i-w+1..i, impossible before the
