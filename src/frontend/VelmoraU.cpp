@@ -550,9 +550,10 @@ int BackgroundMain(int argc, char** argv)
     char seconds[32];
     (void)std::snprintf(seconds, sizeof seconds, "%.2f s",
                         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
-    console.Note("done: " + std::to_string(background.records) + (background.records == 1 ? " record, " : " records, ") +
-                 std::to_string(background.counts.Bases()) + " bases counted, " + seconds + "; model " +
-                 background.Digest() + " written to " + QuotePath(output) + "; scan with --background " + output);
+    console.Note("done: " + std::to_string(background.records) +
+                 (background.records == 1 ? " record, " : " records, ") + std::to_string(background.counts.Bases()) +
+                 " bases counted, " + seconds + "; model " + background.Digest() + " written to " + QuotePath(output) +
+                 "; scan with --background " + output);
     return 0;
 }
 

@@ -453,10 +453,9 @@ private:
     }
 
     // BASE_records.tsv against BASE_module.txt: the header once, at the
-    // top (after the background model's line, where a run had one); then per record, in order, as many modules as the module file
-    // has lines for it, their best score, their sites per motif (from the
-    // site strings), a best window at least as high as the best module,
-    // scanned bases within the length, and p <= q <= 1 when given.
+    // top (after the background model's line, where a run had one); then per record, in order, as many modules as the
+    // module file has lines for it, their best score, their sites per motif (from the site strings), a best window at
+    // least as high as the best module, scanned bases within the length, and p <= q <= 1 when given.
     void CheckRecords(const std::string& base) const
     {
         std::vector<std::vector<std::string>> modules;  // name, window, score, sites

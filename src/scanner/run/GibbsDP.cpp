@@ -80,8 +80,8 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
         m_background ? ", background " + m_background->Description() + " for every record" : std::string();
     return "done: " + Plural(records, "record", "records") + ", " + Plural(bases, "base", "bases") + ", " +
            Plural(totals.modules, "module", "modules") + ", sites per motif " + sites + nulls + background + ", " +
-           seconds + "; " +
-           (m_settings.overwrite ? "written to " : "appended to ") + files + motifs + NotOfThisRun("; ", ", ") +
+           seconds + "; " + (m_settings.overwrite ? "written to " : "appended to ") + files + motifs +
+           NotOfThisRun("; ", ", ") +
            (totals.modules == 0 && records > 0
                 ? "; no module found: a higher -x lowers the bar, and --summary ranks every record by its best "
                   "window score"
@@ -286,8 +286,8 @@ bool CGibbsDP::ScanRecords(const SCANMODEL& model, CLineReader& lines, CConsole&
             return false;
         }
         if (job.result.unscorable)
-            console.Warning(where + ": record " + RecordLabel(job.result.name) + " not scanned: " +
-                            (m_background ? "the background model" : "its background model") +
+            console.Warning(where + ": record " + RecordLabel(job.result.name) +
+                            " not scanned: " + (m_background ? "the background model" : "its background model") +
                             " gives one of its bases probability 0");
         totals->Add(job.result);
         if (!m_writer->WriteRecord(job.result, &m_error))

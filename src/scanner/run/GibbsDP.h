@@ -105,10 +105,10 @@ private:
 
     const RUNSETTINGS m_settings;
     std::string m_error;
-    std::string m_doing;                    // what the run is doing, for an out-of-memory message
-    std::optional<CResultWriter> m_writer;  // from the pre-run check on
-    std::optional<CSvgPicture> m_picture;   // with --svg, once the files are open
-    std::vector<std::string> m_others;      // with --overwrite: result files of the base this run leaves
+    std::string m_doing;                           // what the run is doing, for an out-of-memory message
+    std::optional<CResultWriter> m_writer;         // from the pre-run check on
+    std::optional<CSvgPicture> m_picture;          // with --svg, once the files are open
+    std::vector<std::string> m_others;             // with --overwrite: result files of the base this run leaves
     std::optional<SHAREDBACKGROUND> m_background;  // with --background
     // "<before>not of this run: a<between>b", or "" when there are none.
     std::string NotOfThisRun(const std::string& before, const std::string& between) const;

@@ -104,7 +104,8 @@ bool ReadModelFile(CLineReader& lines, const std::string& label, SHAREDBACKGROUN
     }
     for (int entry = 0; entry < 20; ++entry)
         if (!seen[entry]) {
-            *error = label + " lacks the count of " + CountName(entry) + " (a model file gives A, C, G, T and AA to TT)";
+            *error =
+                label + " lacks the count of " + CountName(entry) + " (a model file gives A, C, G, T and AA to TT)";
             return false;
         }
     return true;
@@ -203,8 +204,8 @@ std::string BackgroundModelText(const SHAREDBACKGROUND& background, const std::s
     for (const char c : from)
         source.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
     std::string text = std::string(kBackgroundModelMagic) + "\n#from\t" + source + "\n#records\t" +
-                       std::to_string(background.records) + "\n#bases\t" +
-                       std::to_string(background.counts.Bases()) + "\n";
+                       std::to_string(background.records) + "\n#bases\t" + std::to_string(background.counts.Bases()) +
+                       "\n";
     for (int entry = 0; entry < 20; ++entry)
         text += CountName(entry) + "\t" + std::to_string(CountOf(background.counts, entry)) + "\n";
     return text;

@@ -72,8 +72,7 @@ bool CResultWriter::SameBackgroundAsRecordsFile(std::string* error) const
     if (theirs == m_background)
         return true;
     const auto name = [](const std::string& background) {
-        return background.empty() ? std::string("each record's own background model")
-                                  : "background " + background;
+        return background.empty() ? std::string("each record's own background model") : "background " + background;
     };
     *error = "records file " + QuotePath(path) + " holds records scored against " + name(theirs) +
              ": this run's, scored against " + name(m_background) +
@@ -101,9 +100,13 @@ bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)
     const bool headings = !m_headingsWritten;
     m_headingsWritten = true;
     const int K = static_cast<int>(m_motifs.widths.size());
-    if (!m_files.Append(0, (headings ? ModuleHeading(m_background.empty() ? m_commandLine
-                                                                                : m_commandLine + kEchoBackgroundHead +
-                                                                                      m_background) : std::string()) + ModuleLines(record), error))
+    if (!m_files.Append(0,
+                        (headings
+                             ? ModuleHeading(m_background.empty() ? m_commandLine
+                                                                  : m_commandLine + kEchoBackgroundHead + m_background)
+                             : std::string()) +
+                            ModuleLines(record),
+                        error))
         return false;
     for (int k = 1; k <= K; ++k)
         if (!m_files.Append(static_cast<std::size_t>(k),

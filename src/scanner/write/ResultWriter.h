@@ -82,8 +82,8 @@ private:
     std::string m_base;
     std::string m_commandLine;
     std::string m_background;  // shared background model: its description
-    BEDMOTIFS m_motifs;  // labels and widths
-    CFileSet m_files;    // module file, K motif files, the two BED files, the records file, the picture
+    BEDMOTIFS m_motifs;        // labels and widths
+    CFileSet m_files;          // module file, K motif files, the two BED files, the records file, the picture
     std::size_t m_modulesBed = 0;
     std::size_t m_sitesBed = 0;
     std::size_t m_recordsFile = 0;
