@@ -375,7 +375,7 @@ void PrintHelp()
         "  --summary        a line for every record in BASE_records.tsv: its best module and\n"
         "                   its best window score (the best any L-base window scores)\n"
         "  --null N         p-values: score N null sequences per record, drawn from the\n"
-        "                   record's own background model (implies --summary; takes about\n"
+        "                   record's background model (implies --summary; takes about\n"
         "                   N + 1 times as long: 99 resolves p to 0.01 on enhancer-sized\n"
         "                   records, a few suffice for chromosomes)\n"
         "  --seed S         seed of the null sequences (default 1)\n"

@@ -7,8 +7,9 @@
 # and an empty FASTA file (one empty part), given as a list of two files;
 # with p-values from two null sequences per record; into a folder whose
 # name holds a blank. Then: nothing to do when nothing changed, a scan
-# again when the matrix file or the options change, and a merge again that
-# leaves another run's files alone.
+# again when the matrix file or the options change, a merge again that
+# leaves another run's files alone, and parts that share the background
+# model pooled from the whole file.
 set -euo pipefail
 velmora=$(realpath "$1")
 work=$(mktemp -d)
@@ -67,4 +68,11 @@ flow --forcerun merge > "$work/snakemake2.log" || { tail -n 20 "$work/snakemake2
 [ -f "$out/g_genome_motifscan_motif1.txt" ] || fail "the merge removed another run's file"
 rm "$out/g_genome_motifscan_motif1.txt"
 same_results "$work/plain/genome" "$out/g_genome"
+# --background pooled: the model of the whole file, estimated once and
+# shared by every part, gives the results of one run pooling its records.
+pooled=(-x 0.002 --bed --null 2 --background pooled)
+plain_run "$work/genome.fa.gz" "$work/plain/pooled" "${pooled[@]}"
+flow --config options="${pooled[*]}" base="$work/pooled/g" fasta="$work/genome.fa.gz" > "$work/snakemake3.log" ||
+  { tail -n 20 "$work/snakemake3.log"; fail "the workflow with --background pooled"; }
+same_results "$work/plain/pooled" "$work/pooled/g"
 echo "PASSED"
