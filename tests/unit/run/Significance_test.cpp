@@ -95,14 +95,16 @@ struct SIGNIFICANCE {
     std::vector<double> q;       // over the fitted ones
     std::vector<double> e;
 };
-SIGNIFICANCE RunSignificance(const std::vector<std::string>& records, int nulls, int threads, double rate = 0.01);
+SIGNIFICANCE RunSignificance(const std::vector<std::string>& records, int nulls, int threads, double rate = 0.01,
+                             const std::string& background = {});
 
 std::vector<double> BestWindowP(const std::vector<std::string>& records, int nulls, int threads)
 {
     return RunSignificance(records, nulls, threads).p;
 }
 
-SIGNIFICANCE RunSignificance(const std::vector<std::string>& records, int nulls, int threads, double rate)
+SIGNIFICANCE RunSignificance(const std::vector<std::string>& records, int nulls, int threads, double rate,
+                             const std::string& background)
 {
     const std::string dir = ::testing::TempDir() + "velmora-significance-" + std::to_string(getpid());
     {
@@ -120,6 +122,7 @@ SIGNIFICANCE RunSignificance(const std::vector<std::string>& records, int nulls,
     settings.threads = threads;
     settings.overwrite = true;
     settings.bedOutput = true;
+    settings.background = background;
     CConsole console(true);
     CGibbsDP run(settings);
     EXPECT_TRUE(run.ModuleScan(console)) << run.ErrorText();
@@ -128,6 +131,8 @@ SIGNIFICANCE RunSignificance(const std::vector<std::string>& records, int nulls,
     std::ifstream in(dir + "_records.tsv");
     std::string line;
     std::getline(in, line);
+    if (line.rfind("##", 0) == 0)
+        std::getline(in, line);  // the header after the background line
     while (std::getline(in, line)) {
         std::vector<std::string> c;
         std::istringstream fields(line);
@@ -300,6 +305,39 @@ TEST(SignificanceTest, PValuesOfMarkovRecordsAreCalibrated)
     EXPECT_LE(at05, 0.065);
     EXPECT_GE(at01, 0.004);
     EXPECT_LE(at01, 0.016);
+}
+
+// Records drawn from one model and scored against it with --background:
+// their nulls come from that model too, so the p-values are uniform again.
+// The model file holds counts whose ratios are the chain's exactly.
+TEST(SignificanceTest, PValuesUnderASharedModelAreCalibrated)
+{
+    const int count = kSanitized ? 20 : 1000;
+    const std::string model = ::testing::TempDir() + "velmora-chain-" + std::to_string(getpid()) + ".bg";
+    {
+        std::ofstream out(model);
+        out << "#Velmora background model 1\n";
+        for (int a = 0; a < 4; ++a)
+            out << "ACGT"[a] << "\t1000\n";
+        for (int a = 0; a < 4; ++a)
+            for (int b = 0; b < 4; ++b)
+                out << "ACGT"[a] << "ACGT"[b] << '\t' << std::lround(1000 * kChain[a][b]) << '\n';
+    }
+    std::mt19937_64 gen(1207);
+    std::vector<std::string> records;
+    for (int i = 0; i < count; ++i)
+        records.push_back(MarkovRecord(gen, 300));
+    const SIGNIFICANCE got = RunSignificance(records, 99, 2, 0.01, model);
+    std::remove(model.c_str());
+    ASSERT_EQ(got.p.size(), records.size());
+    const double at05 = FractionAtMost(got.p, 0.05), at01 = FractionAtMost(got.p, 0.01);
+    std::cout << "calibration under a shared model over " << count << " records, 99 nulls: p <= 0.05 in " << at05
+              << ", p <= 0.01 in " << at01 << "\n";
+    if (kSanitized)
+        return;
+    EXPECT_GE(at05, 0.03);
+    EXPECT_LE(at05, 0.07);
+    EXPECT_LE(at01, 0.02);
 }
 
 // Records without sites hold, on average, e modules whose E-value is at
