@@ -15,8 +15,9 @@
 #include "support/Messages.h"
 #include "support/Text.h"
 
-void MATRIXSET::Add(Matrix matrix, int width, long long line, std::string_view id, std::string_view name)
+void MATRIXSET::Add(Matrix matrix, int width, long long line, std::string_view id, std::string_view name, Matrix counts)
 {
+    this->counts.push_back(std::move(counts));
     matrices.push_back(std::move(matrix));
     widths.push_back(width);
     lines.push_back(line);

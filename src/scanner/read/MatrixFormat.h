@@ -22,17 +22,20 @@
 inline constexpr int kMaxMotifWidth = 1000;
 
 // The matrices of a file in file order, each normalised, with their widths,
-// the line that starts each of them, and what the file calls them: an ID
-// ("MA0212.1") and a name ("bcd"), each empty where the file gives none.
-// The five vectors are always equally long; Add keeps them so.
+// the line that starts each of them, what the file calls them: an ID
+// ("MA0212.1") and a name ("bcd"), each empty where the file gives none,
+// and the numbers each was normalised from (in the matrices' layout), so
+// that the same numbers given again give the same matrix bit for bit.
+// The six vectors are always equally long; Add keeps them so.
 struct MATRIXSET {
     MatrixSet matrices;
     std::vector<int> widths;
     std::vector<long long> lines;
     std::vector<std::string> ids;
     std::vector<std::string> names;
+    MatrixSet counts;
 
-    void Add(Matrix matrix, int width, long long line, std::string_view id, std::string_view name);
+    void Add(Matrix matrix, int width, long long line, std::string_view id, std::string_view name, Matrix counts);
 };
 
 // A parser's verdict. On failure `error` holds the message without the

@@ -335,7 +335,8 @@ bool SelectMatrices(MATRIXSET* set, const std::vector<std::string>& wanted, cons
     }
     MATRIXSET kept;
     for (const std::size_t k : chosen)
-        kept.Add(std::move(set->matrices[k]), set->widths[k], set->lines[k], set->ids[k], set->names[k]);
+        kept.Add(std::move(set->matrices[k]), set->widths[k], set->lines[k], set->ids[k], set->names[k],
+                 std::move(set->counts[k]));
     *set = std::move(kept);
     return true;
 }

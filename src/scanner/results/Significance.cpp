@@ -108,3 +108,45 @@ double GumbelP(const GUMBEL& fit, double score)
     const double t = std::exp(-(score - fit.mu) / fit.beta);
     return std::min(1.0, -std::expm1(-t));
 }
+
+bool SiteFits(const RECORDRESULT& record, const std::vector<int>& widths)
+{
+    return std::any_of(widths.begin(), widths.end(), [&](int w) { return w <= record.length; });
+}
+
+RECORDSIGNIFICANCE RecordSignificance(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength)
+{
+    RECORDSIGNIFICANCE s {std::nan(""), std::nan(""), std::nan(""), std::nan(""), {}};
+    if (!record.modules.empty()) {
+        s.bestModule = record.modules.front().score;
+        for (const MODULEINFO& module : record.modules)
+            s.bestModule = std::max(s.bestModule, module.score);
+        if (!record.nullScores.empty())
+            s.bestModuleE = EValue(record.nullModuleScores, static_cast<int>(record.nullScores.size()), s.bestModule);
+    }
+    std::string why;  // the fitted p-value is the empirical one
+    if (record.scanned && !record.nullScores.empty()) {
+        if (!SiteFits(record, widths)) {
+            // A record no motif fits in holds no site, whatever its score:
+            // no evidence of a module, whatever background happened to give.
+            s.empirical = s.fitted = 1.0;
+        } else {
+            s.empirical = EmpiricalP(record.nullScores, record.bestWindow);
+            const GUMBEL fit = FitGumbel(record.nullScores);
+            if (record.length < moduleLength)
+                why = "best_window_p_gumbel is the empirical p: the record is shorter than L";
+            else if (!fit.ok)
+                why = "best_window_p_gumbel is the empirical p: too few distinct null scores to fit";
+            s.fitted = why.empty() ? GumbelP(fit, record.bestWindow) : s.empirical;
+        }
+    }
+    if (record.length < 2)
+        s.note = "too short to scan (fewer than 2 bases)";
+    else if (record.unscorable)
+        s.note = "not scanned: its background model gives one of its bases probability 0";
+    else if (!SiteFits(record, widths))
+        s.note = "shorter than every motif: it holds no site";
+    else
+        s.note = why;
+    return s;
+}

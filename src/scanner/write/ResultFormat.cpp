@@ -56,11 +56,6 @@ void AppendFormat(std::string* out, const char* format, Args... args)
 }
 
 // Some motif is no wider than the record: it may hold a site.
-bool SiteFits(const RECORDRESULT& record, const std::vector<int>& widths)
-{
-    return std::any_of(widths.begin(), widths.end(), [&](int w) { return w <= record.length; });
-}
-
 // A score for column 5 of a BED line: 0 to 1000, rounded.
 int BedScore(double value) { return static_cast<int>(std::lround(std::clamp(value, 0.0, 1000.0))); }
 
@@ -205,39 +200,6 @@ std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const 
     return text;
 }
 
-namespace {
-
-// A record's best window p-values: empirical, and from the Gumbel fit to
-// its nulls, with why the fit was not used where it was not.
-struct WINDOWP {
-    double empirical = std::nan("");
-    double fitted = std::nan("");
-    std::string why;
-};
-
-WINDOWP WindowP(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength)
-{
-    WINDOWP p;
-    if (!record.scanned || record.nullScores.empty())
-        return p;
-    // A record no motif fits in holds no site, whatever its score: no
-    // evidence of a module, whatever background happened to give.
-    if (!SiteFits(record, widths)) {
-        p.empirical = p.fitted = 1.0;
-        return p;
-    }
-    p.empirical = EmpiricalP(record.nullScores, record.bestWindow);
-    const GUMBEL fit = FitGumbel(record.nullScores);
-    if (record.length < moduleLength)
-        p.why = "best_window_p_gumbel is the empirical p: the record is shorter than L";
-    else if (!fit.ok)
-        p.why = "best_window_p_gumbel is the empirical p: too few distinct null scores to fit";
-    p.fitted = p.why.empty() ? GumbelP(fit, record.bestWindow) : p.empirical;
-    return p;
-}
-
-}  // namespace
-
 std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength, double* p,
                        std::string* note)
 {
@@ -253,14 +215,12 @@ std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& width
     for (std::size_t j = 0; j < counts.sites.size(); ++j)
         AppendFormat(&text, j > 0 ? ",%lld" : "%lld", counts.sites[j]);
     text += '\t';
+    const RECORDSIGNIFICANCE significance = RecordSignificance(record, widths, moduleLength);
     if (!record.modules.empty()) {
-        double best = record.modules.front().score;
-        for (const MODULEINFO& module : record.modules)
-            best = std::max(best, module.score);
-        AppendFormat(&text, "%.6lf", best);
+        AppendFormat(&text, "%.6lf", significance.bestModule);
         text += '\t';
-        if (!record.nullScores.empty())
-            text.append(EValueText(EValue(record.nullModuleScores, static_cast<int>(record.nullScores.size()), best)));
+        if (!std::isnan(significance.bestModuleE))
+            text.append(EValueText(significance.bestModuleE));
     } else {
         text += '\t';
     }
@@ -268,28 +228,18 @@ std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& width
     if (record.scanned)
         AppendFormat(&text, "%.6lf", record.bestWindow);
     text += '\t';
-    const WINDOWP windowP = WindowP(record, widths, moduleLength);
     *p = std::nan("");
-    if (!std::isnan(windowP.fitted)) {
+    if (!std::isnan(significance.fitted)) {
         // The q-values are taken over the p-values as printed, so that a
         // merge of parts, which reads them back, takes the very same ones.
-        const std::string fitted = PValueText(windowP.fitted);
+        const std::string fitted = PValueText(significance.fitted);
         *p = std::strtod(fitted.c_str(), nullptr);
-        text.append(PValueText(windowP.empirical)).append("\t").append(fitted);
+        text.append(PValueText(significance.empirical)).append("\t").append(fitted);
     } else {
         text += '\t';
     }
     text += '\t';
-    // Why a record was not scanned, why it has no evidence, or why its
-    // fitted p-value is the empirical one.
-    if (record.length < 2)
-        *note = "too short to scan (fewer than 2 bases)";
-    else if (record.unscorable)
-        *note = "not scanned: its background model gives one of its bases probability 0";
-    else if (!SiteFits(record, widths))
-        *note = "shorter than every motif: it holds no site";
-    else
-        *note = windowP.why;
+    *note = significance.note;
     return text;
 }
 

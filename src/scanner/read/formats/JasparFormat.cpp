@@ -148,7 +148,8 @@ bool FinishBlock(const MatrixLines& lines, const JASPARBLOCK& block, const std::
                              " of the matrix's rows)",
                          block.header);
     const std::string_view text = std::string_view(lines[static_cast<std::size_t>(block.header) - 1]).substr(1);
-    set->Add(std::move(matrix), static_cast<int>(width), block.header, FirstWord(text), AfterFirstWord(text));
+    set->Add(std::move(matrix), static_cast<int>(width), block.header, FirstWord(text), AfterFirstWord(text),
+             std::move(raw));
     return true;
 }
 

@@ -244,7 +244,7 @@ bool ReadMatrix(const MatrixLines& lines, std::size_t* i, const std::string& pat
     int bad = 0;
     if (!NormaliseMatrix(raw, width, &matrix, &bad, &problem, "row"))
         return fail.Stop(MatrixWhere(path, header + 1 + bad) + problem, header + 1 + bad);
-    set->Add(std::move(matrix), width, header, motif->id, motif->name);
+    set->Add(std::move(matrix), width, header, motif->id, motif->name, std::move(raw));
     motif->hasMatrix = true;
     return true;
 }

@@ -42,7 +42,7 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
             return false;
         }
         const std::string_view text = std::string_view(lines[static_cast<std::size_t>(header) - 1]).substr(1);
-        result.set.Add(std::move(matrix), width, header, {}, Trim(text));
+        result.set.Add(std::move(matrix), width, header, {}, Trim(text), std::move(raw));
         return true;
     };
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -57,11 +57,11 @@ bool ParseField(std::string_view raw, int column, double* value, std::string* pr
     return ParseMatrixNumber(raw, label, value, problem);
 }
 
-// Reads the four numbers of a row line (without its line end) and stores
-// them, normalised, in row[0..3]. Fields after the fourth are ignored.
-bool ParseRow(std::string_view line, double* row, std::string* problem)
+// Reads the four numbers of a row line (without its line end) into x[0..3]
+// and stores them, normalised, in row[0..3]. Fields after the fourth are
+// ignored.
+bool ParseRow(std::string_view line, double* x, double* row, std::string* problem)
 {
-    double x[4] = {};
     std::size_t start = 0;
     for (int column = 0; column < 4; ++column) {
         const std::size_t tab = line.find('\t', start);
@@ -102,6 +102,7 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
                         headerLine);
         }
         Matrix matrix(static_cast<std::size_t>(width) * 4);
+        Matrix counts(matrix.size());
         for (int r = 0; r < width; ++r) {
             if (++i >= n)
                 return fail(MatrixAbout(path) + " is truncated: the matrix at line " + std::to_string(headerLine) +
@@ -116,10 +117,11 @@ MATRIXPARSE Parse(const MatrixLines& lines, const std::string& path, const CForm
                                 std::to_string(width) + ") should be",
                             rowLine);
             }
-            if (!ParseRow(line, &matrix[static_cast<std::size_t>(r) * 4], &problem))
+            const auto at = static_cast<std::size_t>(r) * 4;
+            if (!ParseRow(line, &counts[at], &matrix[at], &problem))
                 return fail(MatrixWhere(path, rowLine) + problem, rowLine);
         }
-        result.set.Add(std::move(matrix), width, headerLine, {}, name);
+        result.set.Add(std::move(matrix), width, headerLine, {}, name, std::move(counts));
     }
     return result;
 }
