@@ -1,43 +1,23 @@
 // The run driver: the model from the matrices and the options, then every
 // FASTA record in turn, then the run totals.
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <new>
 #include <string>
 #include <utility>
 
-#include "scanner/read/FastaReader.h"
 #include "scanner/read/MatrixReader.h"
 #include "scanner/run/GibbsDP.h"
 #include "scanner/run/RecordPool.h"
+#include "scanner/run/RecordStream.h"
 #include "scanner/write/ResultWriter.h"
 #include "scanner/write/SvgPicture.h"
 #include "support/Cores.h"
 #include "support/InputSource.h"
-#include "support/LineReader.h"
 #include "support/Messages.h"
 #include "support/WholeFile.h"
 
 namespace {
-
-// where: "sequence file '<path>'" (or its standard-input form).
-std::string TooShortWarning(const std::string& where, const FASTARECORD& record)
-{
-    const auto n = static_cast<std::size_t>(record.letters.GetLength());
-    if (!record.named) {
-        if (n == 0)
-            return where + " holds no sequence: nothing to scan";
-        return where + " has no '>' header and 1 letter: too short to scan (at least 2 needed)";
-    }
-    return where + ", line " + std::to_string(record.line) + ": record " + QuoteForMessage(record.name) + " has " +
-           std::to_string(n) + (n == 1 ? " base" : " bases") + ": too short to scan (at least 2 needed)";
-}
-
-std::string RecordLabel(const std::string& name)
-{
-    return name.empty() ? std::string("without a header") : QuoteForMessage(name);
-}
 
 std::string Plural(long long n, const char* one, const char* many)
 {
@@ -134,11 +114,11 @@ bool CGibbsDP::Run(CConsole& console)
     }
     if (!OpenOutputs(*model, console))
         return false;
-    CLineReader lines(std::move(source));
     RUNTOTALS totals(model->motifNum);
     long long records = 0;
     long long bases = 0;
-    if (!ScanRecords(*model, lines, console, &totals, &records, &bases) || !FinishOutputs(totals, console)) {
+    if (!ScanRecords(*model, std::move(source), console, &totals, &records, &bases) ||
+        !FinishOutputs(totals, console)) {
         m_error += m_writer->CutBack();
         return false;
     }
@@ -247,34 +227,10 @@ bool CGibbsDP::OpenOutputs(const SCANMODEL& model, CConsole& console)
     return true;
 }
 
-std::unique_ptr<RECORDJOB> CGibbsDP::MakeJob(FASTARECORD& record, const std::string& where) const
-{
-    const std::string at = where + ", line " + std::to_string(record.line) + ": ";
-    auto job = std::make_unique<RECORDJOB>();
-    if (record.ignored > 0)
-        job->warnings.push_back(where + ", line " + std::to_string(record.ignoredLine) + ": " +
-                                std::to_string(record.ignored) + (record.ignored == 1 ? " character" : " characters") +
-                                " after the letters of the line ignored (record " + RecordLabel(record.name) + ")");
-    if (record.letters.GetLength() < 2)
-        job->warnings.push_back(TooShortWarning(where, record));
-    const std::size_t other = OtherLetters(record.letters.view());
-    if (other * 2 > static_cast<std::size_t>(record.letters.GetLength()))
-        job->warnings.push_back(at + "record " + RecordLabel(record.name) + " has " + std::to_string(other) + " of " +
-                                std::to_string(record.letters.GetLength()) +
-                                " letters other than A, C, G, T and N: a protein sequence? The scan "
-                                "reads them as A");
-    job->label = "record " + RecordLabel(record.name) + " of " + where + " (" +
-                 std::to_string(record.letters.GetLength()) + " bases)";
-    job->name = std::move(record.name);
-    job->letters = std::move(record.letters);
-    return job;
-}
-
-bool CGibbsDP::ScanRecords(const SCANMODEL& model, CLineReader& lines, CConsole& console, RUNTOTALS* totals,
-                           long long* records, long long* bases)
+bool CGibbsDP::ScanRecords(const SCANMODEL& model, std::unique_ptr<CByteSource> source, CConsole& console,
+                           RUNTOTALS* totals, long long* records, long long* bases)
 {
     const RUNSETTINGS& s = m_settings;
-    CFastaReader fasta(lines);
     const std::string where = "sequence file " + InputLabel(s.seqFile.str(), true);
     // Records are written in input order, each with the warnings found
     // while reading it, whichever thread scanned it and when.
@@ -304,50 +260,20 @@ bool CGibbsDP::ScanRecords(const SCANMODEL& model, CLineReader& lines, CConsole&
         *bases += job.result.length;
         return true;
     };
-    CRecordPool pool(
-        model, s.threads > 0 ? s.threads : UsableCores(),
+    CRecordStream stream(
+        model, std::move(source), where, s.threads > 0 ? s.threads : UsableCores(),
         [&console](long long scanned, long long nullScans) {
             if (scanned > 0)
                 console.Bases(scanned);
             if (nullScans > 0)
                 console.NullScansDone(nullScans);
         },
-        NULLSETTINGS {s.nulls, s.seed});
-    // A reading error comes after the records before it, as with one
-    // thread: those are scanned and written (and then cut back) first.
-    auto failAfterEarlierRecords = [&](std::string text) {
-        while (const auto job = pool.Next())
-            if (!write(*job))
-                return false;
-        m_error = std::move(text);
-        return false;
-    };
-    while (!fasta.Done()) {
-        while (const auto job = pool.WaitForRoom())
-            if (!write(*job))
-                return false;
-        // One record at a time: its letters go to the pool before the next
-        // record is gathered, and the pool takes one only when a thread is
-        // free for it.
-        FASTARECORD record;
-        m_doing = "while reading " + where + " from line " + std::to_string(lines.LineNumber() + 1);
-        if (!fasta.Next(&record)) {
-            if (!fasta.Problem().empty())
-                return failAfterEarlierRecords(where + ", " + fasta.Problem());
-            break;
-        }
-        if (lines.Failed())
-            return failAfterEarlierRecords("cannot read " + where + ": " + ReadErrorText(lines.Error()));
-        if (record.tooLong)
-            return failAfterEarlierRecords(where + ", line " + std::to_string(record.line) + ": record " +
-                                           QuoteForMessage(record.name) + " is longer than " + std::to_string(INT_MAX) +
-                                           " bases");
-        pool.Submit(MakeJob(record, where));
-    }
-    while (const auto job = pool.Next())
+        NULLSETTINGS {s.nulls, s.seed}, &m_doing);
+    while (const auto job = stream.Next())
         if (!write(*job))
             return false;
-    return true;
+    m_error = stream.Error();
+    return m_error.empty();
 }
 
 bool CGibbsDP::FinishOutputs(const RUNTOTALS& totals, CConsole& console)

@@ -3,6 +3,7 @@
 //
 // Data flow of one record:
 //   CFastaReader (FastaReader.h)      name and upper-case letters
+//   CRecordStream (RecordStream.h)    reads a record when a thread is free
 //   CRecordPool (RecordPool.h)        records scanned side by side, handed
 //                                     back in input order
 //   DataAugmentation (RecordScan.h)   background model, streamed scan, site
@@ -23,7 +24,6 @@
 #include <string>
 #include <vector>
 
-#include "scanner/read/FastaReader.h"
 #include "scanner/run/RecordPool.h"
 #include "scanner/run/SharedBackground.h"
 #include "scanner/scan/ScanModel.h"
@@ -88,12 +88,9 @@ private:
     bool Run(CConsole& console);
     bool ReadModel(std::optional<SCANMODEL>* model);
     bool OpenOutputs(const SCANMODEL& model, CConsole& console);
-    bool ScanRecords(const SCANMODEL& model, CLineReader& lines, CConsole& console, RUNTOTALS* totals,
+    bool ScanRecords(const SCANMODEL& model, std::unique_ptr<CByteSource> source, CConsole& console, RUNTOTALS* totals,
                      long long* records, long long* bases);
     bool FinishOutputs(const RUNTOTALS& totals, CConsole& console);
-    // A record read, as the pool takes it: its letters and the warnings
-    // found while reading it.
-    std::unique_ptr<RECORDJOB> MakeJob(FASTARECORD& record, const std::string& where) const;
     // The line that ends a run: records, bases, modules, sites per motif,
     // time, and the result files.
     std::string RunReport(const RUNTOTALS& totals, long long records, long long bases,
