@@ -518,17 +518,23 @@ int SplitMain(int argc, char** argv)
     return 0;
 }
 
-// Velmora background -i FASTA -o MODEL
+// Velmora background -i FASTA -o MODEL [--quiet]
 int BackgroundMain(int argc, char** argv)
 {
-    CConsole console(false);
+    bool quiet = false;
+    for (int i = 2; i < argc; ++i)
+        quiet = quiet || std::string_view(argv[i]) == "--quiet";
+    CConsole console(quiet);
     const auto started = std::chrono::steady_clock::now();
     std::string input;
     std::string output;
     for (int i = 2; i < argc; ++i) {
         const std::string_view word(argv[i]);
+        if (word == "--quiet")
+            continue;
         if (word != "-i" && word != "-o") {
-            console.Error("background: unknown word '" + std::string(word) + "' (background -i FASTA -o MODEL)");
+            console.Error("background: unknown word '" + std::string(word) +
+                          "' (background -i FASTA -o MODEL [--quiet])");
             return 1;
         }
         if (i + 1 >= argc) {

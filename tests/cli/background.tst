@@ -162,7 +162,10 @@ status 1
 stderr "Velmora: background: option -o needs a value\n"
 run background -i small.fa -t 2 -o x.bg
 status 1
-stderr "Velmora: background: unknown word '-t' (background -i FASTA -o MODEL)\n"
+stderr "Velmora: background: unknown word '-t' (background -i FASTA -o MODEL [--quiet])\n"
+run background -i small.fa -o q.bg --quiet
+stderr ""
+no-report
 run background -i nob.fa -o x.bg
 status 1
 stderr "Velmora: cannot open background file 'nob.fa': No such file or directory\n"
