@@ -252,3 +252,15 @@ def test_ctrl_c_leaves_the_interpreter_usable(tmp_path):
         assert seen == 2
         again = scanner.scan(long[:5000], name="after")
         assert again.name == "after" and again.length == 5000
+
+
+def test_numpy_counts_and_bytes_scan_alike():
+    np = pytest.importorskip("numpy")
+    picked = velmora.read_matrices(str(EXAMPLES / "fly_bcd_hb_Kr.pwm"))
+    from_array = [velmora.Matrix(np.array(m.counts)) for m in picked]
+    assert [m.probabilities for m in from_array] == [m.probabilities for m in picked]
+    bases = (EXAMPLES / "eve_stripe2.fa").read_text().split("\n", 1)[1]
+    scanner = velmora.Scanner(from_array, L=100, rate=0.01)
+    as_text, as_bytes = scanner.scan(bases), scanner.scan(bases.encode())
+    assert [(m.start, m.score, m.site_string) for m in as_text.modules] == [
+        (m.start, m.score, m.site_string) for m in as_bytes.modules] != []

@@ -37,20 +37,23 @@ namespace {
 // ---------------------------------------------------------------------------
 // Matrices
 
+// Width rows of four from a matrix's flat layout.
+std::vector<std::vector<double>> RowsOf(const Matrix& matrix)
+{
+    std::vector<std::vector<double>> rows;
+    rows.reserve(matrix.size() / 4);
+    for (std::size_t at = 0; at + 4 <= matrix.size(); at += 4)
+        rows.emplace_back(matrix.begin() + static_cast<std::ptrdiff_t>(at),
+                          matrix.begin() + static_cast<std::ptrdiff_t>(at + 4));
+    return rows;
+}
+
 struct PYMATRIX {
     std::string id;
     std::string name;
     int width = 0;
     Matrix counts;         // as given or read, width x 4
     Matrix probabilities;  // normalised as every matrix file's are
-
-    std::vector<std::vector<double>> Rows() const
-    {
-        std::vector<std::vector<double>> rows;
-        for (int r = 0; r < width; ++r)
-            rows.emplace_back(counts.begin() + 4 * r, counts.begin() + 4 * r + 4);
-        return rows;
-    }
 };
 
 PYMATRIX MakeMatrix(const std::vector<std::vector<double>>& rows, std::string name, std::string id)
@@ -264,6 +267,7 @@ INPUTPARAMETER CheckedParameters(std::vector<std::string> words)
 {
     words.insert(words.begin(), "Velmora");
     std::vector<char*> argv;
+    argv.reserve(words.size());
     for (std::string& word : words)
         argv.push_back(word.data());
     INPUTPARAMETER param;
@@ -306,8 +310,8 @@ private:
 
 class CPyScanner {
 public:
-    CPyScanner(std::vector<PYMATRIX> matrices, py::object L, py::object rate, bool bothStrands, py::object threads,
-               py::object background)
+    CPyScanner(std::vector<PYMATRIX> matrices, const py::object& L, const py::object& rate, bool bothStrands,
+               const py::object& threads, const py::object& background)
     {
         if (matrices.empty())
             throw py::value_error("a scanner needs at least one matrix");
@@ -361,7 +365,7 @@ public:
         m_settings.matrices = std::move(matrices);
     }
 
-    PYRECORD Scan(const py::object& sequence, const std::string& name, int nulls, py::object seed) const
+    PYRECORD Scan(const py::object& sequence, const std::string& name, int nulls, const py::object& seed) const
     {
         std::string letters =
             py::isinstance<py::bytes>(sequence) ? sequence.cast<std::string>() : py::str(sequence).cast<std::string>();
@@ -386,7 +390,7 @@ public:
         return records.Next();
     }
 
-    std::unique_ptr<CPyRecords> ScanFasta(const std::string& path, int nulls, py::object seed) const
+    std::unique_ptr<CPyRecords> ScanFasta(const std::string& path, int nulls, const py::object& seed) const
     {
         const NULLSETTINGS ns = Nulls(nulls, seed);
         SCANMODEL model = m_model;
@@ -522,16 +526,11 @@ matrix file is: each row's four numbers plus 0.0025 of their sum, divided by
         .def_readonly("id", &PYMATRIX::id, "The ID the file gives (JASPAR's MA0212.1), or ''.")
         .def_readonly("name", &PYMATRIX::name, "The name the file gives (bcd), or ''.")
         .def_readonly("width", &PYMATRIX::width, "Number of positions.")
-        .def_property_readonly("counts", &PYMATRIX::Rows,
-                               "The numbers the matrix was made from: width rows of A, C, G, T.")
         .def_property_readonly(
-            "probabilities",
-            [](const PYMATRIX& p) {
-                std::vector<std::vector<double>> rows;
-                for (int r = 0; r < p.width; ++r)
-                    rows.emplace_back(p.probabilities.begin() + 4 * r, p.probabilities.begin() + 4 * r + 4);
-                return rows;
-            },
+            "counts", [](const PYMATRIX& p) { return RowsOf(p.counts); },
+            "The numbers the matrix was made from: width rows of A, C, G, T.")
+        .def_property_readonly(
+            "probabilities", [](const PYMATRIX& p) { return RowsOf(p.probabilities); },
             "The rows as the scan uses them: normalised, with the pseudocount.")
         .def("__repr__", [](const PYMATRIX& p) {
             return "Matrix(id=" + py::repr(py::str(p.id)).cast<std::string>() +

@@ -117,7 +117,7 @@ bool FinishRecord(const TRANSFACRECORD& record, long long at, const std::string&
         const long long row = record.rowLines[static_cast<std::size_t>(bad)];
         return fail.Stop(MatrixWhere(path, row) + problem, row);
     }
-    set->Add(std::move(matrix), width, record.start, record.id, record.name, std::move(record.raw));
+    set->Add(std::move(matrix), width, record.start, record.id, record.name, record.raw);
     return true;
 }
 
