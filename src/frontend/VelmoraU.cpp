@@ -82,12 +82,29 @@ constexpr OPTIONWORD kOptionWords[] = {
     {"h", "--help"},
 };
 
-// "unknown option --outptu: did you mean -o?"; without a suggestion when
+// Every long option, without its dashes.
+constexpr std::string_view kLongOptions[] = {"help",      "version", "bed",       "quiet", "overwrite",
+                                             "one-based", "summary", "threads",   "svg",   "motifs",
+                                             "null",      "seed",    "background"};
+
+// The nearest option to a mistyped word (without its dashes), or null when
 // nothing is near.
-std::string UnknownLongOption(std::string_view text)
+const OPTIONWORD* NearestOption(std::string_view word)
 {
-    std::string_view word = text.substr(2);
     word = word.substr(0, word.find('='));
+    // One letter is near only to the same letter in the other case (-l is
+    // -L), else to the first option word it starts (-q is --quiet): any
+    // letter is a single edit from any other.
+    if (word.size() == 1) {
+        const auto lower = [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); };
+        for (const bool whole : {true, false})
+            for (const OPTIONWORD& candidate : kOptionWords) {
+                const std::string_view name(candidate.word);
+                if (!name.empty() && lower(name[0]) == lower(word[0]) && (name.size() == 1) == whole)
+                    return &candidate;
+            }
+        return nullptr;
+    }
     // Case does not count: --k means -K.
     const OPTIONWORD* nearest = nullptr;
     std::size_t best = 0;
@@ -98,13 +115,25 @@ std::string UnknownLongOption(std::string_view text)
             best = d;
         }
     }
-    std::string message = "unknown option " + std::string(text);
     // Near: the same, one the start of the other, or a few edits away.
-    if (nearest && best <= 2 + std::max<std::size_t>(1, word.size() / 3))
-        message += ": did you mean " + std::string(nearest->option) + "?";
-    else
-        message += " (see --help)";
-    return message;
+    return nearest && best <= 2 + std::max<std::size_t>(1, word.size() / 3) ? nearest : nullptr;
+}
+
+// "unknown option --outptu: did you mean -o?"; without a suggestion when
+// nothing is near.
+std::string UnknownLongOption(std::string_view text)
+{
+    const OPTIONWORD* nearest = NearestOption(text.substr(2));
+    return "unknown option " + std::string(text) +
+           (nearest ? ": did you mean " + std::string(nearest->option) + "?" : std::string(" (see --help)"));
+}
+
+// A long option typed with one dash (-bed, -null 99): the classic rule
+// would read only its second letter, and -overwrite would act as -o.
+bool IsLongWithOneDash(std::string_view text)
+{
+    return text.size() > 2 && text[0] == '-' && text[1] != '-' &&
+           std::find(std::begin(kLongOptions), std::end(kLongOptions), text.substr(1)) != std::end(kLongOptions);
 }
 
 bool TakesValue(char letter)
@@ -177,10 +206,13 @@ void TakeFlag(const char* word, bool wordIsValue, OPTIONREADING* reading)
             reading->Fail(UnknownLongOption(text));
         return;
     }
-    if (word[1] == 'h' && !wordIsValue)
+    if (word[1] == 'h' && !wordIsValue) {
         reading->param->showHelp = true;
-    else if (word[1] != '\0' && !wordIsValue)
-        reading->param->warnings.push_back("unknown option " + std::string(text) + " ignored");
+    } else if (word[1] != '\0' && !wordIsValue) {
+        const OPTIONWORD* nearest = NearestOption(text.substr(1));
+        reading->param->warnings.push_back("unknown option " + std::string(text) + " ignored" +
+                                           (nearest ? ": did you mean " + std::string(nearest->option) + "?" : ""));
+    }
 }
 
 // --motifs ID[,ID...]: the IDs, without the empty words of typing slips.
@@ -269,6 +301,11 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
         isValue = false;
         if (word[0] != '-')
             continue;
+        if (!wordIsValue && IsLongWithOneDash(word)) {
+            reading.Fail("unknown option " + std::string(word) + ": long options take two dashes (-" +
+                         std::string(word) + ")");
+            continue;
+        }
         const char option = ValueOption(word);
         if (option == '\0') {
             TakeFlag(word, wordIsValue, &reading);
@@ -309,6 +346,12 @@ std::optional<ParamProblem> ValidateParam(const INPUTPARAMETER& param)
         return ParamProblem {"no matrix file given: -M FILE is required", false, {}};
     if (param.outFile.GetLength() == 0)
         return ParamProblem {"empty base name given to -o: the result files need a name", false, {}};
+    // "-" is standard input for -i; for -o it would only make files named -_module.txt.
+    if (param.outFile.str() == "-")
+        return ParamProblem {"base name '-' given to -o: the result files need a name (they cannot go to "
+                             "standard output)",
+                             false,
+                             {}};
     if (!(param.moduleRate > 0.0 && param.moduleRate < 1.0)) {
         char text[128];
         (void)std::snprintf(text, sizeof text, "module rate -x must lie strictly between 0 and 1, got %g",
@@ -365,7 +408,8 @@ void PrintHelp()
         "  -K N             number of transcription factors: the matrices the file must hold\n"
         "                   or --motifs names (default: as many)\n"
         "  -L N             module length in bases, at least 10 and above 0.8 K (default 200)\n"
-        "  -x RATE          expected module rate per position, between 0 and 1 (default 0.0005)\n"
+        "  -x RATE          expected module rate per position, between 0 and 1 (default 0.0005);\n"
+        "                   the default suits chromosomes; start near 2 / L on enhancers\n"
         "  -r 0|1           1: search both strands; 0: the forward strand only (default 1)\n"
         "  -t, --threads N  threads that scan, 1 to 1024 (default: the cores this process may\n"
         "                   use, " +
@@ -442,6 +486,9 @@ int Main(int argc, char** argv)
 {
     if (argc <= 1) {
         PrintReadme();
+        // The classic text stays as it was; the way to the rest is told
+        // beside it.
+        (void)std::fputs("Velmora: every option, the input forms and the result files: Velmora --help\n", stderr);
         return 0;
     }
     INPUTPARAMETER param;

@@ -47,7 +47,7 @@ section usage, options and messages
 case usage without arguments
 run
 stdout "\n******************************\n   Velmora 1.0 \n******************************\n\nUsage: ./Velmora -i Seqfile (options)\nSeqfile must be in FASTA format and each line in the file should contain no more than 10K characters\n\nOptions:\n\t-o\tOutput file (default output.txt)\n\t-r\t1: search for both strands; 0: only search for forward strand (default 1)\n\t-K\tNumber of transcription factors (default 3)\n\t-L\tModule length (default 200)\n\t-M\tInput text files for weight matrices\n\t-x\tExpected module occurrent rate (default 0.0005)\n"
-stderr ""
+stderr "Velmora: every option, the input forms and the result files: Velmora --help\n"
 
 case help on request
 run -h
@@ -55,6 +55,7 @@ stdout-has "Usage: Velmora -i SEQFILE -M MATRIXFILE [options]\n"
 stdout-has "  -o BASE          base name of the result files (default Output.txt)\n"
 stdout-has "  -t, --threads N  threads that scan, 1 to 1024"
 stdout-has "  --null N         p-values: score N null sequences per record"
+stdout-has "the default suits chromosomes; start near 2 / L on enhancers\n"
 stdout-has "  --background F   one background model for all records instead of each one's own:\n"
 stdout-has "Velmora background -i GENOME.fa -o GENOME.bg saves a background model"
 stdout-has "rank them by best_window of --summary,\nwhich does not depend on -x"
@@ -186,7 +187,48 @@ stderr "Velmora: option -L expects a whole number, got 'x'\n"
 case unknown options warn
 run -k 5 -q --frobnicate -M m
 status 1
-stderr "Velmora: warning: unknown option -k ignored\nVelmora: warning: unknown option -q ignored\nVelmora: unknown option --frobnicate (see --help)\n"
+stderr "Velmora: warning: unknown option -k ignored: did you mean -K?\nVelmora: warning: unknown option -q ignored: did you mean --quiet?\nVelmora: unknown option --frobnicate (see --help)\n"
+
+case long options typed with one dash
+copy examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -bed -o o
+status 1
+stderr "Velmora: unknown option -bed: long options take two dashes (--bed)\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -null 99 -o o
+status 1
+stderr "Velmora: unknown option -null: long options take two dashes (--null)\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -overwrite o
+status 1
+stderr "Velmora: unknown option -overwrite: long options take two dashes (--overwrite)\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -one-based -o o
+status 1
+stderr "Velmora: unknown option -one-based: long options take two dashes (--one-based)\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -threads 2 -o o
+status 1
+stderr "Velmora: unknown option -threads: long options take two dashes (--threads)\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -svg t.svg -summary -o o
+status 1
+stderr "Velmora: unknown option -svg: long options take two dashes (--svg)\n"
+run -help
+status 1
+stderr "Velmora: unknown option -help: long options take two dashes (--help)\n"
+run -version
+status 1
+stderr "Velmora: unknown option -version: long options take two dashes (--version)\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o -bed -x 0.01 -L 100 --quiet
+absent o_module.txt
+has -bed_module.txt "\t[380,480]\t3.643496\t"
+
+case classic words keep their meaning and unknown letters name the nearest option
+copy examples/eve_stripe2.fa examples/fly_bcd_hb_Kr.pwm
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -Kx 3 -l 100 -z -x 0.01 -o o
+stderr "Velmora: warning: unknown option -l ignored: did you mean -L?\nVelmora: warning: unknown option -z ignored\n"
+has o_module.txt "\t[283,483]\t3.943554\t"
+
+case the base name dash
+run -i - -M m -o -
+status 1
+stderr "Velmora: base name '-' given to -o: the result files need a name (they cannot go to standard output)\n"
 
 case negative values are no options
 run -o -weird -M m
@@ -634,7 +676,7 @@ stderr "Velmora: warning: result file 'out_module.txt' already holds results: th
 case quiet silences warnings
 write short.fa ">one\nA\n>ok\nACGTACGT\n"
 run -i short.fa -M fly_bcd_hb_Kr.pwm -q -o loud
-stderr "Velmora: warning: unknown option -q ignored\nVelmora: warning: sequence file 'short.fa', line 1: record '>one' has 1 base: too short to scan (at least 2 needed)\n"
+stderr "Velmora: warning: unknown option -q ignored: did you mean --quiet?\nVelmora: warning: sequence file 'short.fa', line 1: record '>one' has 1 base: too short to scan (at least 2 needed)\n"
 run -i short.fa -M fly_bcd_hb_Kr.pwm -q -o quiet --quiet
 stderr ""
 same quiet_motif1.txt loud_motif1.txt
@@ -1326,7 +1368,7 @@ case usage to a full standard output
 stdout-to /dev/full
 run
 status 1
-stderr "Velmora: cannot write to standard output: No space left on device\n"
+stderr "Velmora: every option, the input forms and the result files: Velmora --help\nVelmora: cannot write to standard output: No space left on device\n"
 
 case empty base name
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o ""
