@@ -48,7 +48,7 @@ MODULE_P_COLUMNS = MODULE_COLUMNS + ["p", "E"]
 SITE_COLUMNS = ["chrom", "start", "end", "name", "score", "strand", "probability", "motif", "bases"]
 RECORD_COLUMNS = [
     "name", "length", "scanned", "modules", "sites", "best_module", "best_module_E", "best_window",
-    "best_window_p", "best_window_p_gumbel", "best_window_q_gumbel", "note",
+    "best_window_p", "best_window_p_gumbel", "best_window_q_gumbel", "note", "description",
 ]
 
 Tables = namedtuple("Tables", ["modules", "sites", "records"])
@@ -92,7 +92,8 @@ def to_dataframes(records, one_based=False):
         return pd.read_csv(StringIO(text), sep="\t", header=None, names=columns, dtype=types,
                            keep_default_na=False, na_values={c: [""] for c in columns if c not in types})
 
-    text_columns = {"chrom": str, "name": str, "strand": str, "sites": str, "bases": str, "note": str}
+    text_columns = {"chrom": str, "name": str, "strand": str, "sites": str, "bases": str, "note": str,
+                    "description": str}
     return Tables(
         table("".join(modules), MODULE_P_COLUMNS if with_p else MODULE_COLUMNS, text_columns),
         table("".join(sites), SITE_COLUMNS, text_columns),

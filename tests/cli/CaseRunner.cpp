@@ -470,18 +470,20 @@ private:
             ASSERT_TRUE(std::getline(lines, line));  // the shared background model's line
         }
         EXPECT_EQ(line, "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\t"
-                        "best_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote");
+                        "best_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\tdescription");
         std::size_t next = 0;
         int rows = 0;
         for (; std::getline(lines, line); ++rows) {
             const std::vector<std::string> c = Fields(line);
-            ASSERT_EQ(c.size(), 12u) << line;
+            ASSERT_EQ(c.size(), 13u) << line;
             std::vector<long long> sites;
             double best = -1e300;
             std::size_t count = 0;
             for (; next < modules.size(); ++next, ++count) {
+                // The records file names a record by its header's first word.
                 std::string name = modules[next][0].substr(1);
                 name.erase(0, std::min(name.find_first_not_of(" \t"), name.size()));
+                name = name.substr(0, name.find_first_of(" \t"));
                 if (name != c[0])
                     break;
                 best = std::max(best, std::stod(modules[next][2]));

@@ -50,7 +50,7 @@ case nulls are drawn from the shared model and scored against it
 copy examples/eve_stripe2.fa
 write at.fa ">at\nTTTTTTACTTTACAGGAAATTATATAATAATTATGTATTTTAAAAAATATAATCACTATATTATAGAAATATTTAAGTATTTATAATTATGAAAAATTAATGCAGTCCATACTATTTTACATACTTTCCTCACAATTTCAAATTATTTTTATACTTATTGAGATCTTTATTTATTTTTGGATTCTTTATGTCTTTTAACTATTACAAAAAAACATGATACACATAATAGAGTTCTTAAGGCGCCGG\n"
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -L 100 -x 0.01 --null 19 --background at.fa -o at --quiet
-file at_records.tsv "##background: at.fa (model f121c87daf7e680e)\n#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\neve_stripe2\t484\t484\t1\t1,1,1\t3.765438\t0\t3.765438\t0.05\t0.0337339\t0.0337339\t\n"
+file at_records.tsv "##background: at.fa (model f121c87daf7e680e)\n#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\tdescription\neve_stripe2\t484\t484\t1\t1,1,1\t3.765438\t0\t3.765438\t0.05\t0.0337339\t0.0337339\t\t\n"
 
 case every thread count gives the same files
 threads 1 2 3

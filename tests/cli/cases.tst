@@ -289,12 +289,12 @@ run -i three_records.fa -M small3.pwm -o three --summary --quiet
 records three
 run -i short_records.fa -M small3.pwm -o short --summary --quiet
 records short
-file short_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\nempty\t0\t0\t0\t0,0,0\t\t\t\t\t\t\ttoo short to scan (fewer than 2 bases)\none letter\t1\t0\t0\t0,0,0\t\t\t\t\t\t\ttoo short to scan (fewer than 2 bases)\nok\t4\t4\t0\t0,0,0\t\t\t-0.047448\t\t\t\t\ndigits only\t0\t0\t0\t0,0,0\t\t\t\t\t\t\ttoo short to scan (fewer than 2 bases)\n"
+file short_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\tdescription\nempty\t0\t0\t0\t0,0,0\t\t\t\t\t\t\ttoo short to scan (fewer than 2 bases)\t\none\t1\t0\t0\t0,0,0\t\t\t\t\t\t\ttoo short to scan (fewer than 2 bases)\tletter\nok\t4\t4\t0\t0,0,0\t\t\t-0.047448\t\t\t\t\t\ndigits\t0\t0\t0\t0,0,0\t\t\t\t\t\t\ttoo short to scan (fewer than 2 bases)\tonly\n"
 run -i planted.fa -M planted.pwm -K 2 -L 40 -x 0.01 -o both --summary --null 19 --bed
 records both
 bed both_modules.bed modules
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve --null 99 --bed
-file eve_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\neve_stripe2\t484\t484\t1\t1,1,1\t3.643496\t0.040404\t3.643496\t0.05\t0.0405614\t0.0405614\t\n"
+file eve_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\tdescription\neve_stripe2\t484\t484\t1\t1,1,1\t3.643496\t0.040404\t3.643496\t0.05\t0.0405614\t0.0405614\t\t\n"
 has eve_modules.bed "\t0.05\t0.040404\n"
 report-has "eve_sites.bed, eve_records.tsv;"
 report-has ", sites per motif 1/1/1, p-values from 99 null sequences per record (seed 1), "
@@ -302,7 +302,7 @@ run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o eve --summary --quiet
 records eve
 write nm.fa ">  two\twords\nACGTACGTAA\n>>x\nACGT\n"
 run -i nm.fa -M small3.pwm -o nm --summary
-file nm_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\ntwo words\t10\t10\t0\t0,0,0\t\t\t-0.114802\t\t\t\t\n>x\t4\t4\t0\t0,0,0\t\t\t-0.047448\t\t\t\t\n"
+file nm_records.tsv "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\tdescription\ntwo\t10\t10\t0\t0,0,0\t\t\t-0.114802\t\t\t\t\twords\n>x\t4\t4\t0\t0,0,0\t\t\t-0.047448\t\t\t\t\t\n"
 
 case short records warn and take part
 run -i short_records.fa -M small3.pwm -o out
@@ -1550,14 +1550,14 @@ has o_modules.bed "peak2\t0\t.\neve_stripe2\t380\t480\tmodule3\t"
 case fitted p-values that fall back to the empirical ones
 copy examples/eve_stripe2.fa
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o long -L 600 -x 0.01 --null 19 --quiet
-has long_records.tsv "\tbest_window_p_gumbel is the empirical p: the record is shorter than L\n"
+has long_records.tsv "\tbest_window_p_gumbel is the empirical p: the record is shorter than L\t\n"
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.pwm -o few -L 100 -x 0.01 --null 5 --quiet
-has few_records.tsv "\tbest_window_p_gumbel is the empirical p: too few distinct null scores to fit\n"
+has few_records.tsv "\tbest_window_p_gumbel is the empirical p: too few distinct null scores to fit\t\n"
 
 case records no motif fits in have p 1
 write s.fa ">RA\nRA\n>AR\nAR\n>TTA\nTTA\n"
 run -i s.fa -M fly_bcd_hb_Kr.pwm -o s --null 99 --quiet
-file s_records.tsv @s.fa:0:0 "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\n" "RA\t2\t2\t0\t0,0,0\t\t\t-0.024145\t1\t1\t1\tshorter than every motif: it holds no site\nAR\t2\t2\t0\t0,0,0\t\t\t-0.024145\t1\t1\t1\tshorter than every motif: it holds no site\nTTA\t3\t3\t0\t0,0,0\t\t\t-0.036218\t1\t1\t1\tshorter than every motif: it holds no site\n"
+file s_records.tsv @s.fa:0:0 "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\tbest_window_p_gumbel\tbest_window_q_gumbel\tnote\tdescription\n" "RA\t2\t2\t0\t0,0,0\t\t\t-0.024145\t1\t1\t1\tshorter than every motif: it holds no site\t\nAR\t2\t2\t0\t0,0,0\t\t\t-0.024145\t1\t1\t1\tshorter than every motif: it holds no site\t\nTTA\t3\t3\t0\t0,0,0\t\t\t-0.036218\t1\t1\t1\tshorter than every motif: it holds no site\t\n"
 
 case null count zero
 threads

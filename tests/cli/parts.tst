@@ -352,31 +352,31 @@ case hand-edited records files
 # A p-value that is no number, one above 1, a q-value taken out, a line of
 # three columns, counts of another number of motifs.
 remove p.part002_records.tsv
-write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\t0\t0,0,0\t\t\t1.000000\tabc\t0.5\t0.5\t\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\t484\t484\t0\t0,0,0\t\t\t1.000000\tabc\t0.5\t0.5\t\t\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv', line 2: best_window_p 'abc' is not a number above 0 and at most 1\n"
-write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\t0\t0,0,0\t\t\t1.000000\t7\t0.5\t0.5\t\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\t484\t484\t0\t0,0,0\t\t\t1.000000\t7\t0.5\t0.5\t\t\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv', line 2: best_window_p '7' is not a number above 0 and at most 1\n"
-write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\t0\t0,0,0\t\t\t1.000000\t0.333333\t\t\t\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\t484\t484\t0\t0,0,0\t\t\t1.000000\t0.333333\t\t\t\t\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv', line 2: a best_window_p without its best_window_p_gumbel\n"
-write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\tx\t484\t0\t0,0,0\t\t\t1.000000\t0.5\t0.5\t0.5\t\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\tx\t484\t0\t0,0,0\t\t\t1.000000\t0.5\t0.5\t0.5\t\t\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv', line 2: not a records line (name, length, scanned, modules, sites, scores)\n"
-write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\t0\t0,0,0\t\t0.5\t1.000000\t0.5\t0.5\t0.5\t\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\t484\t484\t0\t0,0,0\t\t0.5\t1.000000\t0.5\t0.5\t0.5\t\t\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv', line 2: not a records line (name, length, scanned, modules, sites, scores)\n"
-write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\t484\t484\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
-stderr "Velmora: result file 'p.part002_records.tsv', line 2: 3 columns where a records line has 12\n"
-write p.part002_records.tsv @p.part001_records.tsv:0:134 "eve\t484\t484\t0\t0,0\t\t\t1.000000\t0.333333\t0.5\t0.5\t\n"
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: 3 columns where a records line has 13\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\t484\t484\t0\t0,0\t\t\t1.000000\t0.333333\t0.5\t0.5\t\t\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv', line 2: sites '0,0' is not one count per motif\n"

@@ -137,8 +137,9 @@ struct RECORDLINES {
 };
 
 struct PYRECORD {
-    std::string name;    // the header without '>' and the blanks after it
-    std::string header;  // the whole header line, '>' included
+    std::string name;         // the header's first word, as the result files name the record
+    std::string description;  // the rest of the header
+    std::string header;       // the whole header line, '>' included
     int length = 0;
     long long scannedBases = 0;
     bool scanned = false;
@@ -155,19 +156,14 @@ struct PYRECORD {
 
 py::object Number(double v) { return std::isnan(v) ? py::object(py::none()) : py::object(py::float_(v)); }
 
-std::string NameOf(const std::string& header)
-{
-    std::string name = header.substr(!header.empty() && header[0] == '>' ? 1 : 0);
-    name.erase(0, std::min(name.find_first_not_of(" \t"), name.size()));
-    return name;
-}
-
 PYRECORD ToPython(RECORDRESULT result, const std::vector<int>& widths, const std::vector<std::string>& labels,
                   int moduleLength)
 {
     PYRECORD r;
     r.header = result.name;
-    r.name = NameOf(result.name);
+    RECORDNAME name = SplitRecordName(result.name);
+    r.name = std::move(name.name);
+    r.description = std::move(name.description);
     r.length = result.length;
     r.scannedBases = result.scannedBases;
     r.scanned = result.scanned;
@@ -569,7 +565,8 @@ read or a motif is not in it.
         .def("__repr__", &Repr<PYMODULE>);
 
     py::class_<PYRECORD>(m, "Record", "One record scanned: its modules and its scores.")
-        .def_readonly("name", &PYRECORD::name, "The header without '>' and the blanks after it.")
+        .def_readonly("name", &PYRECORD::name, "The header's first word, as the result files name the record.")
+        .def_readonly("description", &PYRECORD::description, "The rest of the header.")
         .def_readonly("header", &PYRECORD::header, "The header line, '>' included.")
         .def_readonly("length", &PYRECORD::length, "Bases in the record.")
         .def_readonly("scanned_bases", &PYRECORD::scannedBases, "Bases scanned (not N).")

@@ -6,8 +6,8 @@ namespace {
 
 bool IsNameBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The first word of a header after its '>' and any blanks; "unnamed" when
-// there is none.
+}  // namespace
+
 std::string_view HeaderWord(std::string_view header)
 {
     if (!header.empty() && header.front() == '>')
@@ -19,8 +19,6 @@ std::string_view HeaderWord(std::string_view header)
         ++end;
     return end == 0 ? std::string_view("unnamed") : header.substr(0, end);
 }
-
-}  // namespace
 
 BEDNAME BedSequenceName(std::string_view header, bool oneBased)
 {

@@ -35,6 +35,10 @@ struct BEDNAME {
 // inclusive). Anything else is a sequence name with positions from 0.
 BEDNAME BedSequenceName(std::string_view header, bool oneBased = false);
 
+// The first word of a header after its '>' and any blanks; "unnamed" when
+// there is none.
+std::string_view HeaderWord(std::string_view header);
+
 // The BED name of a record of `length` bases: as BedSequenceName reads its
 // header, but an interval whose length is not the record's is no genome
 // position (the header was edited, or names something else): the record

@@ -25,7 +25,7 @@ std::string RecordsFileName(const std::string& base) { return base + "_records.t
 
 const char* const kRecordsHeader =
     "#name\tlength\tscanned\tmodules\tsites\tbest_module\tbest_module_E\tbest_window\tbest_window_p\t"
-    "best_window_p_gumbel\tbest_window_q_gumbel\tnote\n";
+    "best_window_p_gumbel\tbest_window_q_gumbel\tnote\tdescription\n";
 
 const char* const kEchoBackgroundHead = "; background: ";
 const char* const kRecordsBackgroundHead = "##background: ";
@@ -200,15 +200,34 @@ std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const 
     return text;
 }
 
+RECORDNAME SplitRecordName(std::string_view header)
+{
+    RECORDNAME name {std::string(HeaderWord(header)), {}};
+    // What follows the first word and the blanks after it.
+    std::string_view rest = header.substr(!header.empty() && header[0] == '>' ? 1 : 0);
+    const auto skip = [&rest](bool blanks) {
+        std::size_t n = 0;
+        while (n < rest.size() && (rest[n] == ' ' || rest[n] == '\t') == blanks)
+            ++n;
+        rest.remove_prefix(n);
+    };
+    skip(true);
+    skip(false);
+    skip(true);
+    name.description.assign(rest);
+    std::replace(name.description.begin(), name.description.end(), '\t', ' ');
+    return name;
+}
+
 std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& widths, int moduleLength, double* p,
                        std::string* note)
 {
     const int motifNum = static_cast<int>(widths.size());
-    // The name as the module file gives it, without its '>' and the blanks
-    // after it; a tab in it would shift every column after it.
-    std::string text = record.name.substr(!record.name.empty() && record.name[0] == '>' ? 1 : 0);
-    text.erase(0, std::min(text.find_first_not_of(" \t"), text.size()));
-    std::replace(text.begin(), text.end(), '\t', ' ');
+    // The name is the header's first word, as the BED files name the
+    // record, so that the files join on it; the rest of the header goes to
+    // the last column, blanks for its tabs.
+    const RECORDNAME name = SplitRecordName(record.name);
+    std::string text = name.name;
     RUNTOTALS counts(motifNum);  // the record's sites per motif
     counts.Add(record);
     AppendFormat(&text, "\t%d\t%lld\t%zu\t", record.length, record.scannedBases, record.modules.size());
@@ -239,7 +258,7 @@ std::string RecordLine(const RECORDRESULT& record, const std::vector<int>& width
         text += '\t';
     }
     text += '\t';
-    *note = significance.note;
+    *note = significance.note + "\t" + name.description;
     return text;
 }
 

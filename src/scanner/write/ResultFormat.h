@@ -102,6 +102,15 @@ std::string BedModuleLines(const RECORDRESULT& record, const BEDNAME& name, cons
 // probability, the motif number and the site's bases), in chrom order.
 std::string BedSiteLines(const RECORDRESULT& record, const BEDNAME& name, const BEDMOTIFS& motifs);
 
+// A record's name in the records file: the header's first word, without
+// its '>' (the BED files' name of a record), and the rest of the header,
+// tabs made blanks.
+struct RECORDNAME {
+    std::string name;
+    std::string description;
+};
+RECORDNAME SplitRecordName(std::string_view header);
+
 // A record's line of the records file up to its q-value (its last tab
 // included), for motifs of these widths and modules of moduleLength bases.
 // Its best window gets two p-values with null scores: the empirical one and

@@ -169,8 +169,8 @@ std::string SitesBedProblem(std::string_view line)
 std::string RecordsLineProblem(std::string_view line, int motifNum)
 {
     const std::vector<std::string_view> f = Fields(line);
-    if (f.size() != 12)
-        return ColumnCount(f.size(), 12, "a records line");
+    if (f.size() != 13)
+        return ColumnCount(f.size(), 13, "a records line");
     std::size_t counts = 0;
     for (std::string_view rest = f[4];; ++counts) {
         const std::size_t comma = rest.find(',');
