@@ -14,7 +14,7 @@
 // Names a newcomer may misread: CGibbsDP drives a run and samples nothing;
 // ModuleScan is the whole run; DataAugmentation scans one record; and
 // SampleSitesIn takes the best path of sites through a module window, not
-// a random one. doc/developers.md lists them all.
+// a random one. CONTRIBUTING.md lists them all.
 #pragma once
 
 #include <chrono>
