@@ -87,6 +87,12 @@ stdin @peaks.fa
 run -i - -M fly_bcd_hb_Kr.pwm -o o --background pooled
 status 1
 stderr "Velmora: --background pooled counts the sequence file before scanning it, and standard input cannot be read twice: save the input to a file, or make a model with 'Velmora background'\n"
+run -i - -M fly_bcd_hb_Kr.pwm -o o --background -
+status 1
+stderr "Velmora: --background - and -i - cannot both read standard input: give one of them as a file\n"
+stdin @bg.fa
+run -i peaks.fa -M fly_bcd_hb_Kr.pwm -o fromstdin --background - --quiet
+has fromstdin_module.txt " --background - --quiet ; background: - (model 28aee611c272f09e)\n"
 run -i peaks.fa -M fly_bcd_hb_Kr.pwm -o o --background
 status 1
 stderr "Velmora: option --background needs a value\n"

@@ -159,6 +159,10 @@ bool LoadBackground(const std::string& given, const std::string& seqFile, SHARED
                  "read twice: save the input to a file, or make a model with 'Velmora background'";
         return false;
     }
+    if (!pooled && path == "-" && seqFile == "-") {
+        *error = "--background - and -i - cannot both read standard input: give one of them as a file";
+        return false;
+    }
     std::string label = (pooled ? "sequence file " : "background file ") + InputLabel(path, true);
     std::string why;
     auto source = OpenInput(path, true, &why);
