@@ -524,14 +524,27 @@ std::string CSvgPicture::Text() const
                 "\" width=\"12\" height=\"8\" fill=\"#999999\" stroke=\"#333\" stroke-width=\"0.5\"/><text x=\"" +
                 Number(at + 16) + "\" y=\"" + Number(y) + "\">" + Escaped(text) + "</text>\n";
     }
-    y += 20;
-    body += "<text x=\"" + Number(kLeft) + "\" y=\"" + Number(y) +
-            "\" fill=\"#444\">Marks above a line are sites on the chromosome's forward strand, below it on the "
-            "reverse; numbers are module scores" +
-            std::string(m_withP ? ", p their empirical p-values from null sequences" : "") + ".</text>\n<text x=\"" +
-            Number(kLeft) + "\" y=\"" + Number(y + 16) +
-            "\" fill=\"#444\">Positions are those of the BED files (0-based); a mark or a box tells more when "
-            "pointed at.</text>\n</g>\n";
+    // What the marks mean, a short line each, so that none runs past the
+    // picture's edge.
+    std::vector<std::string> notes = {
+        "Marks above a line are sites on the chromosome's forward strand, below it on the reverse; numbers are "
+        "module scores."};
+    if (m_withP)
+        notes.emplace_back("After a score: p its empirical p-value from null sequences, E its E-value.");
+    notes.emplace_back("Positions are those of the BED files (0-based); a mark or a box tells more when pointed at.");
+    const bool squeezed = std::any_of(m_records.begin(), m_records.end(), [](const DRAWN& record) {
+        return kPerBase * static_cast<double>(record.to - record.from) > kMostLine;
+    });
+    if (squeezed)
+        notes.emplace_back("Long records are squeezed into " + std::to_string(static_cast<int>(kMostLine)) +
+                           " pixels: --svg-region NAME:START-END draws a stretch of one.");
+    y += 4;
+    for (const std::string& note : notes) {
+        y += 16;
+        body += "<text x=\"" + Number(kLeft) + "\" y=\"" + Number(y) + "\" fill=\"#444\">" + note + "</text>\n";
+    }
+    body += "</g>\n";
+    y += 4;
     double top = y + 30;
     if (m_records.empty()) {
         const std::string text =
