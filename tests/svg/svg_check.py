@@ -160,6 +160,9 @@ def region_check(velmora, workdir, name, args, region, want_records):
     assert sorted(place(b.find(NS + "title").text) for b in boxes) == \
         sorted((m[0], int(m[1]), int(m[2])) for m in inside), name
     for g in drawn:
+        # A record with nothing in the stretch is drawn with a note.
+        if not [r for r in g.iter(NS + "rect") if r.get("class") == "module"]:
+            assert any(t.text == "no modules in this stretch" for t in g.iter(NS + "text")), name
         ticks = [int(t.text) for a in g.iter(NS + "g") if a.get("class") == "axis" for t in a.iter(NS + "text")]
         assert start <= ticks[0] and ticks[-1] <= end, ticks
         assert place(g.find(NS + "text").text)[1:] == (start, end), g.find(NS + "text").text
@@ -228,6 +231,12 @@ def main():
         # and of nothing.
         region_check(velmora, workdir, "region", crowd, "chr2R:15000-21000", 1)
         region_check(velmora, workdir, "region_minus", crowd, "chr3L:5000-6234", 1)
+        # A stretch between two modules, of the locus run's BED file.
+        with open(os.path.join(workdir, "locus_modules.bed")) as f:
+            spans = sorted((int(m.split("\t")[1]), int(m.split("\t")[2])) for m in f if m.startswith("chr2R\t"))
+        gap = next((a[1], b[0]) for a, b in zip(spans, spans[1:]) if b[0] - a[1] >= 20)
+        root = region_check(velmora, workdir, "region_empty", crowd, f"chr2R:{gap[0]}-{gap[1]}", 1)
+        assert not [r for r in root.iter(NS + "rect") if r.get("class") == "module"], "a module in an empty stretch"
         root = region_check(velmora, workdir, "region_none", crowd, "chrX:5-10", 0)
         assert any("no record" in (t.text or "") for t in root.iter(NS + "text")), "no note"
 

@@ -548,8 +548,9 @@ std::string CSvgPicture::Text() const
     double top = y + 30;
     if (m_records.empty()) {
         const std::string text =
-            m_regionSet ? "no record of " + std::to_string(m_seen) + " overlaps " +
-                              Place(m_region.chrom, m_region.start, m_region.end) + ": no modules to draw there"
+            m_regionSet ? "no record overlaps " + Place(m_region.chrom, m_region.start, m_region.end) +
+                              " (the BED name and coordinates of --svg-region): " + std::to_string(m_seen) +
+                              (m_seen == 1 ? " record" : " records") + " scanned, none drawn"
                         : "no modules: none found in " + std::to_string(m_seen) +
                               (m_seen == 1 ? " record" : " records") + " (a higher -x lowers the bar)";
         body += "<text class=\"note\" x=\"" + Number(kLeft) + "\" y=\"" + Number(top + 20) + "\" font-size=\"16\">" +
