@@ -1,7 +1,6 @@
 #include "scanner/write/SvgPicture.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <utility>
 
