@@ -57,6 +57,10 @@ constexpr OPTIONWORD kOptionWords[] = {
     {"nulls", "--null"},
     {"seed", "--seed"},
     {"background", "--background"},
+    {"svg", "--svg"},
+    {"svg-region", "--svg-region"},
+    {"region", "--svg-region"},
+    {"svg-bed", "--svg-bed"},
     {"bg", "--background"},
     {"bgfile", "--background"},
     {"input", "-i"},
@@ -83,9 +87,9 @@ constexpr OPTIONWORD kOptionWords[] = {
 };
 
 // Every long option, without its dashes.
-constexpr std::string_view kLongOptions[] = {"help",      "version", "bed",       "quiet", "overwrite",
-                                             "one-based", "summary", "threads",   "svg",   "motifs",
-                                             "null",      "seed",    "background"};
+constexpr std::string_view kLongOptions[] = {"help",      "version", "bed",     "quiet", "overwrite",
+                                             "one-based", "summary", "threads", "svg",   "svg-region",
+                                             "svg-bed",   "motifs",  "null",    "seed",  "background"};
 
 // The nearest option to a mistyped word (without its dashes), or null when
 // nothing is near.
@@ -163,6 +167,10 @@ char ValueOption(const char* word)
         return 't';
     if (text == "--svg")
         return 'S';
+    if (text == "--svg-region")
+        return 'R';
+    if (text == "--svg-bed")
+        return 'B';
     if (text == "--motifs")
         return 'm';
     if (text == "--null")
@@ -246,6 +254,18 @@ bool ReadValue(char option, const char* value, OPTIONREADING* reading, std::stri
     case 'S':
         param.svgFile = value;
         return true;
+    case 'R': {
+        *expected = "NAME:START-END, a stretch in the BED files' coordinates (0-based, START below END)";
+        BEDREGION region;
+        if (!ParseRegion(value, &region))
+            return false;
+        param.svgRegion = std::move(region);
+        return true;
+    }
+    case 'B':
+        *expected = "a BED file";
+        param.svgBed = value;
+        return !param.svgBed.empty();
     case 'b':
         *expected = "a FASTA file, a model file or 'pooled'";
         param.background = value;
@@ -322,6 +342,12 @@ bool ParseInputParam(INPUTPARAMETER* param, int argc, char** argv, std::string* 
     }
     if (reading.seedGiven && param->nulls == 0)
         param->warnings.emplace_back("option --seed has no effect without --null");
+    if (param->svgFile.GetLength() == 0) {
+        if (param->svgRegion)
+            param->warnings.emplace_back("option --svg-region has no effect without --svg");
+        if (!param->svgBed.empty())
+            param->warnings.emplace_back("option --svg-bed has no effect without --svg");
+    }
     param->cmdLine = CString(std::move(echo));
     return reading.ok;
 }
@@ -428,7 +454,11 @@ void PrintHelp()
         "                   'Velmora background', or 'pooled' (every record of -i); for\n"
         "                   short candidates such as peaks (the nulls of --null follow it)\n"
         "  --svg FILE       draw the modules and their sites as a picture (SVG, for a browser;\n"
-        "                   the first 50 records with modules)\n"
+        "                   the first 50 records with modules), with an axis in BED coordinates\n"
+        "  --svg-region NAME:START-END   draw only this stretch (BED coordinates, 0-based,\n"
+        "                   end exclusive) of the records whose BED name is NAME\n"
+        "  --svg-bed FILE   draw the regions of a BED file (known enhancers, peaks, genes) as a\n"
+        "                   track under the records they overlap\n"
         "  --overwrite      replace the result files (by default a run adds to them)\n"
         "  --one-based      headers chrom:start-end are 1-based, end inclusive (samtools faidx);\n"
         "                   by default 0-based, end exclusive (bedtools getfasta)\n"

@@ -62,6 +62,8 @@ stdout-has "rank them by best_window of --summary,\nwhich does not depend on -x"
 stdout-has "- reads standard input"
 stdout-has "JASPAR, MEME, TRANSFAC"
 stdout-has "  BASE_motif1.txt ... motifK"
+stdout-has "  --svg-region NAME:START-END   draw only this stretch (BED coordinates, 0-based,\n"
+stdout-has "  --svg-bed FILE   draw the regions of a BED file"
 stdout-has "  Velmora -i examples/eve_stripe2.fa -M examples/fly_bcd_hb_Kr.pwm -x 0.01 -L 100 -o eve\n"
 stderr ""
 
@@ -1714,6 +1716,73 @@ case picture file is an input
 run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg eve_stripe2.fa -o x
 status 1
 stderr "Velmora: sequence file 'eve_stripe2.fa' is also the picture file 'eve_stripe2.fa': choose another --svg\n"
+
+case picture named in the report
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar -x 0.01 -L 100 --svg eve.svg -o x
+report-has ", picture eve.svg; motifs "
+has eve.svg "<text class=\"score\""
+
+case picture region without a colon
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-region chr2R -o x
+status 1
+stderr "Velmora: option --svg-region expects NAME:START-END, a stretch in the BED files' coordinates (0-based, START below END), got 'chr2R'\n"
+absent x.svg x_module.txt
+
+case picture region ending before it starts
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-region chr2R:500-500 -o x
+status 1
+stderr "Velmora: option --svg-region expects NAME:START-END, a stretch in the BED files' coordinates (0-based, START below END), got 'chr2R:500-500'\n"
+absent x.svg x_module.txt
+
+case picture region without a name or with a number that is none
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-region :1-5 -o x
+status 1
+stderr "Velmora: option --svg-region expects NAME:START-END, a stretch in the BED files' coordinates (0-based, START below END), got ':1-5'\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-region chr2R:1,000-5000 -o x
+status 1
+stderr "Velmora: option --svg-region expects NAME:START-END, a stretch in the BED files' coordinates (0-based, START below END), got 'chr2R:1,000-5000'\n"
+
+case picture region with one dash
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg -svg-region chr2R:1-5 -o x
+status 1
+stderr "Velmora: unknown option -svg-region: long options take two dashes (--svg-region)\n"
+
+case picture region and regions without a picture
+write known.bed "chr2R\t1\t5\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg-region chr2R:1-5 --svg-bed known.bed -o x
+stderr "Velmora: warning: option --svg-region has no effect without --svg\nVelmora: warning: option --svg-bed has no effect without --svg\n"
+
+case picture regions of a line with two columns
+write known.bed "# mine\ntrack name=x\nchr2R\t1\t5\tone\nchr2R\t7\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-bed known.bed -o x
+status 1
+stderr "Velmora: regions file 'known.bed', line 4: a BED line has 3 columns at least (chrom, start, end), this one 2\n"
+absent x.svg x_module.txt x_motif1.txt
+
+case picture regions with a position that is no number
+write known.bed "browser position chr2R\n\nchr2R 1 5\nchr2R\t-1\t5\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-bed known.bed -o x
+status 1
+stderr "Velmora: regions file 'known.bed', line 4: start '-1' and end '5' must be whole numbers of 0 or more\n"
+absent x.svg x_module.txt
+
+case picture regions ending before they start
+write known.bed "chr2R\t10\t5\tback\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-bed known.bed -o x
+status 1
+stderr "Velmora: regions file 'known.bed', line 1: end 5 lies before start 10\n"
+absent x.svg x_module.txt
+
+case picture regions file missing or over a result file
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-bed none.bed -o x
+status 1
+stderr "Velmora: cannot open regions file 'none.bed': No such file or directory\n"
+absent x.svg x_module.txt
+write x_module.txt "chr2R\t1\t5\n"
+run -i eve_stripe2.fa -M fly_bcd_hb_Kr.jaspar --svg x.svg --svg-bed x_module.txt -o x
+status 1
+stderr "Velmora: regions file 'x_module.txt' is also the result file 'x_module.txt': choose another -o\n"
+file x_module.txt "chr2R\t1\t5\n"
 
 case a motif the collection does not hold
 run -i eve_stripe2.fa -M JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt --motifs Kruppel,hb -o x

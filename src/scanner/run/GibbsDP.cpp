@@ -43,6 +43,8 @@ std::string CGibbsDP::RunReport(const RUNTOTALS& totals, long long records, long
         files += ", " + ModulesBedFileName(base) + ", " + SitesBedFileName(base);
     if (m_settings.RecordsFile())
         files += ", " + RecordsFileName(base);
+    if (!m_settings.svgFile.str().empty())
+        files += ", picture " + m_settings.svgFile.str();
     // The motifs once, by number, name and ID, where the file gives them.
     std::string motifs;
     for (std::size_t j = 0; j < m_labels.size(); ++j) {
@@ -189,6 +191,16 @@ bool CGibbsDP::OpenOutputs(const SCANMODEL& model, CConsole& console)
     const bool backgroundFile = m_background && s.background != kPooledBackground;
     if (backgroundFile && InputIdentity(s.background, true, "background file " + InputLabel(s.background, true), &id))
         inputs.push_back(id);
+    // The known regions are read whole now: a malformed line stops the run
+    // before any file is written.
+    std::vector<BEDREGION> known;
+    const bool drawKnown = !s.svgFile.str().empty() && !s.svgBed.empty();
+    if (drawKnown) {
+        if (!ReadBedRegions(s.svgBed, &known, &m_error))
+            return false;
+        if (InputIdentity(s.svgBed, false, "regions file " + QuotePath(s.svgBed), &id))
+            inputs.push_back(id);
+    }
     m_writer.emplace(s.outFile.str(), model.widths, s.bedOutput, s.cmdLine.str(), s.overwrite);
     CResultWriter& writer = *m_writer;
     if (m_background)
@@ -201,8 +213,15 @@ bool CGibbsDP::OpenOutputs(const SCANMODEL& model, CConsole& console)
     writer.SetPicture(s.svgFile.str());
     if (!writer.Open(inputs, &m_error))
         return false;
-    if (!s.svgFile.str().empty())
-        m_picture.emplace(m_labels, model.widths);
+    if (!s.svgFile.str().empty()) {
+        m_picture.emplace(m_labels, model.widths, s.oneBased);
+        if (s.svgRegion)
+            m_picture->SetRegion(*s.svgRegion);
+        if (drawKnown) {
+            const std::size_t slash = s.svgBed.find_last_of('/');
+            m_picture->SetKnown(std::move(known), slash == std::string::npos ? s.svgBed : s.svgBed.substr(slash + 1));
+        }
+    }
     // Result files of the base name that this run does not write (more
     // motifs, BED or records files of an earlier run) would read as one
     // set with the new ones. They may hold hours of work: they are named,

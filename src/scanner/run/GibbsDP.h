@@ -41,25 +41,27 @@ bool BackgroundWeightLeft(int motifNum, int moduleLength);
 // The settings of a run, as the command line gives them. Their defaults
 // live here and nowhere else.
 struct RUNSETTINGS {
-    CString cmdLine;                  // every command-line word, each followed by one blank
-    unsigned char bothStrands = 1;    // -r: search the reverse strand too
-    CString seqFile;                  // -i
-    CString outFile = "Output.txt";   // -o: base name of the result files
-    CString pwmFile;                  // -M
-    int motifNum = 3;                 // -K
-    bool motifNumGiven = false;       // without -K, K is the number of matrices in the file
-    int moduleLength = 200;           // -L
-    double moduleRate = 0.0005;       // -x
-    bool bedOutput = false;           // --bed: BED files of modules and sites too
-    CString svgFile;                  // --svg: a picture of the modules
-    std::vector<std::string> motifs;  // --motifs: the matrices to use, by ID or name, in this order
-    bool oneBased = false;            // --one-based: chrom:start-end headers are 1-based, end inclusive
-    bool overwrite = false;           // --overwrite: the results replace the files instead of adding to them
-    int threads = 0;                  // -t: threads that scan; 0: one per core the process may use
-    bool summary = false;             // --summary: a line per record in BASE_records.tsv
-    int nulls = 0;                    // --null: null sequences per record, for p-values (implies summary)
-    std::uint64_t seed = 1;           // --seed: of the null sequences
-    std::string background;           // --background: a FASTA or model file, or "pooled"; "": each record's own
+    CString cmdLine;                     // every command-line word, each followed by one blank
+    unsigned char bothStrands = 1;       // -r: search the reverse strand too
+    CString seqFile;                     // -i
+    CString outFile = "Output.txt";      // -o: base name of the result files
+    CString pwmFile;                     // -M
+    int motifNum = 3;                    // -K
+    bool motifNumGiven = false;          // without -K, K is the number of matrices in the file
+    int moduleLength = 200;              // -L
+    double moduleRate = 0.0005;          // -x
+    bool bedOutput = false;              // --bed: BED files of modules and sites too
+    CString svgFile;                     // --svg: a picture of the modules
+    std::optional<BEDREGION> svgRegion;  // --svg-region: the picture shows only this stretch
+    std::string svgBed;                  // --svg-bed: a BED file of regions the picture shows too
+    std::vector<std::string> motifs;     // --motifs: the matrices to use, by ID or name, in this order
+    bool oneBased = false;               // --one-based: chrom:start-end headers are 1-based, end inclusive
+    bool overwrite = false;              // --overwrite: the results replace the files instead of adding to them
+    int threads = 0;                     // -t: threads that scan; 0: one per core the process may use
+    bool summary = false;                // --summary: a line per record in BASE_records.tsv
+    int nulls = 0;                       // --null: null sequences per record, for p-values (implies summary)
+    std::uint64_t seed = 1;              // --seed: of the null sequences
+    std::string background;              // --background: a FASTA or model file, or "pooled"; "": each record's own
 
     // A records file is written: asked for, or the home of the p-values.
     bool RecordsFile() const { return summary || nulls > 0; }
