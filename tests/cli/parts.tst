@@ -40,6 +40,12 @@ stderr ""
 same "my dir/m_module.txt" whole_module.txt
 same "my dir/m_sites.bed" whole_sites.bed
 
+case a part drawn with a picture of its own
+write known.bed "r3\t0\t100\n"
+run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o drawn --svg d.svg --svg-region r3:0-1000 --svg-bed known.bed --quiet
+run merge -o m --bed g.part001 drawn g.part003
+stderr ""
+
 case merged without the BED files
 run merge -o m g.part001 g.part002 g.part003
 status 1

@@ -177,7 +177,7 @@ bool IsOptionWord(const std::string& word)
 
 // The echo's words with those that may differ between the parts of one
 // input taken out: the program's path, the input, the base name, the
-// thread count, the picture, --overwrite and --quiet, and the path of the
+// thread count, the picture and its options, --overwrite and --quiet, and the path of the
 // background file (one model may come from a FASTA file in one part and
 // from its saved model in another: the model itself, named after the
 // echo, must agree). The echo joins the words typed with blanks, so a
@@ -196,7 +196,7 @@ void EchoWords(std::string echo, PARTRUN* part)
     for (std::size_t w = 1; w < words.size(); ++w) {
         const std::string& word = words[w];
         const bool valued = word == "-i" || word == "-o" || word == "-t" || word == "--threads" || word == "--svg" ||
-                            word == "--background";
+                            word == "--svg-region" || word == "--svg-bed" || word == "--background";
         if (valued) {
             std::string value;
             while (w + 1 < words.size() && (value.empty() || !IsOptionWord(words[w + 1])))
