@@ -12,10 +12,16 @@
 # directory, removed at the end). SIZES="1000000 10000000" measures fewer
 # sizes, REPEAT=1 runs each input once instead of three times, THREADS=0
 # skips the thread figures, FLOOR=0 skips the benchmark. Every run is K = 3 (widths 10, 12, 14), L = 200,
-# both strands, rate 0.0005. Peak memory is the maximum resident set size of
-# the whole process, from /usr/bin/time -v; speed is bases per second of
-# wall-clock time and of CPU time (user + system), each from the best of the
-# runs. The load average is printed before and after: other work on the
+# both strands, rate 0.0005.
+#
+# KS="3 10 20" measures instead what a larger motif set costs: one thread
+# on one synthetic record of KBASES bases (default 5 000 000), scanned with
+# the first K matrices of the JASPAR 2024 insects collection in
+# tests/data/jaspar (widths 6 to 12), a line for each K.
+#
+# Peak memory is the maximum resident set size of the whole process, from
+# /usr/bin/time -v; speed is bases per second of wall-clock time and of CPU
+# time (user + system), each from the best of the runs. The load average is printed before and after: other work on the
 # machine slows the figures.
 set -euo pipefail
 
@@ -39,12 +45,13 @@ echo "load before: $(uptime)"
 printf '%-24s %12s %10s %14s %14s %14s %10s\n' \
   "input" "bases" "wall s" "bases/s wall" "bases/s cpu" "peak RSS B" "B/base"
 
-# run FASTA THREADS LOG: one run of the binary, its /usr/bin/time -v report
-# appended to LOG.
+# run FASTA THREADS LOG [OPTION...]: one run of the binary on the matrices
+# of $matrices, its /usr/bin/time -v report appended to LOG.
+matrices=$work/synth.pwm
 run() {
   local out="$work/out"
   rm -f "$out"_*.txt
-  /usr/bin/time -v "$velmora" -i "$1" -M "$work/synth.pwm" -o "$out" -t "$2" 2>>"$3" >/dev/null
+  /usr/bin/time -v "$velmora" -i "$1" -M "$matrices" -o "$out" -t "$2" "${@:4}" 2>>"$3" >/dev/null
 }
 
 # figures NAME BASES LOG: one line of figures from the reports in LOG: the
@@ -68,16 +75,29 @@ figures() {
     }' "$log"
 }
 
-# measure NAME BASES FASTA: REPEAT runs on one thread (default 3), one line
-# of figures.
+# measure NAME BASES FASTA [OPTION...]: REPEAT runs on one thread (default
+# 3), one line of figures.
 measure() {
   local log="$work/time.txt"
   : >"$log"
   for _ in $(seq "${REPEAT:-3}"); do
-    run "$3" 1 "$log"
+    run "$3" 1 "$log" "${@:4}"
   done
   figures "$1" "$2" "$log"
 }
+
+if [ -n "${KS:-}" ]; then
+  here=$(cd "$(dirname "$0")/.." && pwd)
+  jaspar=$here/tests/data/jaspar/JASPAR2024_CORE_insects_non-redundant_pfms_transfac.txt
+  kbases=${KBASES:-5000000}
+  "$synth" --bases "$kbases" --seed 1 --fasta "$work/k.fa" --matrices "$work/synth.pwm"
+  for k in $KS; do
+    ids=$(awk -v k="$k" '/^AC / && n < k { printf "%s%s", (n++ ? "," : ""), $2 }' "$jaspar")
+    matrices=$jaspar measure "K = $k" "$kbases" "$work/k.fa" --motifs "$ids"
+  done
+  echo "load after: $(uptime)"
+  exit 0
+fi
 
 # speedup NAME BASES FASTA INFLIGHT: REPEAT runs on one thread and on two,
 # interleaved so that a change of load hits both; a line of figures for
