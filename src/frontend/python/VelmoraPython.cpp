@@ -175,8 +175,6 @@ PYRECORD ToPython(RECORDRESULT result, const std::vector<int>& widths, const std
     r.p = Number(s.empirical);
     r.pGumbel = Number(s.fitted);
     r.note = s.note;
-    if (result.unscorable && r.note.empty())
-        r.note = "not scanned: its background model gives one of its bases probability 0";
     for (const MODULEINFO& module : result.modules) {
         PYMODULE m;
         m.start = module.start;
@@ -197,7 +195,6 @@ PYRECORD ToPython(RECORDRESULT result, const std::vector<int>& widths, const std
     }
     auto lines = std::make_shared<RECORDLINES>();
     lines->result = std::move(result);
-    lines->result.nullScores.shrink_to_fit();
     lines->widths = widths;
     lines->labels = labels;
     lines->moduleLength = moduleLength;
@@ -482,19 +479,14 @@ PYRECORD CPyRecords::Next()
     return ToPython(std::move(job->result), m_widths, m_labels, m_moduleLength);
 }
 
-template <typename T>
-std::string Repr(const T& value);
-
-template <>
-std::string Repr(const PYSITE& s)
+std::string SiteRepr(const PYSITE& s)
 {
     char text[96];
     (void)std::snprintf(text, sizeof text, "%c%d %.6f", s.strand, s.start, s.probability);
     return "Site(motif=" + std::to_string(s.motif) + " " + s.name + ", " + text + ", " + s.bases + ")";
 }
 
-template <>
-std::string Repr(const PYMODULE& m)
+std::string ModuleRepr(const PYMODULE& m)
 {
     char text[64];
     (void)std::snprintf(text, sizeof text, "[%d,%d] score %.6f", m.start, m.end, m.score);
@@ -552,7 +544,7 @@ read or a motif is not in it.
         .def_readonly("end", &PYSITE::end, "One past the site's last position.")
         .def_readonly("probability", &PYSITE::probability, "Probability of the traceback step that took the site.")
         .def_readonly("bases", &PYSITE::bases, "The site's bases as read on its own strand.")
-        .def("__repr__", &Repr<PYSITE>);
+        .def("__repr__", &SiteRepr);
 
     py::class_<PYMODULE>(m, "Module", "A module: a window of L bases (the record's length when shorter).")
         .def_readonly("start", &PYMODULE::start, "0-based first position, as in the module file.")
@@ -562,7 +554,7 @@ read or a motif is not in it.
         .def_readonly("site_string", &PYMODULE::siteString, "The module file's site string, e.g. +1(105)-2(130).")
         .def_readonly("p", &PYMODULE::p, "Empirical p-value against the null best windows (None without nulls).")
         .def_readonly("e", &PYMODULE::e, "E-value: null modules at least as strong per null sequence (None without).")
-        .def("__repr__", &Repr<PYMODULE>);
+        .def("__repr__", &ModuleRepr);
 
     py::class_<PYRECORD>(m, "Record", "One record scanned: its modules and its scores.")
         .def_readonly("name", &PYRECORD::name, "The header's first word, as the result files name the record.")

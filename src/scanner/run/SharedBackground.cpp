@@ -9,6 +9,7 @@
 
 #include "scanner/read/FastaReader.h"
 #include "scanner/write/FileSet.h"
+#include "support/Hash.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
@@ -134,15 +135,12 @@ bool Usable(const SHAREDBACKGROUND& background, const std::string& label, bool e
 
 std::string SHAREDBACKGROUND::Digest() const
 {
-    // FNV-1a over the counts as text.
-    std::uint64_t h = 0xcbf29ce484222325ULL;
+    // The hash of the counts as text.
+    std::string all;
     for (int entry = 0; entry < 20; ++entry)
-        for (const char c : std::to_string(CountOf(counts, entry)) + "\t") {
-            h ^= static_cast<unsigned char>(c);
-            h *= 0x100000001b3ULL;
-        }
+        all += std::to_string(CountOf(counts, entry)) + "\t";
     char text[17];
-    (void)std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    (void)std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(Fnv1a(all)));
     return text;
 }
 

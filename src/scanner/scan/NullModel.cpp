@@ -4,6 +4,8 @@
 #include <limits>
 #include <numeric>
 
+#include "support/Hash.h"
+
 namespace {
 
 // SplitMix64: turns any 64-bit value into a well-mixed one; seeds the
@@ -78,13 +80,8 @@ int Draw(const double* weights, CGenerator& generator)
 
 std::uint64_t NullSeed(std::uint64_t runSeed, std::string_view header, long long k)
 {
-    // FNV-1a over the header, then mixed with the seed and k.
-    std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (const char c : header) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 0x100000001b3ULL;
-    }
-    return Mix(Mix(runSeed) ^ Mix(h) ^ Mix(static_cast<std::uint64_t>(k) * 0xd1342543de82ef95ULL));
+    // The header's hash, mixed with the seed and k.
+    return Mix(Mix(runSeed) ^ Mix(Fnv1a(header)) ^ Mix(static_cast<std::uint64_t>(k) * 0xd1342543de82ef95ULL));
 }
 
 std::string DrawNullSequence(std::string_view record, const BACKGROUND& bg, std::uint64_t seed)
