@@ -104,6 +104,20 @@ status 1
 stderr "Velmora: unknown option --bg: did you mean --background?\n"
 absent o_module.txt o_motif1.txt
 
+case a background file that cannot be read to its end
+run background -i bg.fa -o bg.model
+gzip bg.model
+flip bg.model 6
+run -i peaks.fa -M fly_bcd_hb_Kr.pwm -o o --background bg.model
+status 1
+stderr "Velmora: cannot read background file 'bg.model': corrupt gzip data (checksum mismatch)\n"
+gzip bg.fa
+flip bg.fa 6
+run -i peaks.fa -M fly_bcd_hb_Kr.pwm -o o --background bg.fa
+status 1
+stderr "Velmora: cannot read background file 'bg.fa': corrupt gzip data (checksum mismatch)\n"
+absent o_module.txt
+
 case malformed model files
 write m.bg "#Velmora background model 1\nA\t1\nC\t1\nG\t1\nT\t1\n"
 run -i peaks.fa -M fly_bcd_hb_Kr.pwm -o o --background m.bg

@@ -212,6 +212,8 @@ BAD_CALLS = [
     (lambda s: velmora.Matrix([[1, 2, 3, -4]]), "row 1 holds a negative number; counts and frequencies cannot be"),
     (lambda s: velmora.Matrix([[0, 0, 0, 0]]), "row 1 sums to 0; at least one of A, C, G, T must be positive"),
     (lambda s: velmora.Matrix([]), "a matrix needs 1 to 1000 rows, got 0"),
+    (lambda s: velmora.Matrix([[1, 2, float("nan"), 4]]), "row 1 holds a number that is not finite"),
+    (lambda s: s.scan("ACGT", name="a\nb"), "a record's name is one line: a\nb"),
 ]
 
 
