@@ -24,6 +24,18 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
+std::vector<std::string_view> TabFields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const std::size_t tab = line.find('\t');
+        fields.push_back(line.substr(0, tab));
+        if (tab == std::string_view::npos)
+            return fields;
+        line.remove_prefix(tab + 1);
+    }
+}
+
 std::vector<std::string_view> Words(std::string_view text)
 {
     std::vector<std::string_view> words;

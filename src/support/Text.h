@@ -20,6 +20,9 @@ std::string_view SkipBlanks(std::string_view text);
 std::string_view Trim(std::string_view text);
 // The words of a text, the runs of characters between blanks.
 std::vector<std::string_view> Words(std::string_view text);
+// The tab-separated fields of a line, as they stand (one for a line
+// without a tab).
+std::vector<std::string_view> TabFields(std::string_view line);
 bool StartsWith(std::string_view text, std::string_view prefix);
 // The first word of a text, and the text after it without the blanks
 // around it: "MA0212.1" and "bcd" of "MA0212.1  bcd ".

@@ -13,21 +13,9 @@
 
 #include "scanner/write/ResultFormat.h"
 #include "support/Messages.h"
+#include "support/Text.h"
 
 namespace {
-
-// The tab-separated fields of a line.
-std::vector<std::string_view> Fields(std::string_view line)
-{
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const std::size_t tab = line.find('\t');
-        fields.push_back(line.substr(0, tab));
-        if (tab == std::string_view::npos)
-            return fields;
-        line.remove_prefix(tab + 1);
-    }
-}
 
 bool AllDigits(std::string_view text)
 {
@@ -144,7 +132,7 @@ std::string ColumnCount(std::size_t got, std::size_t want, const char* what)
 
 std::string ModulesBedProblem(std::string_view line, bool withP)
 {
-    const std::vector<std::string_view> f = Fields(line);
+    const std::vector<std::string_view> f = TabFields(line);
     const std::size_t want = withP ? 10 : 8;
     if (f.size() != want)
         return ColumnCount(f.size(), want, "a modules BED line");
@@ -157,7 +145,7 @@ std::string ModulesBedProblem(std::string_view line, bool withP)
 
 std::string SitesBedProblem(std::string_view line)
 {
-    const std::vector<std::string_view> f = Fields(line);
+    const std::vector<std::string_view> f = TabFields(line);
     if (f.size() != 9)
         return ColumnCount(f.size(), 9, "a sites BED line");
     if (f[0].empty() || !IsWhole(f[1]) || !IsWhole(f[2]) || f[3].empty() || !AllDigits(f[4]) ||
@@ -168,7 +156,7 @@ std::string SitesBedProblem(std::string_view line)
 
 std::string RecordsLineProblem(std::string_view line, int motifNum)
 {
-    const std::vector<std::string_view> f = Fields(line);
+    const std::vector<std::string_view> f = TabFields(line);
     if (f.size() != 13)
         return ColumnCount(f.size(), 13, "a records line");
     std::size_t counts = 0;
@@ -450,7 +438,7 @@ long long LastBedModuleNumber(const std::string& path)
         tail.pop_back();
     const std::size_t start = tail.rfind('\n');
     const std::vector<std::string_view> f =
-        Fields(std::string_view(tail).substr(start == std::string::npos ? 0 : start + 1));
+        TabFields(std::string_view(tail).substr(start == std::string::npos ? 0 : start + 1));
     if (f.size() > 3 && f[3].substr(0, 6) == "module" && AllDigits(f[3].substr(6)))
         return std::stoll(std::string(f[3].substr(6)));
     in.clear();

@@ -244,18 +244,10 @@ bool ReadBedRegions(const std::string& path, std::vector<BEDREGION>* regions, st
             continue;
         // Columns are tab-separated, as BED has them; a file typed with
         // blanks is read by its words.
-        std::vector<std::string_view> columns;
-        if (line.find('\t') != std::string_view::npos) {
-            for (std::string_view rest = line;;) {
-                const std::size_t tab = rest.find('\t');
-                columns.push_back(Trim(rest.substr(0, tab)));
-                if (tab == std::string_view::npos)
-                    break;
-                rest.remove_prefix(tab + 1);
-            }
-        } else {
-            columns = Words(line);
-        }
+        std::vector<std::string_view> columns =
+            line.find('\t') != std::string_view::npos ? TabFields(line) : Words(line);
+        for (std::string_view& column : columns)
+            column = Trim(column);
         const std::string at = where + ", line " + std::to_string(lines.LineNumber()) + ": ";
         BEDREGION region;
         if (columns.size() < 3) {
