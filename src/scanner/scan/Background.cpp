@@ -120,7 +120,12 @@ BACKGROUND BuildBackground(std::string_view seq)
 bool BackgroundScoresEveryBase(std::string_view seq, const BACKGROUND& bg)
 {
     // The lookups of the background column: the first base unless it is N,
-    // then every adjacent pair without N.
+    // then every adjacent pair without N. A model that gives every base and
+    // every pair some probability scores every record, and most models do:
+    // a chromosome need not be read for it.
+    if (std::all_of(std::begin(bg.bgFreq), std::end(bg.bgFreq), [](double p) { return p > 0; }) &&
+        std::all_of(std::begin(bg.bgTrans), std::end(bg.bgTrans), [](double p) { return p > 0; }))
+        return true;
     const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
     const std::size_t n = seq.size();
     if (n > 0 && !IsN(s[0]) && !(bg.bgFreq[Code(s[0])] > 0))
