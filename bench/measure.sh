@@ -3,7 +3,8 @@
 # one thread (-t 1) on synthetic single-record FASTA files of 1, 10 and 100
 # million bases, and on a file of 10 000 records of 10 000 bases; then the
 # speed-up of two threads over one on 10 million bases in 100 records and on
-# one record of 50 million bases; then the floor benchmark.
+# one record of ONE bases (default 20 million), on its own and beside a
+# CPU-bound process; then the floor benchmark.
 #
 #   bench/measure.sh [BUILD_DIR [WORK_DIR]]
 #
@@ -144,9 +145,17 @@ if [ "${THREADS:-1}" != 0 ]; then
   "$synth" --bases 10000000 --records 100 --seed 1 --fasta "$work/multi100.fa" --matrices "$work/synth.pwm"
   speedup "100 records x 100000" 10000000 "$work/multi100.fa" 300000
   rm -f "$work/multi100.fa"
-  "$synth" --bases 50000000 --seed 1 --fasta "$work/single50.fa" --matrices "$work/synth.pwm"
-  speedup "1 record" 50000000 "$work/single50.fa" 50000000
-  rm -f "$work/single50.fa"
+  # One long record, on an idle machine and beside a CPU-bound process
+  # that holds a core: there two threads must not be slower than one.
+  one=${ONE:-20000000}
+  "$synth" --bases "$one" --seed 1 --fasta "$work/single.fa" --matrices "$work/synth.pwm"
+  speedup "1 record" "$one" "$work/single.fa" "$one"
+  sh -c 'while :; do :; done' &
+  hog=$!
+  speedup "1 record, busy core" "$one" "$work/single.fa" "$one"
+  kill "$hog"
+  wait "$hog" 2>/dev/null || true
+  rm -f "$work/single.fa"
 fi
 
 echo "load after: $(uptime)"

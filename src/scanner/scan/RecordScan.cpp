@@ -244,192 +244,82 @@ private:
 
 }  // namespace
 
-CScanShare::CScanShare(const SCANMODEL& model, const PositionScorer& scorer, const unsigned char* seq, int n, int block)
-    : m_model(model),
-      m_scorer(scorer),
-      m_seq(seq),
-      m_n(n),
-      m_block(block),
-      m_blocks((n + block - 1) / block),
-      m_own(static_cast<std::size_t>(block) * model.columns),
-      m_split(model.motifCount)
-{}
-
-CScanShare::~CScanShare() { Close(); }
-
-void CScanShare::Score(int b, double* out, std::size_t combine) const
-{
-    const int first = b * m_block;
-    const int count = std::min(m_block, m_n - first);
-    m_scorer.ScoreRows(m_seq, first, count, out);
-    if (combine > 0)
-        for (int t = 0; t < count; ++t)
-            CombineStrands(m_model, out + static_cast<std::size_t>(t) * m_model.columns, combine);
-}
-
-CScanShare::Block CScanShare::Rows(int b)
-{
-    std::unique_lock lock(m_mutex);
-    if (m_nextClaim == b) {
-        ++m_nextClaim;
-        lock.unlock();
-        Score(b, m_own.data(), 0);
-        return {m_own.data(), 0};
-    }
-    // A helper claimed it: it is being scored, or waits in the ring. When
-    // the scan has to wait, the helper is the slower: it leaves one more
-    // motif's strands to the scan from now on.
-    Slot& slot = m_slots[static_cast<std::size_t>(b % kRing)];
-    if (slot.block != b && m_split > 0)
-        --m_split;
-    m_changed.wait(lock, [&] { return slot.block == b; });
-    return {slot.rows.data(), slot.combined};
-}
-
-void CScanShare::Done(int b)
-{
-    const std::lock_guard lock(m_mutex);
-    m_consumed = b + 1;
-    if (m_helpers > 0)
-        m_changed.notify_all();
-}
-
-void CScanShare::Close()
-{
-    std::unique_lock lock(m_mutex);
-    m_closed = true;
-    m_changed.notify_all();
-    m_changed.wait(lock, [&] { return m_helpers == 0; });
-}
-
-long long CScanShare::BasesLeft() const
-{
-    const std::lock_guard lock(m_mutex);
-    return std::max(0LL, static_cast<long long>(m_n) - static_cast<long long>(m_nextClaim) * m_block);
-}
-
-bool CScanShare::Attach()
-{
-    const std::lock_guard lock(m_mutex);
-    if (m_closed || m_helpers > 0 || m_nextClaim >= m_blocks)
-        return false;
-    if (m_slots.empty()) {
-        try {
-            std::vector<Slot> slots(kRing);
-            for (Slot& slot : slots)
-                slot.rows.resize(m_own.size());
-            m_slots = std::move(slots);
-        } catch (const std::bad_alloc&) {
-            return false;  // the scan goes on alone
-        }
-    }
-    ++m_helpers;
-    return true;
-}
-
-void CScanShare::Help(const std::function<bool()>& stop)
-{
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        // stop() may take other locks: never ask it while holding this one.
-        lock.unlock();
-        const bool leave = stop();
-        lock.lock();
-        if (leave || m_closed || m_nextClaim >= m_blocks)
-            break;
-        if (m_nextClaim >= m_consumed + kRing) {
-            // The ring is full: the scan is the slower, so the helper takes
-            // one more motif's strands off it. Wait, asking stop() now and then.
-            m_split = std::min(m_split + 1, m_model.motifCount);
-            m_changed.wait_for(lock, std::chrono::milliseconds(20));
-            continue;
-        }
-        const int b = m_nextClaim++;
-        const std::size_t combine = m_split;
-        Slot& slot = m_slots[static_cast<std::size_t>(b % kRing)];
-        lock.unlock();
-        Score(b, slot.rows.data(), combine);
-        lock.lock();
-        slot.block = b;
-        slot.combined = combine;
-        m_changed.notify_all();
-    }
-    --m_helpers;
-    m_changed.notify_all();
-}
-
-namespace {
-
-// The main pass over the rows of one block after another: the forward
-// recursion, the maximizing step and the module-end marks, keeping only the
-// history they read back.
-class CMainPass {
+// The maximizing step and the best-window screening of the main pass. They
+// read each position's forward value and background value in position
+// order and feed nothing back to the recursion, so they can run a block
+// behind it, on another thread. Each keeps the history it reads back: the
+// forward and best values and the background column of the last L
+// positions.
+class CMaxPass {
 public:
-    // History kept in front of each block: the recursion reads back the
-    // widest motif's width, the module score L positions; the best values
-    // are read back L positions.
-    CMainPass(const SCANMODEL& mm, int L, int block, int interval, CMarkBits& marks, CCheckpoints& checkpoints,
-              CModuleScores& scores, bool windows)
+    CMaxPass(const SCANMODEL& mm, int L, int block, CMarkBits& marks, CModuleScores& scores, bool windows)
         : m_mm(mm),
           m_L(L),
           m_windows(windows),
-          m_interval(interval),
-          m_fwdValues(static_cast<std::size_t>(std::max(L, mm.maxWidth)), static_cast<std::size_t>(block)),
+          m_fwdValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
           m_bestValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
           m_bgValues(static_cast<std::size_t>(L), static_cast<std::size_t>(block)),
           m_blockScores(static_cast<std::size_t>(block)),
           m_marks(marks),
-          m_checkpoints(checkpoints),
           m_scores(scores)
     {}
 
-    // The rows of positions start..start+count-1, of which the first
-    // `combined` motifs hold their site terms already; kAny: combined > 0.
-    template <bool kAny>
-    void Steps(const double* rows, int start, int count, std::size_t combined)
+    // The positions start..start+count-1: Open, Step for t = 0..count-1 in
+    // turn, then Close.
+    void Open(int start, int count)
     {
-        const SCANMODEL& mm = m_mm;
+        m_start = start;
+        m_count = count;
+        m_fwd = m_fwdValues.Reserve(static_cast<std::size_t>(count));
+        m_best = m_bestValues.Reserve(static_cast<std::size_t>(count));
+        m_bgs = m_bgValues.Reserve(static_cast<std::size_t>(count));
+    }
+
+    // Position start + t, with its forward value and background value.
+    void Step(int t, double fwd, double bg)
+    {
         const int L = m_L;
-        const std::size_t cols = mm.columns;
-        const std::size_t bgCol = mm.bgColumn;
-        double* fwd = m_fwdValues.Reserve(static_cast<std::size_t>(count));    // fwd[t]: position start + t
-        double* best = m_bestValues.Reserve(static_cast<std::size_t>(count));  // best[t]: position start + t
-        double* bgs = m_bgValues.Reserve(static_cast<std::size_t>(count));     // bgs[t]: position start + t
-        for (int t = 0; t < count; ++t) {
-            const int p = start + t;
-            const double* row = rows + static_cast<std::size_t>(t) * cols;
-            if (p == m_nextCheckpoint) {
-                m_checkpoints.Save(m_checkpoint++, fwd + t);
-                m_nextCheckpoint += m_interval;
-            }
-            if (p == 0)
-                fwd[t] = mm.logBg + row[bgCol];
-            else
-                fwd[t] = RecursionStep(mm, row, p + 1, fwd + t, kAny ? combined : 0);
-            const double bg = row[bgCol];
-            bgs[t] = bg;
-            if (p < L - 1) {
-                m_running += bg;
-                best[t] = m_running;
-                continue;
-            }
-            const bool first = p == L - 1;
-            const double moduleScore = ModuleScore(first, fwd[t], first ? 0.0 : fwd[t - L]);
-            const Candidates c =
-                StepCandidates(mm, p > 0 ? best[t - 1] : 0.0, bg, first, first ? 0.0 : best[t - L], moduleScore);
-            m_blockScores[static_cast<std::size_t>(t)] = moduleScore;
-            bool toModule = false;
-            best[t] = ChooseBest(c, &toModule);
-            if (toModule) {
-                m_marks.Set(p);
-                m_scores.Add(p, moduleScore);
-            }
+        const int p = m_start + t;
+        m_fwd[t] = fwd;
+        m_bgs[t] = bg;
+        if (p < L - 1) {
+            m_running += bg;
+            m_best[t] = m_running;
+            return;
         }
-        m_fwdValues.Commit(static_cast<std::size_t>(count));
-        m_bestValues.Commit(static_cast<std::size_t>(count));
+        const bool first = p == L - 1;
+        const double moduleScore = ModuleScore(first, m_fwd[t], first ? 0.0 : m_fwd[t - L]);
+        const Candidates c =
+            StepCandidates(m_mm, p > 0 ? m_best[t - 1] : 0.0, bg, first, first ? 0.0 : m_best[t - L], moduleScore);
+        m_blockScores[static_cast<std::size_t>(t)] = moduleScore;
+        bool toModule = false;
+        m_best[t] = ChooseBest(c, &toModule);
+        if (toModule) {
+            m_marks.Set(p);
+            m_scores.Add(p, moduleScore);
+        }
+    }
+
+    void Close()
+    {
+        const auto count = static_cast<std::size_t>(m_count);
+        m_fwdValues.Commit(count);
+        m_bestValues.Commit(count);
         if (m_windows)
-            Windows(start, count, m_blockScores.data(), bgs);
-        m_bgValues.Commit(static_cast<std::size_t>(count));
+            Windows(m_start, m_count, m_blockScores.data(), m_bgs);
+        m_bgValues.Commit(count);
+    }
+
+    // A block whose forward values were computed apart: fwd[t] is position
+    // start + t's, rows the block's rows (for the background column).
+    void Block(const double* rows, const double* fwd, int start, int count)
+    {
+        const std::size_t cols = m_mm.columns;
+        const std::size_t bgCol = m_mm.bgColumn;
+        Open(start, count);
+        for (int t = 0; t < count; ++t)
+            Step(t, fwd[t], rows[static_cast<std::size_t>(t) * cols + bgCol]);
+        Close();
     }
 
     // The highest score of any window, as a module's score is: the module
@@ -448,10 +338,10 @@ public:
 private:
     static constexpr int kResumEvery = 16;
 
-    // The windows ending in a block, apart from the chained steps, which
-    // they would only crowd: scores[t] is the module score of the window
-    // ending at start + t, bgs[t] that position's background value, with
-    // the L values before the block right behind bgs.
+    // The windows ending in a block, apart from the steps, which they would
+    // only crowd: scores[t] is the module score of the window ending at
+    // start + t, bgs[t] that position's background value, with the L values
+    // before the block right behind bgs.
     void Windows(int start, int count, const double* scores, const double* bgs)
     {
         const int L = m_L;
@@ -494,19 +384,316 @@ private:
     const SCANMODEL& m_mm;
     int m_L;
     bool m_windows;  // find the best window score
-    int m_interval;
     CSlidingValues m_fwdValues;
     CSlidingValues m_bestValues;
     CSlidingValues m_bgValues;          // the background column, for the window sums
     std::vector<double> m_blockScores;  // the module scores of the block's windows
     CMarkBits& m_marks;
-    CCheckpoints& m_checkpoints;
     CModuleScores& m_scores;
+    int m_start = 0;  // the open block
+    int m_count = 0;
+    double* m_fwd = nullptr;  // the open block's values: m_fwd[t] is position m_start + t's
+    double* m_best = nullptr;
+    double* m_bgs = nullptr;
     double m_running = 0.0;   // background sum of the positions before L-1
     double m_windowBg = 0.0;  // background sum of the latest window, running since the last sum in order
     int m_untilResum = 0;     // windows until the next sum in order
     double m_largestBg = 0.0;
     double m_bestWindow = -std::numeric_limits<double>::infinity();
+};
+
+CScanShare::CScanShare(const SCANMODEL& model, const PositionScorer& scorer, const unsigned char* seq, int n, int block,
+                       CMaxPass& maxPass, const HelpPacing& pacing)
+    : m_model(model),
+      m_scorer(scorer),
+      m_seq(seq),
+      m_n(n),
+      m_block(block),
+      m_blocks((n + block - 1) / block),
+      m_maxPass(maxPass),
+      m_own(static_cast<std::size_t>(block) * model.columns),
+      m_pacer(pacing),
+      m_split(model.motifCount)
+{}
+
+CScanShare::~CScanShare() { Close(); }
+
+void CScanShare::Score(int b, double* out, std::size_t combine) const
+{
+    const int first = b * m_block;
+    const int count = std::min(m_block, m_n - first);
+    m_scorer.ScoreRows(m_seq, first, count, out);
+    if (combine > 0)
+        for (int t = 0; t < count; ++t)
+            CombineStrands(m_model, out + static_cast<std::size_t>(t) * m_model.columns, combine);
+}
+
+void CScanShare::Wait(std::unique_lock<std::mutex>& lock, Sleeper& sleeper, std::chrono::milliseconds most)
+{
+    ++sleeper.waiting;
+    if (most.count() > 0)
+        sleeper.wakes.wait_for(lock, most);
+    else
+        sleeper.wakes.wait(lock);
+    --sleeper.waiting;
+}
+
+void CScanShare::Wake(Sleeper& sleeper)
+{
+    if (sleeper.waiting > 0)
+        sleeper.wakes.notify_all();
+}
+
+void CScanShare::WakeHelper()
+{
+    // A resting helper waits for the end of its rest, not for blocks.
+    if (!m_resting)
+        Wake(m_helperSleeps);
+}
+
+bool CScanShare::NextChained()
+{
+    if (m_slots.empty())
+        return false;
+    const Slot& slot = SlotOf(m_posted);
+    return slot.block == m_posted && slot.stage == Stage::kChained;
+}
+
+void CScanShare::Post(std::unique_lock<std::mutex>& lock)
+{
+    m_posting = true;
+    while (NextChained()) {
+        Slot& slot = SlotOf(m_posted);
+        const int start = m_posted * m_block;
+        lock.unlock();
+        m_maxPass.Block(slot.rows.data(), slot.fwd.data(), start, std::min(m_block, m_n - start));
+        lock.lock();
+        slot.block = -1;
+        slot.stage = Stage::kFree;
+        ++m_posted;
+        Wake(m_scanSleeps);
+        WakeHelper();
+    }
+    m_posting = false;
+    Wake(m_scanSleeps);
+}
+
+void CScanShare::PostUpTo(int b, std::unique_lock<std::mutex>& lock)
+{
+    // Every block before b is stepped: one the scan scored has its
+    // maximizing step taken, one a helper scored waits in its slot for it,
+    // or is being taken by the helper right now.
+    while (m_posted < b) {
+        if (!m_posting && NextChained())
+            Post(lock);
+        else
+            Wait(lock, m_scanSleeps);
+    }
+}
+
+CScanShare::Block CScanShare::Rows(int b)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_nextClaim == b) {
+        ++m_nextClaim;
+        lock.unlock();
+        Score(b, m_own.data(), 0);
+        lock.lock();
+        PostUpTo(b, lock);
+        return {m_own.data(), 0, nullptr};
+    }
+    // A helper claimed it: it is being scored, or waits in the ring. When
+    // the scan has to wait, the helper is the slower: it leaves one more
+    // motif's strands to the scan from now on.
+    Slot& slot = SlotOf(b);
+    const auto ready = [&] { return slot.block == b && slot.stage == Stage::kReady; };
+    if (!ready() && m_split > 0)
+        --m_split;
+    while (!ready())
+        Wait(lock, m_scanSleeps);
+    return {slot.rows.data(), slot.combined, slot.fwd.data()};
+}
+
+void CScanShare::Done(int b)
+{
+    std::unique_lock lock(m_mutex);
+    const bool helped = !m_slots.empty() && SlotOf(b).block == b;
+    if (!helped) {
+        m_posted = b + 1;  // the scan took the maximizing step itself
+    } else {
+        SlotOf(b).stage = Stage::kChained;
+        // With no helper at work, the scan takes the step now, while the
+        // rows are fresh in its cache.
+        if ((m_helpers == 0 || m_resting) && !m_posting)
+            Post(lock);
+        WakeHelper();
+    }
+    Pace(std::min(m_block, m_n - b * m_block), helped);
+}
+
+void CScanShare::Pace(long long bases, bool helped)
+{
+    if (m_helpers == 0) {
+        m_paced = false;
+        return;
+    }
+    const CHelpPacer::Clock::time_point now = CHelpPacer::Clock::now();
+    if (!m_paced) {
+        m_pacer.Restart(now);
+        m_paced = true;
+        return;
+    }
+    const bool help = m_pacer.Block(now, bases, helped);
+    if (help == m_resting) {
+        m_resting = !help;
+        WakeHelper();
+    }
+}
+
+void CScanShare::Close()
+{
+    std::unique_lock lock(m_mutex);
+    m_closed = true;
+    Wake(m_helperSleeps);
+    while (m_helpers > 0)
+        Wait(lock, m_scanSleeps);
+}
+
+void CScanShare::Finish()
+{
+    Close();
+    std::unique_lock lock(m_mutex);
+    PostUpTo(m_blocks, lock);
+}
+
+long long CScanShare::BasesLeft() const
+{
+    const std::lock_guard lock(m_mutex);
+    return std::max(0LL, static_cast<long long>(m_n) - static_cast<long long>(m_nextClaim) * m_block);
+}
+
+bool CScanShare::Attach()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_closed || m_helpers > 0 || m_nextClaim >= m_blocks)
+        return false;
+    if (m_slots.empty()) {
+        try {
+            std::vector<Slot> slots(kRing);
+            for (Slot& slot : slots) {
+                slot.rows.resize(m_own.size());
+                slot.fwd.resize(static_cast<std::size_t>(m_block));
+            }
+            m_slots = std::move(slots);
+        } catch (const std::bad_alloc&) {
+            return false;  // the scan goes on alone
+        }
+    }
+    ++m_helpers;
+    m_resting = false;
+    m_paced = false;
+    return true;
+}
+
+void CScanShare::Help(const std::function<bool()>& stop)
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        // stop() may take other locks: never ask it while holding this one.
+        lock.unlock();
+        const bool leave = stop();
+        lock.lock();
+        if (leave || m_closed)
+            break;
+        if (!m_resting && !m_posting && NextChained()) {
+            Post(lock);
+            continue;
+        }
+        if (m_nextClaim >= m_blocks)
+            break;  // what is left of the maximizing steps, the scan takes
+        if (m_resting) {
+            // The scan runs faster alone: keep off its core, asking stop()
+            // now and then.
+            Wait(lock, m_helperSleeps, kNap);
+            continue;
+        }
+        Slot& slot = SlotOf(m_nextClaim);
+        if (slot.stage != Stage::kFree) {
+            // The ring is full: the scan is the slower, so the helper takes
+            // one more motif's strands off it. Wait, asking stop() now and then.
+            m_split = std::min(m_split + 1, m_model.motifCount);
+            Wait(lock, m_helperSleeps, kNap);
+            continue;
+        }
+        const int b = m_nextClaim++;
+        const std::size_t combine = m_split;
+        slot.block = b;
+        slot.stage = Stage::kScoring;
+        lock.unlock();
+        Score(b, slot.rows.data(), combine);
+        lock.lock();
+        slot.combined = combine;
+        slot.stage = Stage::kReady;
+        Wake(m_scanSleeps);
+    }
+    --m_helpers;
+    Wake(m_scanSleeps);
+}
+
+namespace {
+
+// The chained forward recursion of the main pass, with the saved states
+// the traceback starts again from. It keeps the widest motif's width of
+// forward values, all a step reads back.
+class CChainPass {
+public:
+    CChainPass(const SCANMODEL& mm, int block, int interval, CCheckpoints& checkpoints)
+        : m_mm(mm),
+          m_interval(interval),
+          m_fwdValues(static_cast<std::size_t>(std::max(1, mm.maxWidth)), static_cast<std::size_t>(block)),
+          m_checkpoints(checkpoints)
+    {}
+
+    // The rows of positions start..start+count-1, of which the first
+    // `combined` motifs hold their site terms already (kAny: combined > 0).
+    // kFused: each position's maximizing step follows its recursion step
+    // at once, in the time the chain waits on itself; else the forward
+    // values go to fwdOut, for the maximizing step to take later.
+    template <bool kAny, bool kFused>
+    void Steps(const double* rows, int start, int count, std::size_t combined, CMaxPass* maxPass, double* fwdOut)
+    {
+        const SCANMODEL& mm = m_mm;
+        const std::size_t cols = mm.columns;
+        const std::size_t bgCol = mm.bgColumn;
+        double* fwd = m_fwdValues.Reserve(static_cast<std::size_t>(count));  // fwd[t]: position start + t
+        if constexpr (kFused)
+            maxPass->Open(start, count);
+        for (int t = 0; t < count; ++t) {
+            const int p = start + t;
+            const double* row = rows + static_cast<std::size_t>(t) * cols;
+            if (p == m_nextCheckpoint) {
+                m_checkpoints.Save(m_checkpoint++, fwd + t);
+                m_nextCheckpoint += m_interval;
+            }
+            if (p == 0)
+                fwd[t] = mm.logBg + row[bgCol];
+            else
+                fwd[t] = RecursionStep(mm, row, p + 1, fwd + t, kAny ? combined : 0);
+            if constexpr (kFused)
+                maxPass->Step(t, fwd[t], row[bgCol]);
+        }
+        m_fwdValues.Commit(static_cast<std::size_t>(count));
+        if constexpr (kFused)
+            maxPass->Close();
+        else
+            std::memcpy(fwdOut, fwd, static_cast<std::size_t>(count) * sizeof(double));
+    }
+
+private:
+    const SCANMODEL& m_mm;
+    int m_interval;
+    CSlidingValues m_fwdValues;
+    CCheckpoints& m_checkpoints;
     long long m_nextCheckpoint = 0;
     std::size_t m_checkpoint = 0;
 };
@@ -556,30 +743,48 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
     CCheckpoints checkpoints(n, interval, mm.maxWidth);
     CModuleScores scores(n);
     const bool bestWindow = mm.bestWindow || options.bestWindow;
-    CMainPass pass(mm, L, block, interval, marks, checkpoints, scores, bestWindow);
+    CMaxPass maxPass(mm, L, block, marks, scores, bestWindow);
+    CChainPass chain(mm, block, interval, checkpoints);
 
     const auto* s = reinterpret_cast<const unsigned char*>(seq.data());
-    CScanShare share(mm, scorer, s, n, block);
+    CScanShare share(mm, scorer, s, n, block, maxPass, options.pacing);
     COffer offer(hooks, share, (n + block - 1) / block >= options.blocksToShare);
     for (int b = 0, start = 0; start < n; ++b) {
         const int count = std::min(block, n - start);
         const CScanShare::Block rows = share.Rows(b);
-        if (rows.combined > 0)
-            pass.Steps<true>(rows.rows, start, count, rows.combined);
+        if (rows.fwd == nullptr)
+            chain.Steps<false, true>(rows.rows, start, count, 0, &maxPass, nullptr);
+        else if (rows.combined > 0)
+            chain.Steps<true, false>(rows.rows, start, count, rows.combined, nullptr, rows.fwd);
         else
-            pass.Steps<false>(rows.rows, start, count, 0);
+            chain.Steps<false, false>(rows.rows, start, count, 0, nullptr, rows.fwd);
         share.Done(b);
         start += count;
         if (hooks.progress)
             hooks.progress(count);
     }
     offer.Withdraw();
+    share.Finish();
     result->scanned = true;
     if (bestWindow)
-        result->bestWindow = pass.BestWindow();
+        result->bestWindow = maxPass.BestWindow();
 
     CStretchWindows windows(mm, seq, scorer, checkpoints, scores, interval, L);
     TraceModules(mm, seq, n, L, marks, windows, result);
+}
+
+ScanHooks HelperThreadHooks(std::thread& helper)
+{
+    ScanHooks hooks;
+    hooks.offer = [&helper](CScanShare& share) {
+        if (share.Attach())
+            helper = std::thread([&share] { share.Help([] { return false; }); });
+    };
+    hooks.withdraw = [&helper](CScanShare&) {
+        if (helper.joinable())
+            helper.join();
+    };
+    return hooks;
 }
 
 RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases, const ScanHooks& hooks)

@@ -4,15 +4,18 @@
 // is only read.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "scanner/results/Results.h"
 #include "scanner/scan/Background.h"
+#include "scanner/scan/HelpPacer.h"
 #include "scanner/scan/PositionScorer.h"
 #include "scanner/scan/ScanModel.h"
 
@@ -20,35 +23,57 @@
 // (for a progress line); may be empty. It may throw to abandon the scan.
 using BasesObserver = std::function<void(long long bases)>;
 
-// The rows of one record's main pass, block by block. The scan scores each
-// block itself unless a helper thread scores blocks ahead of it and also
-// combines strands (CombineStrands), the half of a recursion step that needs
-// no earlier position. Every block is claimed by exactly one of
-// the two and the scan reads the blocks in order either way, so nothing in
-// the results depends on who scored which block. Blocks are handed over
-// through a ring of kRing buffers, so the helper runs at most that far ahead.
+// The maximizing step of one record's main pass (RecordScan.cpp).
+class CMaxPass;
+
+// How one record's main pass is shared with a helper thread. The pass is
+// three stages, block by block: scoring the rows (with the half of each
+// recursion step that needs no earlier position, CombineStrands), the
+// chained recursion, and the maximizing step with the best-window
+// screening, which read the chain's values and never feed it back. Alone,
+// the scan does all three, the last two in one loop. With a helper, the
+// scan does only the chain: the helper scores blocks ahead of it and takes
+// the maximizing step of the blocks the chain is done with, in order.
+// Every block is scored by exactly one of the two, every stage runs its
+// blocks in order, and every double comes from the same code either way,
+// so nothing in the results depends on who did what.
+//
+// Blocks go from the helper to the scan and back through a ring of kRing
+// slots, so the helper runs at most that far ahead. The helper's share is
+// balanced as the scan goes: one more motif's strands when the helper finds
+// the ring full, one fewer when the scan waits. And the scan measures,
+// now and then, whether it runs faster with the helper or alone
+// (CHelpPacer); while alone is faster, the helper rests.
 class CScanShare {
 public:
     static constexpr int kRing = 4;
+    // How long a waiting helper sleeps before it asks whether to leave.
+    static constexpr std::chrono::milliseconds kNap {20};
 
-    CScanShare(const SCANMODEL& model, const PositionScorer& scorer, const unsigned char* seq, int n, int block);
+    CScanShare(const SCANMODEL& model, const PositionScorer& scorer, const unsigned char* seq, int n, int block,
+               CMaxPass& maxPass, const HelpPacing& pacing);
     ~CScanShare();
     CScanShare(const CScanShare&) = delete;
     CScanShare& operator=(const CScanShare&) = delete;
 
     // For the scan: the rows of block b, for b = 0, 1, ... in turn; then
-    // Done(b) once they have been read. The first `combined` motifs of each
-    // row hold their site terms already. Rows the scan scores itself have
-    // none: folded into the chained steps, the strand sums fill the time
-    // those steps wait on one another, which a separate pass would lose.
-    // How many a helper does is balanced as the scan goes: one more when
-    // the helper finds the ring full, one fewer when the scan waits.
+    // Done(b) once the block is stepped. Rows the scan scores itself have
+    // fwd null, no site terms done (folded into the chained steps, the
+    // strand sums fill the time those steps wait on one another), and every
+    // earlier block's maximizing step done, so the scan takes this block's
+    // itself. Rows a helper scored hold the site terms of their first
+    // `combined` motifs, and the scan leaves the block's forward values in
+    // fwd for the maximizing step.
     struct Block {
         const double* rows;
         std::size_t combined;
+        double* fwd;
     };
     Block Rows(int b);
     void Done(int b);
+    // No helper may come any more; waits for one at work to leave, then
+    // takes every maximizing step still to be taken.
+    void Finish();
     // No helper may come any more; waits for one at work to leave.
     void Close();
 
@@ -57,12 +82,45 @@ public:
     // Signs a helper on: false when the share is closed or already helped
     // (or the ring cannot be had). Each true is followed by one Help call.
     bool Attach();
-    // Scores blocks ahead of the scan until none is left or stop() says to
-    // leave (asked between blocks), then signs the helper off.
+    // Scores blocks ahead of the scan and takes the maximizing steps behind
+    // it until no block is left or stop() says to leave (asked between
+    // blocks), then signs the helper off.
     void Help(const std::function<bool()>& stop);
 
 private:
+    enum class Stage { kFree, kScoring, kReady, kChained };
+    struct Slot {
+        std::vector<double> rows;
+        std::vector<double> fwd;
+        int block = -1;  // the block in the slot, -1 for none
+        Stage stage = Stage::kFree;
+        std::size_t combined = 0;
+    };
+
     void Score(int b, double* out, std::size_t combine) const;
+    // The scan and the helper each wait for their own kind of change, and
+    // are woken only when somebody waits: a wake is a system call, which
+    // would otherwise come with every block.
+    struct Sleeper {
+        std::condition_variable wakes;
+        int waiting = 0;
+    };
+    // Waits for a change (at most `most`, when given), with the lock held.
+    static void Wait(std::unique_lock<std::mutex>& lock, Sleeper& sleeper, std::chrono::milliseconds most = {});
+    static void Wake(Sleeper& sleeper);
+    void WakeHelper();
+    Slot& SlotOf(int b) { return m_slots[static_cast<std::size_t>(b % kRing)]; }
+    // Whether the next maximizing step is that of a slot the scan is done
+    // with.
+    bool NextChained();
+    // Takes the maximizing steps of the slots the scan is done with, in
+    // order; nobody else may meanwhile. Called and returns with the lock held.
+    void Post(std::unique_lock<std::mutex>& lock);
+    // Every maximizing step before block b taken, by this thread or another.
+    void PostUpTo(int b, std::unique_lock<std::mutex>& lock);
+    // For the scan: tells the pacer of a block and lets the helper work or
+    // rest as it says.
+    void Pace(long long bases, bool helped);
 
     const SCANMODEL& m_model;
     const PositionScorer& m_scorer;
@@ -70,20 +128,21 @@ private:
     int m_n;
     int m_block;
     int m_blocks;
+    CMaxPass& m_maxPass;
     std::vector<double> m_own;  // the block the scan scores itself
+    CHelpPacer m_pacer;         // only the scan uses it
+    bool m_paced = false;       // the pacer knows of the helper at work
 
-    struct Slot {
-        std::vector<double> rows;
-        int block = -1;  // the block whose rows are in `rows`, -1 for none
-        std::size_t combined = 0;
-    };
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
+    Sleeper m_scanSleeps;       // for a block, a maximizing step or the helper's leaving
+    Sleeper m_helperSleeps;     // for a slot, a block to step, the end of a rest or of the scan
     std::vector<Slot> m_slots;  // kRing of them once a helper has come
     int m_nextClaim = 0;        // first block nobody has claimed
-    int m_consumed = 0;         // blocks the scan is done with
+    int m_posted = 0;           // blocks whose maximizing step is taken
+    bool m_posting = false;     // somebody is taking maximizing steps
     std::size_t m_split;        // motifs a helper combines
     int m_helpers = 0;
+    bool m_resting = false;  // the scan runs faster alone: the helper waits
     bool m_closed = false;
 };
 
@@ -96,6 +155,11 @@ struct ScanHooks {
     std::function<void(CScanShare&)> offer;
     std::function<void(CScanShare&)> withdraw;
 };
+
+// Hooks that give a long record a helper thread of its own, started in
+// *helper when the record is offered and joined when it is withdrawn: the
+// second thread of a scan run without a pool of threads.
+ScanHooks HelperThreadHooks(std::thread& helper);
 
 // Background model, position scores and the maximizing scan of one record,
 // with the sites traced inside every module. A record of fewer than two
@@ -119,6 +183,9 @@ struct StreamScanOptions {
     // The best window score too, whatever the model's bestWindow says (a
     // null sequence's, which its p-value needs).
     bool bestWindow = false;
+    // How often a helper's worth is measured; tests shorten every stretch
+    // to change between helped and alone every few blocks.
+    HelpPacing pacing;
 };
 
 // The maximizing module scan of seq under its background model, with the
@@ -131,7 +198,8 @@ struct StreamScanOptions {
 // grows with n by n/8 + n/checkpointInterval * (widest motif) * 8 bytes,
 // and with the window length L by about 32 L + (2K + 1) * 8 L bytes (plus
 // fixed buffers of (2K + 1) * 8 * (blockSize + checkpointInterval) bytes,
-// and kRing more blocks of rows once a helper works on the record).
+// and kRing more blocks of rows and forward values once a helper works on
+// the record).
 // Adds to result->moduleCount and result->modules; sets result->window,
 // result->scanned and result->bestWindow.
 void StreamScanCurSeq(const SCANMODEL& model, std::string_view seq, const BACKGROUND& background, RECORDRESULT* result,

@@ -168,19 +168,12 @@ RECORDRESULT Scan(const Case& c, int block, int interval = 0, bool posterior = f
     const BACKGROUND bg = BuildBackground(c.seq);
     RECORDRESULT r;
     std::thread helper;
-    ScanHooks hooks;
-    if (helped) {
-        hooks.offer = [&helper](CScanShare& share) {
-            if (share.Attach())
-                helper = std::thread([&share] { share.Help([] { return false; }); });
-        };
-        hooks.withdraw = [&helper](CScanShare&) {
-            if (helper.joinable())
-                helper.join();
-        };
-    }
+    const ScanHooks hooks = helped ? HelperThreadHooks(helper) : ScanHooks();
+    // Every stretch of the pacer one block long: the helper comes and
+    // rests every few blocks, so each change of hands is met.
+    const HelpPacing restless {{}, {}, {}, 1.03, 1};
     if (block > 0)
-        StreamScanCurSeq(model, c.seq, bg, &r, StreamScanOptions {block, interval, 1}, hooks);
+        StreamScanCurSeq(model, c.seq, bg, &r, StreamScanOptions {block, interval, 1, false, restless}, hooks);
     else
         (posterior ? ApproxSampleCurSeq : ApproxScanCurSeq)(model, c.seq, CalLogPrPos(model, c.seq, bg).data(), &r);
     return r;
