@@ -17,6 +17,7 @@
 # genome to a temporary file first (FRACTION x 3.2 GB of disk) and streams
 # that with cat instead, so that the figures are the tool's alone.
 set -euo pipefail
+. "$(dirname "$0")/time-v.sh"
 
 build=${1:-build}
 fraction=${2:-0.01}
@@ -49,18 +50,10 @@ for _ in $(seq "${REPEAT:-1}"); do
 done
 echo "load after: $(uptime)"
 modules=$(grep -c '^>' "$work/out_module.txt" || true)
-awk -v bases="$bases" -v fraction="$fraction" -v threads="$threads" -v modules="$modules" '
-  function best(old, new) { return (old == "" || new < old) ? new : old }
-  /Maximum resident set size/ { if ($NF * 1024 > rss) rss = $NF * 1024 }
-  /User time/ { user = $NF }
-  /System time/ { cpu = best(cpu, user + $NF) }
-  /Elapsed \(wall clock\)/ {
-    n = split($NF, t, ":"); w = 0
-    for (i = 1; i <= n; i++) w = w * 60 + t[i]
-    wall = best(wall, w)
-  }
-  END {
-    printf "GRCh38 x %s: 24 records, %d bases, -t %d, %d modules\n", fraction, bases, threads, modules
-    printf "wall %.2f s, cpu %.2f s, peak RSS %.1f MB, %.2f M bases/s wall, %.2f M bases/s cpu\n",
-           wall, cpu, rss / 1e6, bases / wall / 1e6, bases / cpu / 1e6
-  }' "$work/time.txt"
+read -r wall cpu rss < <(best_times "$work/time.txt")
+awk -v bases="$bases" -v fraction="$fraction" -v threads="$threads" -v modules="$modules" \
+    -v wall="$wall" -v cpu="$cpu" -v rss="$rss" 'BEGIN {
+  printf "GRCh38 x %s: 24 records, %d bases, -t %d, %d modules\n", fraction, bases, threads, modules
+  printf "wall %.2f s, cpu %.2f s, peak RSS %.1f MB, %.2f M bases/s wall, %.2f M bases/s cpu\n",
+         wall, cpu, rss / 1e6, bases / wall / 1e6, bases / cpu / 1e6
+}'

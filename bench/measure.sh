@@ -25,6 +25,7 @@
 # time (user + system), each from the best of the runs. The load average is printed before and after: other work on the
 # machine slows the figures.
 set -euo pipefail
+. "$(dirname "$0")/time-v.sh"
 
 build=${1:-build}
 if [ -n "${2:-}" ]; then
@@ -55,25 +56,15 @@ run() {
   /usr/bin/time -v "$velmora" -i "$1" -M "$matrices" -o "$out" -t "$2" "${@:4}" 2>>"$3" >/dev/null
 }
 
-# figures NAME BASES LOG: one line of figures from the reports in LOG: the
-# best wall-clock and CPU times of the runs (the least disturbed by other
-# work) and the largest peak memory.
+# figures NAME BASES LOG: one line of figures from the reports in LOG (the
+# best times, the largest peak memory).
 figures() {
-  local name=$1 bases=$2 log=$3
-  awk -v name="$name" -v bases="$bases" '
-    function best(old, new) { return (old == "" || new < old) ? new : old }
-    /Maximum resident set size/ { if ($NF * 1024 > rss) rss = $NF * 1024 }
-    /User time/ { user = $NF }
-    /System time/ { cpu = best(cpu, user + $NF) }
-    /Elapsed \(wall clock\)/ {
-      n = split($NF, t, ":"); w = 0
-      for (i = 1; i <= n; i++) w = w * 60 + t[i]
-      wall = best(wall, w)
-    }
-    END {
-      printf "%-24s %12d %10.2f %14.0f %14.0f %14d %10.3f\n", name, bases, wall,
-             (wall > 0 ? bases / wall : 0), (cpu > 0 ? bases / cpu : 0), rss, rss / bases
-    }' "$log"
+  local wall cpu rss
+  read -r wall cpu rss < <(best_times "$3")
+  awk -v name="$1" -v bases="$2" -v wall="$wall" -v cpu="$cpu" -v rss="$rss" 'BEGIN {
+    printf "%-24s %12d %10.2f %14.0f %14.0f %14d %10.3f\n", name, bases, wall,
+           (wall > 0 ? bases / wall : 0), (cpu > 0 ? bases / cpu : 0), rss, rss / bases
+  }'
 }
 
 # measure NAME BASES FASTA [OPTION...]: REPEAT runs on one thread (default
