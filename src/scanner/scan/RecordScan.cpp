@@ -288,7 +288,7 @@ public:
             return;
         }
         const bool first = p == L - 1;
-        const double moduleScore = ModuleScore(first, m_fwd[t], first ? 0.0 : m_fwd[t - L]);
+        const double moduleScore = ModuleScore(first, fwd, first ? 0.0 : m_fwd[t - L]);
         const Candidates c =
             StepCandidates(m_mm, p > 0 ? m_best[t - 1] : 0.0, bg, first, first ? 0.0 : m_best[t - L], moduleScore);
         m_blockScores[static_cast<std::size_t>(t)] = moduleScore;
@@ -306,7 +306,7 @@ public:
         m_fwdValues.Commit(count);
         m_bestValues.Commit(count);
         if (m_windows)
-            Windows(m_start, m_count, m_blockScores.data(), m_bgs);
+            Windows();
         m_bgValues.Commit(count);
     }
 
@@ -338,13 +338,17 @@ public:
 private:
     static constexpr int kResumEvery = 16;
 
-    // The windows ending in a block, apart from the steps, which they would
-    // only crowd: scores[t] is the module score of the window ending at
-    // start + t, bgs[t] that position's background value, with the L values
-    // before the block right behind bgs.
-    void Windows(int start, int count, const double* scores, const double* bgs)
+    // The windows ending in the open block, apart from the steps, which
+    // they would only crowd: scores[t] is the module score of the window
+    // ending at start + t, bgs[t] that position's background value, with
+    // the L values before the block right behind bgs.
+    void Windows()
     {
         const int L = m_L;
+        const int start = m_start;
+        const int count = m_count;
+        const double* scores = m_blockScores.data();
+        const double* bgs = m_bgs;
         double largest = m_largestBg;
         for (int t = 0; t < count; ++t)
             largest = std::max(largest, std::fabs(bgs[t]));

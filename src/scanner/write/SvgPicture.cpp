@@ -133,6 +133,10 @@ std::string Place(const std::string& chrom, long long start, long long end)
     return chrom + ":" + std::to_string(start) + "-" + std::to_string(end);
 }
 
+// The length of a record's line for a stretch of `span` bases: 2 pixels a
+// base, within the shortest and the longest line.
+double LineLength(long long span) { return std::clamp(kPerBase * static_cast<double>(span), kLeastLine, kMostLine); }
+
 const char* Colour(std::size_t motif) { return kColours[motif % kColourCount]; }
 Shape MotifShape(std::size_t motif) { return kShapes[(motif / kColourCount) % std::size(kShapes)]; }
 
@@ -348,7 +352,7 @@ void CSvgPicture::Add(const RECORDRESULT& record)
 double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, std::string* svg) const
 {
     const long long span = std::max(1LL, record.to - record.from);
-    const double line = std::clamp(kPerBase * static_cast<double>(span), kLeastLine, kMostLine);
+    const double line = LineLength(span);
     const double scale = line / static_cast<double>(span);
     const auto at = [&](long long pos) { return kLeft + scale * static_cast<double>(pos - record.from); };
     // A stretch of the chromosome as a left edge and a width, cut to the
@@ -373,13 +377,25 @@ double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, st
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return record.modules[a].score > record.modules[b].score; });
     CLabelRows rows(kModuleRows, 4.0, width - 4.0);
-    std::vector<int> row(record.modules.size(), -1);
-    std::vector<double> labelX(record.modules.size(), 0.0);
-    for (const std::size_t m : order) {
+    // Each module's place on the chromosome, box and label, once.
+    struct PLACED {
+        long long start = 0;
+        double x = 0;
         double w = 0;
-        box(record.bed.Start(record.modules[m].start, record.window),
-            record.bed.Start(record.modules[m].start, record.window) + record.window, &labelX[m], &w);
-        row[m] = rows.Place(&labelX[m], TextWidth(Number(record.modules[m].score) + record.p[m], kLabelSize));
+        std::string label;
+        double labelX = 0;
+        int row = -1;
+    };
+    std::vector<PLACED> placed(record.modules.size());
+    for (std::size_t m = 0; m < placed.size(); ++m) {
+        PLACED& p = placed[m];
+        p.start = record.bed.Start(record.modules[m].start, record.window);
+        box(p.start, p.start + record.window, &p.x, &p.w);
+        p.label = Number(record.modules[m].score) + record.p[m];
+    }
+    for (const std::size_t m : order) {
+        placed[m].labelX = placed[m].x;
+        placed[m].row = rows.Place(&placed[m].labelX, TextWidth(placed[m].label, kLabelSize));
     }
     const double boxTop = top + 22 + kRowHeight * rows.Used();
     const double y = boxTop + 20;  // the record's line
@@ -387,17 +403,13 @@ double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, st
            "\" y2=\"" + Number(y) + "\" stroke=\"#444\" stroke-width=\"1\"/>\n";
     for (std::size_t m = 0; m < record.modules.size(); ++m) {
         const MODULEINFO& module = record.modules[m];
-        const long long start = record.bed.Start(module.start, record.window);
-        double x = 0;
-        double w = 0;
-        box(start, start + record.window, &x, &w);
-        const std::string label = Number(module.score) + record.p[m];
-        out += "<rect class=\"module\" x=\"" + Number(x) + "\" y=\"" + Number(boxTop) + "\" width=\"" + Number(w) +
+        const PLACED& p = placed[m];
+        out += "<rect class=\"module\" x=\"" + Number(p.x) + "\" y=\"" + Number(boxTop) + "\" width=\"" + Number(p.w) +
                "\" height=\"40\" fill=\"#EEEEEE\" fill-opacity=\"0.6\" stroke=\"#666\"><title>module " +
-               Escaped(Place(chrom, start, start + record.window)) + ", score " + label + "</title></rect>\n";
-        if (row[m] >= 0)
-            out += "<text class=\"score\" x=\"" + Number(labelX[m]) + "\" y=\"" +
-                   Number(boxTop - 3 - kRowHeight * row[m]) + "\" font-size=\"10\">" + label + "</text>\n";
+               Escaped(Place(chrom, p.start, p.start + record.window)) + ", score " + p.label + "</title></rect>\n";
+        if (p.row >= 0)
+            out += "<text class=\"score\" x=\"" + Number(p.labelX) + "\" y=\"" +
+                   Number(boxTop - 3 - kRowHeight * p.row) + "\" font-size=\"10\">" + p.label + "</text>\n";
         for (const SITEINFO& site : module.sites) {
             const auto j = static_cast<std::size_t>(site.motif);
             const int siteWidth = j < m_widths.size() ? m_widths[j] : 1;
@@ -438,15 +450,20 @@ double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, st
     if (!record.known.empty()) {
         const double track = bottom + 4;
         CLabelRows lanes(kKnownRows, kLeft, kLeft + line);
-        std::vector<std::pair<double, int>> placed;  // x and lane of each region, -1: drawn in the last lane
-        for (const std::size_t k : record.known) {
+        struct LANED {
             double x = 0;
             double w = 0;
-            box(m_known[k].start, m_known[k].end, &x, &w);
+            int lane = 0;  // a region with no lane of its own is drawn in the last
+        };
+        std::vector<LANED> laned(record.known.size());
+        for (std::size_t i = 0; i < laned.size(); ++i) {
+            const BEDREGION& known = m_known[record.known[i]];
+            box(known.start, known.end, &laned[i].x, &laned[i].w);
             // The lanes keep a gap between regions: a region that touches
             // another goes to the next lane.
-            const int lane = lanes.Place(&x, w);
-            placed.emplace_back(x, lane < 0 ? kKnownRows - 1 : lane);
+            double x = laned[i].x;
+            const int lane = lanes.Place(&x, laned[i].w);
+            laned[i].lane = lane < 0 ? kKnownRows - 1 : lane;
         }
         const double namesTop = track + 12.0 * std::max(1, lanes.Used());
         CLabelRows names(kKnownRows, 4.0, width - 4.0);
@@ -454,12 +471,10 @@ double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, st
         std::string texts;
         for (std::size_t i = 0; i < record.known.size(); ++i) {
             const BEDREGION& known = m_known[record.known[i]];
-            double x = 0;
-            double w = 0;
-            box(known.start, known.end, &x, &w);
+            double x = laned[i].x;
             const std::string place = Place(known.chrom, known.start, known.end);
-            marks += "<rect class=\"known\" x=\"" + Number(x) + "\" y=\"" + Number(track + 12.0 * placed[i].second) +
-                     "\" width=\"" + Number(w) +
+            marks += "<rect class=\"known\" x=\"" + Number(x) + "\" y=\"" + Number(track + 12.0 * laned[i].lane) +
+                     "\" width=\"" + Number(laned[i].w) +
                      "\" height=\"10\" fill=\"#999999\" stroke=\"#333\" stroke-width=\"0.5\"><title>" +
                      Escaped((known.name.empty() ? "" : known.name + " ") + place) + "</title></rect>\n";
             const std::string text = known.name.empty() ? place : known.name;
@@ -481,9 +496,7 @@ std::string CSvgPicture::Text() const
 {
     double width = kLeastWidth;
     for (const DRAWN& record : m_records)
-        width = std::max(
-            width, kLeft + std::clamp(kPerBase * static_cast<double>(record.to - record.from), kLeastLine, kMostLine) +
-                       kRight);
+        width = std::max(width, kLeft + LineLength(record.to - record.from) + kRight);
     // The legend: motifs in rows as wide as the picture, each a swatch of
     // its colour and marker, then the known regions' swatch, and what the
     // marks' places mean.
