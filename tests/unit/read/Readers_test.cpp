@@ -32,6 +32,28 @@ std::vector<std::string> Records(const std::string& bytes, std::size_t block)
 
 }  // namespace
 
+// Letters are counted in stretches of 255 into one byte: counts across
+// and at the stretches' borders, and lower case (never left by the reader)
+// as other.
+TEST(FastaReaderTest, OtherLettersAcrossStretches)
+{
+    const struct {
+        std::string letters;
+        std::size_t other;
+    } rows[] = {
+        {"", 0},
+        {"ACGTN", 0},
+        {"acgtRYX", 7},
+        {std::string(255, 'A'), 0},
+        {std::string(255, 'R'), 255},
+        {std::string(256, 'R'), 256},
+        {std::string(600, 'R') + std::string(600, 'G'), 600},
+        {std::string(1000, 'T') + "X" + std::string(254, 'C') + "YY", 3},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(OtherLetters(row.letters), row.other) << row.letters.size() << " letters";
+}
+
 TEST(FastaReaderTest, RecordsWhateverTheBlockSize)
 {
     const struct {
