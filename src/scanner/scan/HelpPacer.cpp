@@ -2,18 +2,7 @@
 
 #include <algorithm>
 
-void CHelpPacer::Restart(Clock::time_point now)
-{
-    m_helping = true;
-    m_trial = false;
-    m_hold[0] = m_settings.firstHold;
-    m_hold[1] = m_settings.firstHold;
-    m_nextHold = Clock::duration::zero();  // no hold before the first measurement
-    m_aloneRate = 0.0;
-    m_phase = Phase::kWarm;
-    m_warm = 0;
-    m_since = now;
-}
+void CHelpPacer::Restart() { *this = CHelpPacer(m_settings); }
 
 bool CHelpPacer::Block(Clock::time_point now, long long bases, bool helped)
 {
@@ -39,12 +28,11 @@ bool CHelpPacer::Block(Clock::time_point now, long long bases, bool helped)
     return m_helping;
 }
 
-void CHelpPacer::Switch(Clock::time_point now)
+void CHelpPacer::Switch()
 {
     m_helping = !m_helping;
     m_phase = Phase::kWarm;
     m_warm = 0;
-    m_since = now;
 }
 
 void CHelpPacer::Hold(Clock::time_point now, Clock::duration hold)
@@ -79,7 +67,7 @@ void CHelpPacer::Measured(Clock::time_point now, double rate)
         m_bestRate = rate;
         m_trial = true;
         m_nextHold = Clock::duration::zero();
-        Switch(now);
+        Switch();
         return;
     }
     m_trial = false;
@@ -96,5 +84,5 @@ void CHelpPacer::Measured(Clock::time_point now, double rate)
     // The presumed best won again: back to it, for longer than last time.
     m_nextHold = m_hold[way];
     m_hold[way] = std::min(kGrowth * m_hold[way], m_settings.longestHold);
-    Switch(now);
+    Switch();
 }

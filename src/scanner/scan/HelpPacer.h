@@ -33,10 +33,12 @@ class CHelpPacer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit CHelpPacer(const HelpPacing& settings = HelpPacing()) : m_settings(settings) {}
+    explicit CHelpPacer(const HelpPacing& settings = HelpPacing())
+        : m_settings(settings), m_hold {settings.firstHold, settings.firstHold}
+    {}
 
     // A helper has come (again): start over, helping, and measure at once.
-    void Restart(Clock::time_point now);
+    void Restart();
     // The scan is done with a block of `bases` positions at `now`; `helped`
     // when the helper scored it. Returns whether the helper is to help from
     // now on.
@@ -47,21 +49,21 @@ private:
     static constexpr int kGrowth = 4;  // each hold after a win, against the last
     enum class Phase { kWarm, kHold, kMeasure };
 
-    void Switch(Clock::time_point now);
+    void Switch();
     void Hold(Clock::time_point now, Clock::duration hold);
     void Measured(Clock::time_point now, double rate);
 
     HelpPacing m_settings;
     bool m_helping = true;
     Phase m_phase = Phase::kWarm;
-    int m_warm = 0;                  // blocks since the last change
-    Clock::time_point m_since;       // start of the hold or of the measurement
-    Clock::time_point m_holdEnd;     // end of the hold
-    Clock::duration m_nextHold {};   // the hold once the change has settled
-    long long m_bases = 0;           // bases since m_since while measuring
-    bool m_trial = false;            // measuring the way that is not the presumed best
-    double m_bestRate = 0.0;         // the presumed best's rate, measured before the trial
-    double m_aloneRate = 0.0;        // the latest rate alone, 0 for none yet
-    Clock::time_point m_aloneAt;     // when it was measured
-    Clock::duration m_hold[2] = {};  // the next hold of each way (0 alone, 1 helped)
+    int m_warm = 0;                 // blocks since the last change
+    Clock::time_point m_since;      // start of the measurement
+    Clock::time_point m_holdEnd;    // end of the hold
+    Clock::duration m_nextHold {};  // the hold once the change has settled
+    long long m_bases = 0;          // bases since m_since while measuring
+    bool m_trial = false;           // measuring the way that is not the presumed best
+    double m_bestRate = 0.0;        // the presumed best's rate, measured before the trial
+    double m_aloneRate = 0.0;       // the latest rate alone, 0 for none yet
+    Clock::time_point m_aloneAt;    // when it was measured
+    Clock::duration m_hold[2];      // the next hold of each way (0 alone, 1 helped)
 };

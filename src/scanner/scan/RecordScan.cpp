@@ -537,17 +537,9 @@ void CScanShare::Done(int b)
 
 void CScanShare::Pace(long long bases, bool helped)
 {
-    if (m_helpers == 0) {
-        m_paced = false;
+    if (m_helpers == 0)
         return;
-    }
-    const CHelpPacer::Clock::time_point now = CHelpPacer::Clock::now();
-    if (!m_paced) {
-        m_pacer.Restart(now);
-        m_paced = true;
-        return;
-    }
-    const bool help = m_pacer.Block(now, bases, helped);
+    const bool help = m_pacer.Block(CHelpPacer::Clock::now(), bases, helped);
     if (help == m_resting) {
         m_resting = !help;
         WakeHelper();
@@ -595,7 +587,7 @@ bool CScanShare::Attach()
     }
     ++m_helpers;
     m_resting = false;
-    m_paced = false;
+    m_pacer.Restart();
     return true;
 }
 

@@ -130,8 +130,7 @@ private:
     int m_blocks;
     CMaxPass& m_maxPass;
     std::vector<double> m_own;  // the block the scan scores itself
-    CHelpPacer m_pacer;         // only the scan uses it
-    bool m_paced = false;       // the pacer knows of the helper at work
+    CHelpPacer m_pacer;         // started afresh by each helper that comes
 
     mutable std::mutex m_mutex;
     Sleeper m_scanSleeps;       // for a block, a maximizing step or the helper's leaving

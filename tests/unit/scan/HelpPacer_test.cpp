@@ -37,7 +37,6 @@ TEST(HelpPacerTest, FindsTheFasterWay)
     for (const Row& row : kRows) {
         CHelpPacer pacer;
         Clock::time_point now {};
-        pacer.Restart(now);
         double spent = 0.0;
         double best = 0.0;
         // Blocks the helper scored ahead before a change still come, and
