@@ -5,13 +5,23 @@
 
 std::size_t LeadingLetters(std::string_view text)
 {
+    // A chromosome's letters pass through here once each. Whole stretches
+    // of 32 are checked without a branch per character, so the compiler
+    // checks many at once; the stretch that holds a non-letter, and the
+    // short rest, go character by character. Or-ing 0x20 lower-cases a
+    // letter and maps no other byte into 'a' to 'z'.
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    constexpr int kStretch = 32;
     std::size_t n = 0;
-    while (n < text.size()) {
-        const char c = text[n];
-        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+    for (; text.size() - n >= kStretch; n += kStretch) {
+        unsigned char other = 0;
+        for (int i = 0; i < kStretch; ++i)
+            other |= static_cast<unsigned char>(static_cast<unsigned char>((p[n + i] | 0x20) - 'a') > 'z' - 'a');
+        if (other != 0)
             break;
-        ++n;
     }
+    while (n < text.size() && static_cast<unsigned char>((p[n] | 0x20) - 'a') <= 'z' - 'a')
+        ++n;
     return n;
 }
 
@@ -46,6 +56,27 @@ bool CFastaReader::Stop(std::string problem)
     return false;
 }
 
+void CFastaReader::Tally(std::string_view letters)
+{
+    m_other += OtherLetters(letters);
+    if (m_watch)
+        m_watch->Letters(letters);
+}
+
+void CFastaReader::Hand(FASTARECORD* record, CTextBuilder& letters, bool tooLong)
+{
+    record->name = m_haveHeader ? std::move(m_name) : std::string();
+    record->letters = letters.Take();
+    record->line = m_haveHeader ? m_nameLine : 0;
+    record->named = m_haveHeader;
+    record->tooLong = tooLong;
+    record->ignored = std::exchange(m_ignored, 0);
+    record->ignoredLine = m_ignoredLine;
+    record->otherLetters = std::exchange(m_other, 0);
+    if (m_watch)
+        m_watch->RecordEnd(false);
+}
+
 bool CFastaReader::Next(FASTARECORD* record)
 {
     if (m_finished)
@@ -69,13 +100,7 @@ bool CFastaReader::Next(FASTARECORD* record)
             }
             if (m_haveHeader) {
                 // This header ends the record gathered since the previous one.
-                record->name = std::move(m_name);
-                record->letters = letters.Take();
-                record->line = m_nameLine;
-                record->named = true;
-                record->tooLong = tooLong;
-                record->ignored = std::exchange(m_ignored, 0);
-                record->ignoredLine = m_ignoredLine;
+                Hand(record, letters, tooLong);
                 m_name = std::move(name);
                 m_nameLine = m_lines.LineNumber();
                 return true;
@@ -87,6 +112,9 @@ bool CFastaReader::Next(FASTARECORD* record)
             letters.Clear();
             tooLong = false;
             m_ignored = 0;
+            m_other = 0;
+            if (m_watch)
+                m_watch->RecordEnd(true);
             continue;
         }
         // A sequence line gives its letters up to the first non-letter of
@@ -102,8 +130,11 @@ bool CFastaReader::Next(FASTARECORD* record)
                     m_upper.resize(n);
                     UpperCase(piece.substr(0, n), m_upper.data());
                     m_sink(m_upper);
-                } else if (!tooLong && !AppendUpperCase(piece.substr(0, n), &letters)) {
-                    tooLong = true;
+                } else if (!tooLong) {
+                    if (!AppendUpperCase(piece.substr(0, n), &letters))
+                        tooLong = true;
+                    else if (n > 0)
+                        Tally(std::string_view(letters.data() + letters.size() - n, n));
                 }
                 taking = n == piece.size();
             }
@@ -123,33 +154,29 @@ bool CFastaReader::Next(FASTARECORD* record)
         }
     }
     m_finished = true;
-    record->name = m_haveHeader ? std::move(m_name) : std::string();
-    record->letters = letters.Take();
-    record->line = m_haveHeader ? m_nameLine : 0;
-    record->named = m_haveHeader;
-    record->tooLong = tooLong;
-    record->ignored = std::exchange(m_ignored, 0);
-    record->ignoredLine = m_ignoredLine;
+    Hand(record, letters, tooLong);
     return true;
 }
 
 std::size_t OtherLetters(std::string_view letters)
 {
     // Counted in stretches of at most 255 letters into one byte, without
-    // branches, so that the compiler counts many letters at once: the
-    // letters of a chromosome are counted before its scan can start.
+    // branches (a match is a mask of all ones, subtracted), so that the
+    // compiler counts many letters at once: the letters of a chromosome
+    // are counted before its scan can start.
     const auto* p = reinterpret_cast<const unsigned char*>(letters.data());
     std::size_t acgtn = 0;
     for (std::size_t left = letters.size(); left > 0;) {
-        const std::size_t stretch = std::min<std::size_t>(left, 255);
+        const int stretch = static_cast<int>(std::min<std::size_t>(left, 255));
         unsigned char n = 0;
-        for (std::size_t i = 0; i < stretch; ++i) {
+        for (int i = 0; i < stretch; ++i) {
             const unsigned char c = p[i];
-            n = static_cast<unsigned char>(n + ((c == 'A') | (c == 'C') | (c == 'G') | (c == 'T') | (c == 'N')));
+            const int hit = -(c == 'A') | -(c == 'C') | -(c == 'G') | -(c == 'T') | -(c == 'N');
+            n = static_cast<unsigned char>(n - static_cast<unsigned char>(hit));
         }
         acgtn += n;
         p += stretch;
-        left -= stretch;
+        left -= static_cast<std::size_t>(stretch);
     }
     return letters.size() - acgtn;
 }

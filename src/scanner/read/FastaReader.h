@@ -20,6 +20,20 @@ struct FASTARECORD {
     // its end aside): its number and how many were ignored.
     long long ignoredLine = 0;
     std::size_t ignored = 0;
+    std::size_t otherLetters = 0;  // letters other than A, C, G, T and N
+};
+
+// Shown the letters of the records the reader holds, piece by piece as
+// they are read and still in the cache: what would otherwise take another
+// pass over a chromosome's letters before its scan could start.
+class CLetterWatch {
+public:
+    virtual ~CLetterWatch() = default;
+    // The next letters of the record being gathered, upper-cased.
+    virtual void Letters(std::string_view letters) = 0;
+    // The record gathered so far ends: Next hands it out, or, for letters
+    // before the first header, drops it.
+    virtual void RecordEnd(bool dropped) = 0;
 };
 
 // Splits a FASTA file into records, one at a time, so that memory holds one
@@ -48,6 +62,9 @@ public:
     // only its end tells that they form one.
     void SetLetterSink(std::function<void(std::string_view)> sink) { m_sink = std::move(sink); }
 
+    // Shows every held record's letters to watch (kept by the caller).
+    void SetLetterWatch(CLetterWatch* watch) { m_watch = watch; }
+
     // Moves the next record into *record; false when there is none left.
     // After a read error of the source the last record is cut short: check
     // the line reader's Failed() before using it.
@@ -72,8 +89,14 @@ private:
     long long m_ignoredLine = 0;
     std::function<void(std::string_view)> m_sink;
     std::string m_upper;  // letters on their way to the sink
+    CLetterWatch* m_watch = nullptr;
+    std::size_t m_other = 0;  // of the record being gathered
 
     bool Stop(std::string problem);
+    // The letters just added to the record being gathered.
+    void Tally(std::string_view letters);
+    // Hands out the record gathered so far and starts the next.
+    void Hand(FASTARECORD* record, CTextBuilder& letters, bool tooLong);
 };
 
 // Number of ASCII letters at the start of text (text.size() when it holds

@@ -84,7 +84,7 @@ std::string CRecordPool::Scan(RECORDJOB& job, int piece)
         if (piece == 0) {
             // The null pieces still need the name: their draws depend on it.
             job.result = DataAugmentation(m_model, m_nulls.count > 0 ? job.name : std::move(job.name),
-                                          job.letters.view(), m_hooks);
+                                          job.letters.view(), m_hooks, job.counts ? &*job.counts : nullptr);
         } else {
             NULLSCAN null =
                 NullScan(m_model, job.letters.view(), job.background, NullSeed(m_nulls.seed, job.name, piece), m_hooks);
@@ -126,7 +126,7 @@ void CRecordPool::Submit(std::unique_ptr<RECORDJOB> job)
     // from that one model, estimated here once.
     RECORDJOB& added = *entry->job;
     if (m_nulls.count > 0 && added.letters.GetLength() >= 2) {
-        added.background = m_model.BackgroundOf(added.letters.view());
+        added.background = m_model.BackgroundOf(added.letters.view(), added.counts ? &*added.counts : nullptr);
         if (BackgroundScoresEveryBase(added.letters.view(), added.background)) {
             entry->pieces = 1 + m_nulls.count;
             entry->piecesLeft = entry->pieces;

@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,6 +49,7 @@ struct RECORDJOB {
     std::vector<double> nullScores;                // one per null sequence, in draw order, until the record is done
     std::vector<std::vector<double>> nullModules;  // the module scores of each null sequence, likewise
     BACKGROUND background;                         // the model the null sequences are drawn from
+    std::optional<BACKGROUNDCOUNTS> counts;        // of the letters for their own model, made while reading
 };
 
 // How many null sequences each record gets (0: none), and the run's seed.

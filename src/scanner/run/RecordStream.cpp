@@ -22,6 +22,15 @@ std::string TooShortWarning(const std::string& where, const FASTARECORD& record)
 
 }  // namespace
 
+void CBackgroundWatch::RecordEnd(bool dropped)
+{
+    if (!dropped) {
+        m_counter.EndRecord();
+        m_counts = m_counter.Counts();
+    }
+    m_counter = CBackgroundCounter();
+}
+
 std::string RecordLabel(const std::string& name)
 {
     return name.empty() ? std::string("without a header") : QuoteForMessage(name);
@@ -37,7 +46,7 @@ std::unique_ptr<RECORDJOB> MakeRecordJob(FASTARECORD& record, const std::string&
                                 " after the letters of the line ignored (record " + RecordLabel(record.name) + ")");
     if (record.letters.GetLength() < 2)
         job->warnings.push_back(TooShortWarning(where, record));
-    const std::size_t other = OtherLetters(record.letters.view());
+    const std::size_t other = record.otherLetters;
     if (other * 2 > static_cast<std::size_t>(record.letters.GetLength()))
         job->warnings.push_back(at + "record " + RecordLabel(record.name) + " has " + std::to_string(other) + " of " +
                                 std::to_string(record.letters.GetLength()) +
@@ -57,7 +66,12 @@ CRecordStream::CRecordStream(const SCANMODEL& model, std::unique_ptr<CByteSource
       m_where(std::move(where)),
       m_pool(model, threads, std::move(progress), nulls),
       m_doing(doing)
-{}
+{
+    if (!model.sharedBackground) {
+        m_counting = std::make_unique<CBackgroundWatch>();
+        m_fasta.SetLetterWatch(m_counting.get());
+    }
+}
 
 bool CRecordStream::ReadOne()
 {
@@ -78,7 +92,10 @@ bool CRecordStream::ReadOne()
                   " is longer than " + std::to_string(INT_MAX) + " bases";
         return false;
     }
-    m_pool.Submit(MakeRecordJob(record, m_where));
+    std::unique_ptr<RECORDJOB> job = MakeRecordJob(record, m_where);
+    if (m_counting)
+        job->counts = m_counting->Counts();
+    m_pool.Submit(std::move(job));
     return !m_fasta.Done();
 }
 

@@ -7,11 +7,27 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "scanner/read/FastaReader.h"
 #include "scanner/run/RecordPool.h"
+#include "scanner/scan/Background.h"
 #include "scanner/scan/ScanModel.h"
 #include "support/LineReader.h"
+
+// Counts each record's bases for its own background model as the reader
+// reads them.
+class CBackgroundWatch final : public CLetterWatch {
+public:
+    void Letters(std::string_view letters) override { m_counter.Add(letters); }
+    void RecordEnd(bool dropped) override;
+    // The counts of the record the reader handed out last.
+    const BACKGROUNDCOUNTS& Counts() const { return m_counts; }
+
+private:
+    CBackgroundCounter m_counter;
+    BACKGROUNDCOUNTS m_counts;
+};
 
 class CRecordStream {
 public:
@@ -34,6 +50,7 @@ private:
 
     CLineReader m_lines;
     CFastaReader m_fasta;
+    std::unique_ptr<CBackgroundWatch> m_counting;  // when records are scored against their own model
     std::string m_where;
     CRecordPool m_pool;
     std::string* m_doing;

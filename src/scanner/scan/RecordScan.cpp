@@ -783,7 +783,8 @@ ScanHooks HelperThreadHooks(std::thread& helper)
     return hooks;
 }
 
-RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases, const ScanHooks& hooks)
+RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases, const ScanHooks& hooks,
+                              const BACKGROUNDCOUNTS* counted)
 {
     RECORDRESULT result;
     result.name = std::move(name);
@@ -793,7 +794,7 @@ RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::str
     // by the caller and only take part in the output (headings, totals).
     if (result.length < 2)
         return result;
-    const BACKGROUND background = model.BackgroundOf(bases);
+    const BACKGROUND background = model.BackgroundOf(bases, counted);
     if (!BackgroundScoresEveryBase(bases, background)) {
         result.unscorable = true;
         return result;

@@ -164,8 +164,10 @@ ScanHooks HelperThreadHooks(std::thread& helper);
 // with the sites traced inside every module. A record of fewer than two
 // bases is not scanned (no modules), nor is one whose background model
 // gives one of its bases probability 0 (`unscorable` is then set).
+// counted: the counts of the record's bases for its own background model,
+// when the reader made them.
 RECORDRESULT DataAugmentation(const SCANMODEL& model, std::string name, std::string_view bases,
-                              const ScanHooks& hooks = {});
+                              const ScanHooks& hooks = {}, const BACKGROUNDCOUNTS* counted = nullptr);
 
 // Tuning of the streamed scan. Neither value changes any result; tests
 // shrink both to reach every border case.

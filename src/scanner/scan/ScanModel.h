@@ -43,10 +43,13 @@ struct SCANMODEL {
     // record is then scored against a model estimated from its own bases.
     std::optional<BACKGROUND> sharedBackground;
 
-    // The model record `bases` is scored against.
-    BACKGROUND BackgroundOf(std::string_view bases) const
+    // The model record `bases` is scored against; counted, when given, are
+    // the counts of those bases, made while they were read.
+    BACKGROUND BackgroundOf(std::string_view bases, const BACKGROUNDCOUNTS* counted = nullptr) const
     {
-        return sharedBackground ? *sharedBackground : BuildBackground(bases);
+        if (sharedBackground)
+            return *sharedBackground;
+        return counted ? BackgroundFromCounts(*counted) : BuildBackground(bases);
     }
 
     // log of every matrix entry, same layout. A motif without a usable

@@ -4,28 +4,51 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "../../GzipForTests.h"
 #include "scanner/read/FastaReader.h"
 #include "scanner/read/MatrixReader.h"
+#include "scanner/run/RecordStream.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Every record as "name|letters|line", read with the given block size.
+// The counts of a background model of letters, counted in one piece.
+BACKGROUNDCOUNTS CountsOf(std::string_view letters)
+{
+    CBackgroundCounter counter;
+    counter.Add(letters);
+    counter.EndRecord();
+    return counter.Counts();
+}
+
+// Every record as "name|letters|line", read with the given block size. The
+// letters' other-letter count and background counts, made piece by piece
+// while reading, must be those of the record's letters taken whole.
 std::vector<std::string> Records(const std::string& bytes, std::size_t block)
 {
     CLineReader lines(std::make_unique<CMemorySource>(bytes), block);
     CFastaReader fasta(lines);
+    CBackgroundWatch watch;
+    fasta.SetLetterWatch(&watch);
     std::vector<std::string> records;
     FASTARECORD r;
-    while (fasta.Next(&r))
+    while (fasta.Next(&r)) {
         records.push_back(r.name + "|" + r.letters.str() + "|" + std::to_string(r.line) + (r.named ? "" : " unnamed"));
+        EXPECT_EQ(r.otherLetters, OtherLetters(r.letters.view())) << records.back();
+        const BACKGROUNDCOUNTS whole = CountsOf(r.letters.view());
+        const BACKGROUNDCOUNTS& read = watch.Counts();
+        EXPECT_TRUE(std::equal(std::begin(whole.base), std::end(whole.base), std::begin(read.base)) &&
+                    std::equal(std::begin(whole.pair), std::end(whole.pair), std::begin(read.pair)))
+            << records.back();
+    }
     EXPECT_TRUE(fasta.Done());
     return records;
 }
@@ -54,6 +77,35 @@ TEST(FastaReaderTest, OtherLettersAcrossStretches)
         EXPECT_EQ(OtherLetters(row.letters), row.other) << row.letters.size() << " letters";
 }
 
+// Letters are checked 32 at a time: a non-letter before, at and after
+// those borders, the bytes next to 'A'-'Z' and 'a'-'z', and bytes above 127.
+TEST(FastaReaderTest, LeadingLettersAcrossStretches)
+{
+    const std::string a31(31, 'A');
+    const std::string z32(32, 'z');
+    const struct {
+        std::string text;
+        std::size_t letters;
+    } rows[] = {
+        {"", 0},
+        {"AZaz", 4},
+        {"@", 0},
+        {"[", 0},
+        {"`", 0},
+        {"{", 0},
+        {a31 + "@", 31},
+        {z32 + "[", 32},
+        {z32 + "g`", 33},
+        {z32 + z32, 64},
+        {z32 + a31 + "{" + z32, 63},
+        {z32 + z32 + z32 + "\xc1" + "A", 96},
+        {a31 + "\xfa" + z32, 31},
+        {"A\n" + z32, 1},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(LeadingLetters(row.text), row.letters) << row.text.size() << " bytes";
+}
+
 TEST(FastaReaderTest, RecordsWhateverTheBlockSize)
 {
     const struct {
@@ -67,6 +119,7 @@ TEST(FastaReaderTest, RecordsWhateverTheBlockSize)
          {">s|ACGTNACGTACGTACXYZRYSWAC|1"}},
         {">r1\nAC\nGT\n>r2\n>r3\nT\nTT", {">r1|ACGT|1", ">r2||4", ">r3|TTT|5"}},
         {"GGGG\n\n;x\n>s\nA\n", {">s|A|4"}},
+        {"RYRY\n>s\nAC\n", {">s|AC|2"}},
         {"acg\nTT\n", {"|ACGTT|0 unnamed"}},
         {"", {"||0 unnamed"}},
         {"\n\n", {"||0 unnamed"}},
