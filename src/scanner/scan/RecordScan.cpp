@@ -557,9 +557,65 @@ void CScanShare::Close()
 
 void CScanShare::Finish()
 {
-    Close();
     std::unique_lock lock(m_mutex);
     PostUpTo(m_blocks, lock);
+}
+
+void CScanShare::Split(const std::function<void()>& mine, const std::function<void()>& theirs)
+{
+    std::unique_lock lock(m_mutex);
+    const bool offered = m_helpers > 0 && !m_resting && !m_closed;
+    if (offered) {
+        m_tail = &theirs;
+        m_tailStage = Tail::kOffered;
+        WakeHelper();
+    }
+    lock.unlock();
+    std::exception_ptr error;
+    try {
+        mine();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    lock.lock();
+    // Taken back when the helper has not started it; else it works on the
+    // caller's values, which must outlive it.
+    const bool here = !offered || m_tailStage == Tail::kOffered;
+    while (!here && m_tailStage != Tail::kDone)
+        Wait(lock, m_scanSleeps);
+    const std::exception_ptr theirError = std::exchange(m_tailError, nullptr);
+    m_tailStage = Tail::kNone;
+    m_tail = nullptr;
+    lock.unlock();
+    if (error)
+        std::rethrow_exception(error);
+    if (here)
+        theirs();
+    else if (theirError)
+        std::rethrow_exception(theirError);
+}
+
+void CScanShare::RunTail(std::unique_lock<std::mutex>& lock)
+{
+    m_tailStage = Tail::kRunning;
+    const std::function<void()>& tail = *m_tail;
+    lock.unlock();
+    std::exception_ptr error;
+    try {
+        tail();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    lock.lock();
+    m_tailError = error;
+    m_tailStage = Tail::kDone;
+    Wake(m_scanSleeps);
+}
+
+bool CScanShare::HelperAtWork() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_helpers > 0 && !m_resting;
 }
 
 long long CScanShare::BasesLeft() const
@@ -605,8 +661,16 @@ void CScanShare::Help(const std::function<bool()>& stop)
             Post(lock);
             continue;
         }
-        if (m_nextClaim >= m_blocks)
-            break;  // what is left of the maximizing steps, the scan takes
+        if (m_nextClaim >= m_blocks) {
+            // Every block is claimed: the helper stays for the maximizing
+            // steps still to come and a part of the traceback, until the
+            // scan closes the share (or stop() says to leave).
+            if (m_tailStage == Tail::kOffered)
+                RunTail(lock);
+            else
+                Wait(lock, m_helperSleeps, kNap);
+            continue;
+        }
         if (m_resting) {
             // The scan runs faster alone: keep off its core, asking stop()
             // now and then.
@@ -710,10 +774,10 @@ public:
 
     void Withdraw()
     {
+        m_share.Close();
         if (m_offered)
             m_hooks.withdraw(m_share);
         m_offered = false;
-        m_share.Close();
     }
 
 private:
@@ -759,14 +823,37 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
         if (hooks.progress)
             hooks.progress(count);
     }
-    offer.Withdraw();
     share.Finish();
     result->scanned = true;
     if (bestWindow)
         result->bestWindow = maxPass.BestWindow();
 
     CStretchWindows windows(mm, seq, scorer, checkpoints, scores, interval, L);
-    TraceModules(mm, seq, n, L, marks, windows, result);
+    long long count = 0;
+    if (share.HelperAtWork())
+        WalkModuleEnds(marks, L, n - 1, kAllModules, [&count](int) { ++count; });
+    if (count < 2) {
+        TraceModules(mm, seq, n, L, marks, windows, result);
+        return;
+    }
+    // With a helper at hand, the traceback is shared: the scan takes the
+    // later half of the modules, the helper the earlier half, each with
+    // windows of its own. Every module is traced as the walk would trace
+    // it, whoever does it.
+    const long long later = count / 2;
+    const int middle = WalkModuleEnds(marks, L, n - 1, later, [](int) {});
+    std::vector<MODULEINFO> mine;
+    std::vector<MODULEINFO> theirs;
+    share.Split([&] { TraceWalk(mm, seq, L, marks, windows, n - 1, later, &mine); },
+                [&] {
+                    CStretchWindows own(mm, seq, scorer, checkpoints, scores, interval, L);
+                    TraceWalk(mm, seq, L, marks, own, middle, kAllModules, &theirs);
+                });
+    result->moduleCount += count;
+    result->modules.insert(result->modules.end(), std::make_move_iterator(theirs.rbegin()),
+                           std::make_move_iterator(theirs.rend()));
+    result->modules.insert(result->modules.end(), std::make_move_iterator(mine.rbegin()),
+                           std::make_move_iterator(mine.rend()));
 }
 
 ScanHooks HelperThreadHooks(std::thread& helper)

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -71,9 +72,16 @@ public:
     };
     Block Rows(int b);
     void Done(int b);
-    // No helper may come any more; waits for one at work to leave, then
-    // takes every maximizing step still to be taken.
+    // After the last block: takes every maximizing step still to be taken
+    // (a helper at work may take some of them meanwhile, and stays).
     void Finish();
+    // After Finish, for the traceback: runs mine here and theirs on the
+    // helper, if one is at work and takes it before mine is done, else here
+    // as well. Both are done when it returns; what either threw is thrown
+    // here (mine's first).
+    void Split(const std::function<void()>& mine, const std::function<void()>& theirs);
+    // Whether a helper is at work now (and not resting).
+    bool HelperAtWork() const;
     // No helper may come any more; waits for one at work to leave.
     void Close();
 
@@ -83,12 +91,14 @@ public:
     // (or the ring cannot be had). Each true is followed by one Help call.
     bool Attach();
     // Scores blocks ahead of the scan and takes the maximizing steps behind
-    // it until no block is left or stop() says to leave (asked between
-    // blocks), then signs the helper off.
+    // it, then the part of the traceback Split offers, until the scan
+    // closes the share or stop() says to leave (asked between blocks), then
+    // signs the helper off.
     void Help(const std::function<bool()>& stop);
 
 private:
     enum class Stage { kFree, kScoring, kReady, kChained };
+    enum class Tail { kNone, kOffered, kRunning, kDone };
     struct Slot {
         std::vector<double> rows;
         std::vector<double> fwd;
@@ -118,6 +128,9 @@ private:
     void Post(std::unique_lock<std::mutex>& lock);
     // Every maximizing step before block b taken, by this thread or another.
     void PostUpTo(int b, std::unique_lock<std::mutex>& lock);
+    // For a helper: runs the traceback's part offered by Split. Called and
+    // returns with the lock held.
+    void RunTail(std::unique_lock<std::mutex>& lock);
     // For the scan: tells the pacer of a block and lets the helper work or
     // rest as it says.
     void Pace(long long bases, bool helped);
@@ -143,6 +156,10 @@ private:
     int m_helpers = 0;
     bool m_resting = false;  // the scan runs faster alone: the helper waits
     bool m_closed = false;
+    // Work of the traceback offered to the helper (Split).
+    const std::function<void()>* m_tail = nullptr;
+    Tail m_tailStage = Tail::kNone;
+    std::exception_ptr m_tailError;
 };
 
 // What a scan tells, and whom, while it runs; every member may be empty.

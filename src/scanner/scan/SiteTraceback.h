@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -33,44 +34,79 @@ struct ModuleWindow {
     double moduleScore;  // moduleLogPr of the window
 };
 
-// Traceback of the maximizing scan from position n-1 towards 0, shared by
-// the whole-table scan and the streamed scan (which differ only in where
-// marks, rows and module scores come from).
+// The walk of the maximizing scan's traceback over the module-end marks,
+// from position `from` towards 0: the largest marked position pos <= the
+// current one, while that is at least L-1, goes to visit(pos), and the
+// walk resumes L positions before it; at most `most` of them. Returns the
+// position the walk stands at then (below L-1 once it is over), from which
+// a walk goes on as if it had never stopped.
 //   marks.Previous(pos)  the largest marked position <= pos, or -1.
-//   windows.At(pos)      the ModuleWindow of the module ending at pos.
-// Every visited mark counts in result->moduleCount and has its window's
-// sites traced; a window without sites (site string "NULL") adds no
-// module. A module's score is moduleLogPr[pos] minus the window's
-// background sum (from 0.0, in increasing position order). After a module
-// the traceback resumes L positions back; result->modules ends up in
-// ascending start order.
-template <class Marks, class Windows>
-void TraceModules(const SCANMODEL& mm, std::string_view seq, int n, int L, Marks& marks, Windows& windows,
-                  RECORDRESULT* result)
+constexpr long long kAllModules = std::numeric_limits<long long>::max();
+
+template <class Marks, class Visit>
+int WalkModuleEnds(const Marks& marks, int L, int from, long long most, Visit&& visit)
 {
-    const std::size_t bgCol = mm.bgColumn;
-    const std::size_t cols = mm.columns;
-    const std::size_t firstNew = result->modules.size();
-    int pos = n - 1;
-    while (pos >= L - 1) {
+    int pos = from;
+    for (long long seen = 0; seen < most && pos >= L - 1; ++seen) {
         pos = marks.Previous(pos);
         if (pos < L - 1)
             break;
-        ++result->moduleCount;
-        const ModuleWindow window = windows.At(pos);
-        std::vector<SITEINFO> sites = SampleSitesIn(mm, seq, window.rows, window.firstRow, pos, L);
-        if (!sites.empty()) {
-            double bgSum = 0.0;
-            for (int r = pos - L + 1; r <= pos; ++r)
-                bgSum += window.rows[static_cast<std::size_t>(r - window.firstRow) * cols + bgCol];
-            MODULEINFO module;
-            module.start = pos - L + 1;
-            module.score = window.moduleScore - bgSum;
-            module.sites = std::move(sites);
-            result->modules.push_back(std::move(module));
-        }
+        visit(pos);
         pos -= L;
     }
+    return pos;
+}
+
+// The module ending at pos, with the sites traced in its window; false
+// when the window holds no site (site string "NULL": no module). Its score
+// is moduleLogPr[pos] minus the window's background sum (from 0.0, in
+// increasing position order).
+//   windows.At(pos)      the ModuleWindow of the module ending at pos.
+template <class Windows>
+bool TraceModule(const SCANMODEL& mm, std::string_view seq, int L, int pos, Windows& windows, MODULEINFO* module)
+{
+    const std::size_t bgCol = mm.bgColumn;
+    const std::size_t cols = mm.columns;
+    const ModuleWindow window = windows.At(pos);
+    std::vector<SITEINFO> sites = SampleSitesIn(mm, seq, window.rows, window.firstRow, pos, L);
+    if (sites.empty())
+        return false;
+    double bgSum = 0.0;
+    for (int r = pos - L + 1; r <= pos; ++r)
+        bgSum += window.rows[static_cast<std::size_t>(r - window.firstRow) * cols + bgCol];
+    module->start = pos - L + 1;
+    module->score = window.moduleScore - bgSum;
+    module->sites = std::move(sites);
+    return true;
+}
+
+// The modules of at most `most` marks of the walk from `from` (the last
+// first), each traced in its window, appended to *modules. Returns how
+// many marks it visited.
+template <class Marks, class Windows>
+long long TraceWalk(const SCANMODEL& mm, std::string_view seq, int L, const Marks& marks, Windows& windows, int from,
+                    long long most, std::vector<MODULEINFO>* modules)
+{
+    long long visited = 0;
+    WalkModuleEnds(marks, L, from, most, [&](int pos) {
+        ++visited;
+        MODULEINFO module;
+        if (TraceModule(mm, seq, L, pos, windows, &module))
+            modules->push_back(std::move(module));
+    });
+    return visited;
+}
+
+// Traceback of the maximizing scan from position n-1 towards 0, shared by
+// the whole-table scan and the streamed scan (which differ only in where
+// marks, rows and module scores come from). Every visited mark counts in
+// result->moduleCount; result->modules ends up in ascending start order.
+template <class Marks, class Windows>
+void TraceModules(const SCANMODEL& mm, std::string_view seq, int n, int L, const Marks& marks, Windows& windows,
+                  RECORDRESULT* result)
+{
+    const std::size_t firstNew = result->modules.size();
+    result->moduleCount += TraceWalk(mm, seq, L, marks, windows, n - 1, kAllModules, &result->modules);
     std::reverse(result->modules.begin() + static_cast<std::ptrdiff_t>(firstNew), result->modules.end());
 }
 
