@@ -162,8 +162,8 @@ std::size_t OtherLetters(std::string_view letters)
 {
     // Counted in stretches of at most 255 letters into one byte, without
     // branches (a match is a mask of all ones, subtracted), so that the
-    // compiler counts many letters at once: the letters of a chromosome
-    // are counted before its scan can start.
+    // compiler counts many letters at once: every letter of a chromosome
+    // is counted while it is read.
     const auto* p = reinterpret_cast<const unsigned char*>(letters.data());
     std::size_t acgtn = 0;
     for (std::size_t left = letters.size(); left > 0;) {
