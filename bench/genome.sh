@@ -11,11 +11,12 @@
 # BUILD_DIR holds Velmora and bench/velmora_synth (default: build); FRACTION
 # of the genome's 3.1 billion bases (default 0.01; 1 is the whole genome,
 # three and a half minutes on two cores with PREGEN=1). THREADS sets -t
-# (default: every core), REPEAT the runs (default 1; the best is printed). The generator runs
-# beside the tool and takes about a third of a core's time of it at the
-# same rate, which on a small machine slows the tool; PREGEN=1 writes the
-# genome to a temporary file first (FRACTION x 3.2 GB of disk) and streams
-# that with cat instead, so that the figures are the tool's alone.
+# (default: every core), REPEAT the runs (default 1; the best is printed).
+# The generator runs beside the tool and takes about a third of a core's
+# time of it at the same rate, which on a small machine slows the tool;
+# PREGEN=1 writes the genome to a temporary file first (FRACTION x 3.2 GB
+# of disk) and streams that with cat instead, so that the figures are the
+# tool's alone.
 set -euo pipefail
 . "$(dirname "$0")/time-v.sh"
 

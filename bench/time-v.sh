@@ -3,7 +3,7 @@
 # best_times LOG: "WALL CPU RSS" from the /usr/bin/time -v reports in LOG:
 # the best wall-clock and CPU (user + system) seconds of the runs, the least
 # disturbed by other work on the machine, and the largest peak resident set
-# in bytes.
+# in bytes (%.0f: mawk's %d stops at 2^31 - 1).
 best_times() {
   awk '
     function best(old, new) { return (old == "" || new < old) ? new : old }
@@ -15,5 +15,5 @@ best_times() {
       for (i = 1; i <= n; i++) w = w * 60 + t[i]
       wall = best(wall, w)
     }
-    END { printf "%.3f %.3f %d\n", wall, cpu, rss }' "$1"
+    END { printf "%.3f %.3f %.0f\n", wall, cpu, rss }' "$1"
 }

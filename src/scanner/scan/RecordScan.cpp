@@ -561,22 +561,34 @@ void CScanShare::Finish()
     PostUpTo(m_blocks, lock);
 }
 
+namespace {
+
+// Runs work; what it threw, or null.
+std::exception_ptr Caught(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool CScanShare::HelperReady() const { return m_helpers > 0 && !m_resting && !m_closed; }
+
 void CScanShare::Split(const std::function<void()>& mine, const std::function<void()>& theirs)
 {
     std::unique_lock lock(m_mutex);
-    const bool offered = m_helpers > 0 && !m_resting && !m_closed;
+    const bool offered = HelperReady();
     if (offered) {
         m_tail = &theirs;
         m_tailStage = Tail::kOffered;
         WakeHelper();
     }
     lock.unlock();
-    std::exception_ptr error;
-    try {
-        mine();
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const std::exception_ptr error = Caught(mine);
     lock.lock();
     // Taken back when the helper has not started it; else it works on the
     // caller's values, which must outlive it.
@@ -600,12 +612,7 @@ void CScanShare::RunTail(std::unique_lock<std::mutex>& lock)
     m_tailStage = Tail::kRunning;
     const std::function<void()>& tail = *m_tail;
     lock.unlock();
-    std::exception_ptr error;
-    try {
-        tail();
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const std::exception_ptr error = Caught(tail);
     lock.lock();
     m_tailError = error;
     m_tailStage = Tail::kDone;
@@ -615,7 +622,7 @@ void CScanShare::RunTail(std::unique_lock<std::mutex>& lock)
 bool CScanShare::HelperAtWork() const
 {
     const std::lock_guard lock(m_mutex);
-    return m_helpers > 0 && !m_resting;
+    return HelperReady();
 }
 
 long long CScanShare::BasesLeft() const
@@ -758,8 +765,32 @@ private:
     std::size_t m_checkpoint = 0;
 };
 
-// Offers a share for the length of the main pass and withdraws it on every
-// way out, then waits for a helper to leave before the share's rows go.
+// The traceback with a helper at hand: the scan takes the later half of
+// the modules, the helper the earlier half, each with windows of its own.
+// Every module is traced as the walk of TraceModules would trace it,
+// whoever does it.
+void TraceShared(const SCANMODEL& mm, std::string_view seq, int n, int L, const CMarkBits& marks,
+                 CStretchWindows& windows, CScanShare& share, RECORDRESULT* result)
+{
+    long long count = 0;
+    WalkModuleEnds(marks, L, n - 1, kAllModules, [&count](int) { ++count; });
+    const long long later = count / 2;
+    const int middle = WalkModuleEnds(marks, L, n - 1, later, [](int) {});
+    CStretchWindows theirWindows = windows;  // copied here: the scan's are in use while the helper's start
+    std::vector<MODULEINFO> mine;
+    std::vector<MODULEINFO> theirs;
+    share.Split([&] { TraceWalk(mm, seq, L, marks, windows, n - 1, later, &mine); },
+                [&] { TraceWalk(mm, seq, L, marks, theirWindows, middle, kAllModules, &theirs); });
+    result->moduleCount += count;
+    result->modules.insert(result->modules.end(), std::make_move_iterator(theirs.rbegin()),
+                           std::make_move_iterator(theirs.rend()));
+    result->modules.insert(result->modules.end(), std::make_move_iterator(mine.rbegin()),
+                           std::make_move_iterator(mine.rend()));
+}
+
+// Offers a share for the length of the main pass and its traceback; on
+// every way out closes it, waiting for a helper at work to leave before the
+// share's rows go, and withdraws it.
 class COffer {
 public:
     COffer(const ScanHooks& hooks, CScanShare& share, bool worthIt)
@@ -829,31 +860,10 @@ void StreamScanCurSeq(const SCANMODEL& mm, std::string_view seq, const BACKGROUN
         result->bestWindow = maxPass.BestWindow();
 
     CStretchWindows windows(mm, seq, scorer, checkpoints, scores, interval, L);
-    long long count = 0;
     if (share.HelperAtWork())
-        WalkModuleEnds(marks, L, n - 1, kAllModules, [&count](int) { ++count; });
-    if (count < 2) {
+        TraceShared(mm, seq, n, L, marks, windows, share, result);
+    else
         TraceModules(mm, seq, n, L, marks, windows, result);
-        return;
-    }
-    // With a helper at hand, the traceback is shared: the scan takes the
-    // later half of the modules, the helper the earlier half, each with
-    // windows of its own. Every module is traced as the walk would trace
-    // it, whoever does it.
-    const long long later = count / 2;
-    const int middle = WalkModuleEnds(marks, L, n - 1, later, [](int) {});
-    std::vector<MODULEINFO> mine;
-    std::vector<MODULEINFO> theirs;
-    share.Split([&] { TraceWalk(mm, seq, L, marks, windows, n - 1, later, &mine); },
-                [&] {
-                    CStretchWindows own(mm, seq, scorer, checkpoints, scores, interval, L);
-                    TraceWalk(mm, seq, L, marks, own, middle, kAllModules, &theirs);
-                });
-    result->moduleCount += count;
-    result->modules.insert(result->modules.end(), std::make_move_iterator(theirs.rbegin()),
-                           std::make_move_iterator(theirs.rend()));
-    result->modules.insert(result->modules.end(), std::make_move_iterator(mine.rbegin()),
-                           std::make_move_iterator(mine.rend()));
 }
 
 ScanHooks HelperThreadHooks(std::thread& helper)

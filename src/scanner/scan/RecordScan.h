@@ -128,6 +128,9 @@ private:
     void Post(std::unique_lock<std::mutex>& lock);
     // Every maximizing step before block b taken, by this thread or another.
     void PostUpTo(int b, std::unique_lock<std::mutex>& lock);
+    // Whether a helper is at work, not resting, and may still take work.
+    // Called with the lock held.
+    bool HelperReady() const;
     // For a helper: runs the traceback's part offered by Split. Called and
     // returns with the lock held.
     void RunTail(std::unique_lock<std::mutex>& lock);

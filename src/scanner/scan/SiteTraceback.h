@@ -34,6 +34,9 @@ struct ModuleWindow {
     double moduleScore;  // moduleLogPr of the window
 };
 
+// No limit on the marks a walk visits.
+constexpr long long kAllModules = std::numeric_limits<long long>::max();
+
 // The walk of the maximizing scan's traceback over the module-end marks,
 // from position `from` towards 0: the largest marked position pos <= the
 // current one, while that is at least L-1, goes to visit(pos), and the
@@ -41,8 +44,6 @@ struct ModuleWindow {
 // position the walk stands at then (below L-1 once it is over), from which
 // a walk goes on as if it had never stopped.
 //   marks.Previous(pos)  the largest marked position <= pos, or -1.
-constexpr long long kAllModules = std::numeric_limits<long long>::max();
-
 template <class Marks, class Visit>
 int WalkModuleEnds(const Marks& marks, int L, int from, long long most, Visit&& visit)
 {
@@ -57,42 +58,33 @@ int WalkModuleEnds(const Marks& marks, int L, int from, long long most, Visit&& 
     return pos;
 }
 
-// The module ending at pos, with the sites traced in its window; false
-// when the window holds no site (site string "NULL": no module). Its score
-// is moduleLogPr[pos] minus the window's background sum (from 0.0, in
-// increasing position order).
-//   windows.At(pos)      the ModuleWindow of the module ending at pos.
-template <class Windows>
-bool TraceModule(const SCANMODEL& mm, std::string_view seq, int L, int pos, Windows& windows, MODULEINFO* module)
-{
-    const std::size_t bgCol = mm.bgColumn;
-    const std::size_t cols = mm.columns;
-    const ModuleWindow window = windows.At(pos);
-    std::vector<SITEINFO> sites = SampleSitesIn(mm, seq, window.rows, window.firstRow, pos, L);
-    if (sites.empty())
-        return false;
-    double bgSum = 0.0;
-    for (int r = pos - L + 1; r <= pos; ++r)
-        bgSum += window.rows[static_cast<std::size_t>(r - window.firstRow) * cols + bgCol];
-    module->start = pos - L + 1;
-    module->score = window.moduleScore - bgSum;
-    module->sites = std::move(sites);
-    return true;
-}
-
 // The modules of at most `most` marks of the walk from `from` (the last
-// first), each traced in its window, appended to *modules. Returns how
-// many marks it visited.
+// first), appended to *modules. Each mark's window has its sites traced; a
+// window without sites (site string "NULL") adds no module. A module's
+// score is moduleLogPr[pos] minus the window's background sum (from 0.0,
+// in increasing position order). Returns how many marks it visited.
+//   windows.At(pos)      the ModuleWindow of the module ending at pos.
 template <class Marks, class Windows>
 long long TraceWalk(const SCANMODEL& mm, std::string_view seq, int L, const Marks& marks, Windows& windows, int from,
                     long long most, std::vector<MODULEINFO>* modules)
 {
+    const std::size_t bgCol = mm.bgColumn;
+    const std::size_t cols = mm.columns;
     long long visited = 0;
     WalkModuleEnds(marks, L, from, most, [&](int pos) {
         ++visited;
+        const ModuleWindow window = windows.At(pos);
+        std::vector<SITEINFO> sites = SampleSitesIn(mm, seq, window.rows, window.firstRow, pos, L);
+        if (sites.empty())
+            return;
+        double bgSum = 0.0;
+        for (int r = pos - L + 1; r <= pos; ++r)
+            bgSum += window.rows[static_cast<std::size_t>(r - window.firstRow) * cols + bgCol];
         MODULEINFO module;
-        if (TraceModule(mm, seq, L, pos, windows, &module))
-            modules->push_back(std::move(module));
+        module.start = pos - L + 1;
+        module.score = window.moduleScore - bgSum;
+        module.sites = std::move(sites);
+        modules->push_back(std::move(module));
     });
     return visited;
 }
