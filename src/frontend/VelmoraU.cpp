@@ -672,9 +672,21 @@ int MergeMain(int argc, char** argv)
         return 1;
     }
     std::string error;
-    if (!MergeResults(base, parts, bed, echo, &error)) {
+    std::vector<std::string> others;
+    if (!MergeResults(base, parts, bed, echo, &error, &others)) {
         console.Error(error);
         return 1;
+    }
+    // An earlier run's files under the base name (BED files after the
+    // options lost --bed, say) would read as one set with the merged ones.
+    // They may hold work of their own kind: named, never removed.
+    if (!others.empty()) {
+        std::string names;
+        for (const std::string& name : others)
+            names += (names.empty() ? "" : ", ") + QuotePath(name);
+        console.Warning(std::string(others.size() == 1 ? "result file " : "result files ") + names +
+                        " of the base name " + (others.size() == 1 ? "is" : "are") + " not of this merge: it leaves " +
+                        (others.size() == 1 ? "it as it is" : "them as they are"));
     }
     return 0;
 }

@@ -377,6 +377,12 @@ run -i one_record.fa -M small3.pwm -o b
 stderr "Velmora: warning: result files 'b_module.txt' and 3 more already hold results: this run adds its own after them (--overwrite starts afresh)\n"
 file b_motif2.txt @a_motif2.txt @a_motif2.txt
 
+case empty standard input
+stdin ""
+run -i - -M small3.pwm -o e
+stderr "Velmora: warning: sequence file '-' (standard input) holds no sequence: nothing to scan\n"
+report-has "done: 0 records, 0 bases, 0 modules"
+
 case empty file
 write empty.fa ""
 run -i empty.fa -M small3.pwm -o e

@@ -126,6 +126,13 @@ run merge -o m --bed g.part001 g.part002 g.part003
 status 1
 stderr "Velmora: result file 'm_module.txt' exists: merge writes new files; remove it or choose another -o\n"
 
+case merge names an earlier run's files it does not write
+write m_motif4.txt "an earlier run's\n"
+write m_records.tsv "an earlier run's\n"
+run merge -o m --bed g.part001 g.part002 g.part003
+stderr "Velmora: warning: result files 'm_motif4.txt', 'm_records.tsv' of the base name are not of this merge: it leaves them as they are\n"
+file m_motif4.txt "an earlier run's\n"
+
 case merge without parts
 run merge -o m
 status 1
@@ -370,6 +377,10 @@ write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\t484\t484\t0\t0,0,
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1
 stderr "Velmora: result file 'p.part002_records.tsv', line 2: a best_window_p without its best_window_p_gumbel\n"
+write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\t484\t484\t0\t0,0,0\t\t\t1.000000\t0.333333\t0.5\t\t\t\n"
+run merge -o m --bed p.part001 p.part002 p.part003 p.part004
+status 1
+stderr "Velmora: result file 'p.part002_records.tsv', line 2: a best_window_p_gumbel without its best_window_q_gumbel\n"
 write p.part002_records.tsv @p.part001_records.tsv:0:146 "eve\tx\t484\t0\t0,0,0\t\t\t1.000000\t0.5\t0.5\t0.5\t\t\n"
 run merge -o m --bed p.part001 p.part002 p.part003 p.part004
 status 1

@@ -61,12 +61,16 @@ cp "$work/motifs.kept" "$work/motifs.pwm"
 plan=$(flow -n --config options="-x 0.003 --bed --null 2")
 grep -q 'rule scan' <<<"$plan" || fail "changed options scan nothing again"
 # A merge run again (as after a change of options) replaces the files of
-# the first, motif files included, and leaves another run's files in the
-# same folder alone.
+# the first, motif files included, leaves another run's files in the same
+# folder alone, and names a file of its base name that it does not write.
 echo "another run" > "$out/g_genome_motifscan_motif1.txt"
+echo "a run with more motifs" > "$out/g_genome_motif4.txt"
 flow --forcerun merge > "$work/snakemake2.log" || { tail -n 20 "$work/snakemake2.log"; fail "merge run again"; }
 [ -f "$out/g_genome_motifscan_motif1.txt" ] || fail "the merge removed another run's file"
-rm "$out/g_genome_motifscan_motif1.txt"
+[ -f "$out/g_genome_motif4.txt" ] || fail "the merge removed a file it does not write"
+grep -q "g_genome_motif4.txt' of the base name is not of this merge" "$work/snakemake2.log" ||
+  fail "the merge did not name a file of the base name that it does not write"
+rm "$out/g_genome_motifscan_motif1.txt" "$out/g_genome_motif4.txt"
 same_results "$work/plain/genome" "$out/g_genome"
 # --background pooled: the model of the whole file, estimated once and
 # shared by every part, gives the results of one run pooling its records.

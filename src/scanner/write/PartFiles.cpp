@@ -17,6 +17,7 @@
 #include "scanner/results/Significance.h"
 #include "scanner/write/FileSet.h"
 #include "scanner/write/ResultFormat.h"
+#include "scanner/write/ResultWriter.h"
 #include "support/InputSource.h"
 #include "support/LineReader.h"
 #include "support/Messages.h"
@@ -570,7 +571,7 @@ bool MergedNames(const std::string& base, const std::vector<PARTRUN>& parts, boo
 }  // namespace
 
 bool MergeResults(const std::string& base, const std::vector<std::string>& partBases, bool bed, const std::string& echo,
-                  std::string* error)
+                  std::string* error, std::vector<std::string>* others)
 {
     if (partBases.empty()) {
         *error = "merge needs the base names of the parts";
@@ -583,6 +584,8 @@ bool MergeResults(const std::string& base, const std::vector<std::string>& partB
     std::vector<std::string> names;
     if (!Fit(parts, error) || !MergedNames(base, parts, bed, &names, error))
         return false;
+    if (others)
+        *others = ResultFilesNotWritten(base, parts.front().sites.size(), bed, parts.front().records);
     CNewFileSet files;
     std::vector<CWholeFile*> out;
     for (const std::string& name : names) {

@@ -25,6 +25,7 @@ bool SplitFasta(const std::string& path, const std::string& prefix, long long pa
 // in all or none, each part once and, where named by the split, none
 // missing. The result files of `base` must not exist yet. Streams: no part
 // is held in memory. False with *error set, and nothing written, when the
-// parts do not fit or a file cannot be read or written.
+// parts do not fit or a file cannot be read or written. *others gets the
+// files of `base` that an earlier run left and the merge does not write.
 bool MergeResults(const std::string& base, const std::vector<std::string>& partBases, bool bed, const std::string& echo,
-                  std::string* error);
+                  std::string* error, std::vector<std::string>* others = nullptr);

@@ -80,17 +80,22 @@ bool CResultWriter::SameBackgroundAsRecordsFile(std::string* error) const
     return false;
 }
 
-std::vector<std::string> CResultWriter::FilesNotOfThisRun() const
+std::vector<std::string> ResultFilesNotWritten(const std::string& base, std::size_t K, bool bed, bool records)
 {
     std::vector<std::string> names;
-    for (int k = static_cast<int>(m_motifs.widths.size()) + 1; PathExists(MotifFileName(m_base, k)); ++k)
-        names.push_back(MotifFileName(m_base, k));
-    for (const std::string& name : {ModulesBedFileName(m_base), SitesBedFileName(m_base)})
-        if (!m_bed && PathExists(name))
+    for (int k = static_cast<int>(K) + 1; PathExists(MotifFileName(base, k)); ++k)
+        names.push_back(MotifFileName(base, k));
+    for (const std::string& name : {ModulesBedFileName(base), SitesBedFileName(base)})
+        if (!bed && PathExists(name))
             names.push_back(name);
-    if (!m_summary && PathExists(RecordsFileName(m_base)))
-        names.push_back(RecordsFileName(m_base));
+    if (!records && PathExists(RecordsFileName(base)))
+        names.push_back(RecordsFileName(base));
     return names;
+}
+
+std::vector<std::string> CResultWriter::FilesNotOfThisRun() const
+{
+    return ResultFilesNotWritten(m_base, m_motifs.widths.size(), m_bed, m_summary);
 }
 
 bool CResultWriter::WriteRecord(const RECORDRESULT& record, std::string* error)

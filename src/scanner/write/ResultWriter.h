@@ -16,6 +16,11 @@
 #include "scanner/write/FileSet.h"
 #include "scanner/write/ResultFormat.h"
 
+// Result files of base that a run (or merge) writing K motif files, BED
+// files only with bed and a records file only with records does not write,
+// but which exist: an earlier run's, which read as one set with the new ones.
+std::vector<std::string> ResultFilesNotWritten(const std::string& base, std::size_t K, bool bed, bool records);
+
 class CResultWriter {
 public:
     // commandLine: every word typed, each followed by one blank; it goes
