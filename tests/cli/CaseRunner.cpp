@@ -215,9 +215,9 @@ private:
     std::pair<std::string, std::map<std::string, std::string>> Replay(const std::string& n)
     {
         static const std::vector<std::string> kSetUp = {
-            "copy",        "write",    "gzip", "cut",    "flip",   "mkdir",           "symlink",
-            "stdin",       "hardlink", "run",  "remove", "mkfifo", "limit-file-size", "stdout-to",
-            "random-fasta"};
+            "copy",         "write",    "gzip", "cut",    "flip",   "mkdir",           "symlink",
+            "stdin",        "hardlink", "run",  "remove", "mkfifo", "limit-file-size", "stdout-to",
+            "random-fasta", "age"};
         std::string pattern = (fs::temp_directory_path() / "velmora-case-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr)
             return {};
@@ -340,6 +340,9 @@ private:
             fs::create_symlink(w.at(1), m_dir / w.at(0));
         } else if (key == "hardlink") {
             fs::create_hard_link(m_dir / w.at(1), m_dir / w.at(0));
+        } else if (key == "age") {
+            for (const std::string& name : w)
+                fs::last_write_time(m_dir / name, fs::last_write_time(m_dir / name) - std::chrono::hours(1));
         } else if (key == "stdin") {
             m_stdin = Text(w);
         } else if (key == "run") {

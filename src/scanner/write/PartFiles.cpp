@@ -166,6 +166,7 @@ struct PARTRUN {
     // file; "" without). Parts of one run agree on both.
     std::vector<std::size_t> widths;
     std::vector<std::string> labels;
+    timespec written {};  // when its module file was last written (its scan's end)
 };
 
 // A word of the echo that starts an option: a one-letter option is told
@@ -211,6 +212,20 @@ void EchoWords(std::string echo, PARTRUN* part)
     }
 }
 
+// The value of the last one-letter option `letter` (-M file, say): the
+// words after it up to the next option, joined as the echo joined them.
+std::string OptionValue(const std::vector<std::string>& words, char letter)
+{
+    std::string value;
+    for (std::size_t w = 0; w < words.size(); ++w)
+        if (words[w].size() >= 2 && words[w][0] == '-' && words[w][1] == letter) {
+            value.clear();
+            while (w + 1 < words.size() && (value.empty() || !IsOptionWord(words[w + 1])))
+                value += (value.empty() ? "" : " ") + words[++w];
+        }
+    return value;
+}
+
 // The null count, where --null was given (the last one counts).
 int NullCount(const std::vector<std::string>& words)
 {
@@ -247,6 +262,9 @@ bool ReadPartTotals(const std::string& base, PARTRUN* part, std::string* error)
         return false;
     part->headings = info.headings;
     part->modules = info.total;
+    struct stat file {};
+    if (stat(ModuleFileName(base).c_str(), &file) == 0)
+        part->written = file.st_mtim;
     if (part->headings)
         EchoWords(info.echo, part);
     for (int k = 1; PathExists(MotifFileName(base, k)); ++k) {
@@ -342,6 +360,42 @@ bool SameMatrices(const std::vector<PARTRUN>& parts, std::string* error)
     return true;
 }
 
+// A matrix file edited between the parts' scans with its widths and names
+// kept (counts changed) leaves no trace in the result files, whose formats
+// have no room for the matrices. The file's modification time tells it: a
+// part whose scan ended before the file last changed, beside one whose
+// scan ended after, were scanned with two versions of it. Where the file
+// is not found from here (a relative path of another folder) there is
+// nothing to tell.
+bool MatrixFileKept(const std::vector<PARTRUN>& parts, std::string* error)
+{
+    const auto scanned = std::find_if(parts.begin(), parts.end(), [](const PARTRUN& p) { return p.headings; });
+    if (scanned == parts.end())
+        return true;
+    const std::string path = OptionValue(scanned->words, 'M');
+    struct stat file {};
+    if (path.empty() || stat(path.c_str(), &file) != 0)
+        return true;
+    const auto earlier = [](const timespec& a, const timespec& b) {
+        return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+    };
+    const PARTRUN* before = nullptr;
+    const PARTRUN* after = nullptr;
+    for (const PARTRUN& part : parts) {
+        if (!part.headings)
+            continue;
+        const PARTRUN*& side = earlier(part.written, file.st_mtim) ? before : after;
+        side = side ? side : &part;
+    }
+    if (before && after) {
+        *error = "matrix file " + QuotePath(path) + " was changed between the scans of parts " +
+                 QuotePath(before->base) + " and " + QuotePath(after->base) +
+                 ": they may hold different matrices; scan the parts again with the file as it is";
+        return false;
+    }
+    return true;
+}
+
 // The model of a background's description, "<given> (model <digest>)":
 // one model may be given as a FASTA file to one part and as its saved
 // counts to another.
@@ -380,7 +434,7 @@ bool SameRun(const std::vector<PARTRUN>& parts, std::string* error)
         }
         model = model ? model : &part;
     }
-    return SameMatrices(parts, error);
+    return SameMatrices(parts, error) && MatrixFileKept(parts, error);
 }
 
 // The parts fit together: one run's, each part once, and none missing
