@@ -493,12 +493,9 @@ std::string ModuleRepr(const PYMODULE& m)
     return std::string("Module(") + text + ", " + m.siteString + ")";
 }
 
-}  // namespace
-
-PYBIND11_MODULE(_velmora, m)
+// Matrix and read_matrices.
+void BindMatrices(py::module_& m)
 {
-    m.doc() = "Velmora: cis-regulatory modules in DNA sequences, as the command line finds them.";
-
     py::class_<PYMATRIX>(m, "Matrix", R"doc(
 A position weight matrix: ``width`` rows of counts (or frequencies) for
 A, C, G and T.
@@ -534,7 +531,11 @@ simple '>name' format, plain or gzip) into a list of Matrix.
 Raises ValueError with the command line's message when the file cannot be
 read or a motif is not in it.
 )doc");
+}
 
+// What a scan gives: Site, Module, Record and the stream of Records.
+void BindResults(py::module_& m)
+{
     py::class_<PYSITE>(m, "Site", "A binding site inside a module.")
         .def_readonly("motif", &PYSITE::motif, "The motif's number, 1 to K, in the scanner's matrix order.")
         .def_readonly("name", &PYSITE::name, "The motif's name (else its ID, else motif<k>), as the BED files give it.")
@@ -582,7 +583,11 @@ read or a motif is not in it.
         .def("__iter__", [](CPyRecords& r) -> CPyRecords& { return r; })
         .def("__next__", &CPyRecords::Next)
         .def("close", &CPyRecords::Close, "Stops scanning: the records left are not scanned.");
+}
 
+// The Scanner: a run's settings, and its scans.
+void BindScanner(py::module_& m)
+{
     py::class_<CPyScanner>(m, "Scanner", R"doc(
 The settings of a run: the matrices (K = their number), the module length L,
 the module rate, the strands, the threads and the background model.
@@ -618,7 +623,16 @@ records being scanned. Returns an iterator of Record.
         .def_property_readonly("background", [](const CPyScanner& s) -> py::object {
             return s.Settings().background.empty() ? py::object(py::none()) : py::str(s.Settings().background);
         });
+}
 
+}  // namespace
+
+PYBIND11_MODULE(_velmora, m)
+{
+    m.doc() = "Velmora: cis-regulatory modules in DNA sequences, as the command line finds them.";
+    BindMatrices(m);
+    BindResults(m);
+    BindScanner(m);
     m.def("benjamini_hochberg", &BenjaminiHochberg, py::arg("p"),
           "Benjamini-Hochberg q-values of p-values, in their order.");
 }

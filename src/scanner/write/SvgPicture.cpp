@@ -349,20 +349,20 @@ void CSvgPicture::Add(const RECORDRESULT& record)
     m_records.push_back(std::move(drawn));
 }
 
+double CSvgPicture::STRETCH::At(long long pos) const { return kLeft + scale * static_cast<double>(pos - from); }
+
+void CSvgPicture::STRETCH::Box(long long start, long long end, double* x, double* w) const
+{
+    start = std::clamp(start, from, to);
+    end = std::clamp(end, from, to);
+    *w = std::max(kLeastMark, scale * static_cast<double>(end - start));
+    *x = std::min(At(start), kLeft + line - *w);
+}
+
 double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, std::string* svg) const
 {
     const long long span = std::max(1LL, record.to - record.from);
-    const double line = LineLength(span);
-    const double scale = line / static_cast<double>(span);
-    const auto at = [&](long long pos) { return kLeft + scale * static_cast<double>(pos - record.from); };
-    // A stretch of the chromosome as a left edge and a width, cut to the
-    // stretch drawn and widened to be seen.
-    const auto box = [&](long long start, long long end, double* x, double* w) {
-        start = std::clamp(start, record.from, record.to);
-        end = std::clamp(end, record.from, record.to);
-        *w = std::max(kLeastMark, scale * static_cast<double>(end - start));
-        *x = std::min(at(start), kLeft + line - *w);
-    };
+    const STRETCH stretch {record.from, record.to, LineLength(span), LineLength(span) / static_cast<double>(span)};
     const std::string& chrom = record.bed.chrom;
     std::string out = "<g class=\"record\">\n<text class=\"title\" x=\"" + Number(kLeft) + "\" y=\"" +
                       Number(top + 14) + "\">" + Escaped(record.name) + " (" + std::to_string(record.length) +
@@ -370,6 +370,31 @@ double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, st
                       (record.modules.size() == 1 ? " module" : " modules") + (m_regionSet ? " here" : "") +
                       "): " + Escaped(Place(chrom, record.from, record.to)) +
                       (record.bed.minus ? ", the reverse complement, drawn as on " + Escaped(chrom) : "") + "</text>\n";
+    double y = 0;  // the record's line
+    out += DrawModules(record, stretch, top, width, &y);
+    // The axis, in the BED files' coordinates, ticks where labels fit.
+    const double axis = y + 26;
+    out += "<g class=\"axis\">\n<line x1=\"" + Number(kLeft) + "\" y1=\"" + Number(axis) + "\" x2=\"" +
+           Number(kLeft + stretch.line) + "\" y2=\"" + Number(axis) + "\" stroke=\"#888\" stroke-width=\"1\"/>\n";
+    const long long step = TickStep(stretch.scale, static_cast<int>(std::to_string(record.to).size()));
+    for (long long tick = (record.from + step - 1) / step * step; tick <= record.to; tick += step) {
+        const double x = stretch.At(tick);
+        out += "<line x1=\"" + Number(x) + "\" y1=\"" + Number(axis) + "\" x2=\"" + Number(x) + "\" y2=\"" +
+               Number(axis + 4) + "\" stroke=\"#888\"/><text x=\"" + Number(x) + "\" y=\"" + Number(axis + 15) +
+               "\" font-size=\"10\" text-anchor=\"middle\" fill=\"#444\">" + std::to_string(tick) + "</text>\n";
+    }
+    out += "</g>\n";
+    double bottom = axis + 20;
+    if (!record.known.empty())
+        out += DrawKnown(record, stretch, bottom + 4, width, &bottom);
+    out += "</g>\n";
+    *svg += out;
+    return bottom + 16 - top;
+}
+
+std::string CSvgPicture::DrawModules(const DRAWN& record, const STRETCH& stretch, double top, double width,
+                                     double* y) const
+{
     // The module scores, the best first, in the rows above the boxes.
     std::vector<std::size_t> order(record.modules.size());
     for (std::size_t m = 0; m < order.size(); ++m)
@@ -390,7 +415,7 @@ double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, st
     for (std::size_t m = 0; m < placed.size(); ++m) {
         PLACED& p = placed[m];
         p.start = record.bed.Start(record.modules[m].start, record.window);
-        box(p.start, p.start + record.window, &p.x, &p.w);
+        stretch.Box(p.start, p.start + record.window, &p.x, &p.w);
         p.label = Number(record.modules[m].score) + record.p[m];
     }
     for (const std::size_t m : order) {
@@ -398,98 +423,93 @@ double CSvgPicture::DrawRecord(const DRAWN& record, double top, double width, st
         placed[m].row = rows.Place(&placed[m].labelX, TextWidth(placed[m].label, kLabelSize));
     }
     const double boxTop = top + 22 + kRowHeight * rows.Used();
-    const double y = boxTop + 20;  // the record's line
-    out += "<line class=\"strand\" x1=\"" + Number(kLeft) + "\" y1=\"" + Number(y) + "\" x2=\"" + Number(kLeft + line) +
-           "\" y2=\"" + Number(y) + "\" stroke=\"#444\" stroke-width=\"1\"/>\n";
+    *y = boxTop + 20;
+    std::string out = "<line class=\"strand\" x1=\"" + Number(kLeft) + "\" y1=\"" + Number(*y) + "\" x2=\"" +
+                      Number(kLeft + stretch.line) + "\" y2=\"" + Number(*y) +
+                      "\" stroke=\"#444\" stroke-width=\"1\"/>\n";
     for (std::size_t m = 0; m < record.modules.size(); ++m) {
-        const MODULEINFO& module = record.modules[m];
         const PLACED& p = placed[m];
         out += "<rect class=\"module\" x=\"" + Number(p.x) + "\" y=\"" + Number(boxTop) + "\" width=\"" + Number(p.w) +
                "\" height=\"40\" fill=\"#EEEEEE\" fill-opacity=\"0.6\" stroke=\"#666\"><title>module " +
-               Escaped(Place(chrom, p.start, p.start + record.window)) + ", score " + p.label + "</title></rect>\n";
+               Escaped(Place(record.bed.chrom, p.start, p.start + record.window)) + ", score " + p.label +
+               "</title></rect>\n";
         if (p.row >= 0)
             out += "<text class=\"score\" x=\"" + Number(p.labelX) + "\" y=\"" +
                    Number(boxTop - 3 - kRowHeight * p.row) + "\" font-size=\"10\">" + p.label + "</text>\n";
-        for (const SITEINFO& site : module.sites) {
-            const auto j = static_cast<std::size_t>(site.motif);
-            const int siteWidth = j < m_widths.size() ? m_widths[j] : 1;
-            const long long siteStart = record.bed.Start(site.pos, siteWidth);
-            if (siteStart + siteWidth <= record.from || record.to <= siteStart)
-                continue;
-            const char strand = record.bed.Strand(site.forward ? '+' : '-');
-            const std::string label = j < m_labels.size() ? m_labels[j] : "motif" + std::to_string(j + 1);
-            double sx = 0;
-            double sw = 0;
-            box(siteStart, siteStart + siteWidth, &sx, &sw);
-            const double sy = strand == '+' ? y - 16 : y + 2;
-            out += std::string("<rect class=\"site ") + (strand == '+' ? "forward" : "reverse") + "\" x=\"" +
-                   Number(sx) + "\" y=\"" + Number(sy) + "\" width=\"" + Number(sw) + "\" height=\"14\" fill=\"" +
-                   Colour(j) + "\" stroke=\"#222\" stroke-width=\"0.4\"><title>" + Escaped(label) + " at " +
-                   Escaped(Place(chrom, siteStart, siteStart + siteWidth)) + " (" + strand + "), probability " +
-                   Number(site.prob) + "</title></rect>\n" + Marker(MotifShape(j), sx + sw / 2, sy + 7);
-        }
+        out += DrawSites(record, record.modules[m], stretch, *y);
     }
     if (record.modules.empty())
-        out += "<text class=\"note\" x=\"" + Number(kLeft + 4) + "\" y=\"" + Number(y - 4) +
+        out += "<text class=\"note\" x=\"" + Number(kLeft + 4) + "\" y=\"" + Number(*y - 4) +
                "\" fill=\"#444\">no modules in this stretch</text>\n";
-    // The axis, in the BED files' coordinates, ticks where labels fit.
-    const double axis = y + 26;
-    out += "<g class=\"axis\">\n<line x1=\"" + Number(kLeft) + "\" y1=\"" + Number(axis) + "\" x2=\"" +
-           Number(kLeft + line) + "\" y2=\"" + Number(axis) + "\" stroke=\"#888\" stroke-width=\"1\"/>\n";
-    const long long step = TickStep(scale, static_cast<int>(std::to_string(record.to).size()));
-    for (long long tick = (record.from + step - 1) / step * step; tick <= record.to; tick += step) {
-        const double x = at(tick);
-        out += "<line x1=\"" + Number(x) + "\" y1=\"" + Number(axis) + "\" x2=\"" + Number(x) + "\" y2=\"" +
-               Number(axis + 4) + "\" stroke=\"#888\"/><text x=\"" + Number(x) + "\" y=\"" + Number(axis + 15) +
-               "\" font-size=\"10\" text-anchor=\"middle\" fill=\"#444\">" + std::to_string(tick) + "</text>\n";
+    return out;
+}
+
+std::string CSvgPicture::DrawSites(const DRAWN& record, const MODULEINFO& module, const STRETCH& stretch,
+                                   double y) const
+{
+    std::string out;
+    for (const SITEINFO& site : module.sites) {
+        const auto j = static_cast<std::size_t>(site.motif);
+        const int siteWidth = j < m_widths.size() ? m_widths[j] : 1;
+        const long long siteStart = record.bed.Start(site.pos, siteWidth);
+        if (siteStart + siteWidth <= record.from || record.to <= siteStart)
+            continue;
+        const char strand = record.bed.Strand(site.forward ? '+' : '-');
+        const std::string label = j < m_labels.size() ? m_labels[j] : "motif" + std::to_string(j + 1);
+        double sx = 0;
+        double sw = 0;
+        stretch.Box(siteStart, siteStart + siteWidth, &sx, &sw);
+        const double sy = strand == '+' ? y - 16 : y + 2;
+        out += std::string("<rect class=\"site ") + (strand == '+' ? "forward" : "reverse") + "\" x=\"" + Number(sx) +
+               "\" y=\"" + Number(sy) + "\" width=\"" + Number(sw) + "\" height=\"14\" fill=\"" + Colour(j) +
+               "\" stroke=\"#222\" stroke-width=\"0.4\"><title>" + Escaped(label) + " at " +
+               Escaped(Place(record.bed.chrom, siteStart, siteStart + siteWidth)) + " (" + strand + "), probability " +
+               Number(site.prob) + "</title></rect>\n" + Marker(MotifShape(j), sx + sw / 2, sy + 7);
     }
-    out += "</g>\n";
-    double bottom = axis + 20;
-    // The user's known regions, a track under the axis: regions that
-    // overlap (or touch) are stacked, and named beneath.
-    if (!record.known.empty()) {
-        const double track = bottom + 4;
-        CLabelRows lanes(kKnownRows, kLeft, kLeft + line);
-        struct LANED {
-            double x = 0;
-            double w = 0;
-            int lane = 0;  // a region with no lane of its own is drawn in the last
-        };
-        std::vector<LANED> laned(record.known.size());
-        for (std::size_t i = 0; i < laned.size(); ++i) {
-            const BEDREGION& known = m_known[record.known[i]];
-            box(known.start, known.end, &laned[i].x, &laned[i].w);
-            // The lanes keep a gap between regions: a region that touches
-            // another goes to the next lane.
-            double x = laned[i].x;
-            const int lane = lanes.Place(&x, laned[i].w);
-            laned[i].lane = lane < 0 ? kKnownRows - 1 : lane;
-        }
-        const double namesTop = track + 12.0 * std::max(1, lanes.Used());
-        CLabelRows names(kKnownRows, 4.0, width - 4.0);
-        std::string marks;
-        std::string texts;
-        for (std::size_t i = 0; i < record.known.size(); ++i) {
-            const BEDREGION& known = m_known[record.known[i]];
-            double x = laned[i].x;
-            const std::string place = Place(known.chrom, known.start, known.end);
-            marks += "<rect class=\"known\" x=\"" + Number(x) + "\" y=\"" + Number(track + 12.0 * laned[i].lane) +
-                     "\" width=\"" + Number(laned[i].w) +
-                     "\" height=\"10\" fill=\"#999999\" stroke=\"#333\" stroke-width=\"0.5\"><title>" +
-                     Escaped((known.name.empty() ? "" : known.name + " ") + place) + "</title></rect>\n";
-            const std::string text = known.name.empty() ? place : known.name;
-            const int r = names.Place(&x, TextWidth(text, kLabelSize));
-            if (r >= 0)
-                texts += "<text class=\"known-name\" x=\"" + Number(x) + "\" y=\"" +
-                         Number(namesTop + 10 + kRowHeight * r) + "\" font-size=\"10\" fill=\"#333\">" + Escaped(text) +
-                         "</text>\n";
-        }
-        out += "<g class=\"known\">\n" + marks + texts + "</g>\n";
-        bottom = namesTop + 4 + kRowHeight * names.Used();
+    return out;
+}
+
+// Regions that overlap (or touch) are stacked, and named beneath.
+std::string CSvgPicture::DrawKnown(const DRAWN& record, const STRETCH& stretch, double track, double width,
+                                   double* bottom) const
+{
+    CLabelRows lanes(kKnownRows, kLeft, kLeft + stretch.line);
+    struct LANED {
+        double x = 0;
+        double w = 0;
+        int lane = 0;  // a region with no lane of its own is drawn in the last
+    };
+    std::vector<LANED> laned(record.known.size());
+    for (std::size_t i = 0; i < laned.size(); ++i) {
+        const BEDREGION& known = m_known[record.known[i]];
+        stretch.Box(known.start, known.end, &laned[i].x, &laned[i].w);
+        // The lanes keep a gap between regions: a region that touches
+        // another goes to the next lane.
+        double x = laned[i].x;
+        const int lane = lanes.Place(&x, laned[i].w);
+        laned[i].lane = lane < 0 ? kKnownRows - 1 : lane;
     }
-    out += "</g>\n";
-    *svg += out;
-    return bottom + 16 - top;
+    const double namesTop = track + 12.0 * std::max(1, lanes.Used());
+    CLabelRows names(kKnownRows, 4.0, width - 4.0);
+    std::string marks;
+    std::string texts;
+    for (std::size_t i = 0; i < record.known.size(); ++i) {
+        const BEDREGION& known = m_known[record.known[i]];
+        double x = laned[i].x;
+        const std::string place = Place(known.chrom, known.start, known.end);
+        marks += "<rect class=\"known\" x=\"" + Number(x) + "\" y=\"" + Number(track + 12.0 * laned[i].lane) +
+                 "\" width=\"" + Number(laned[i].w) +
+                 "\" height=\"10\" fill=\"#999999\" stroke=\"#333\" stroke-width=\"0.5\"><title>" +
+                 Escaped((known.name.empty() ? "" : known.name + " ") + place) + "</title></rect>\n";
+        const std::string text = known.name.empty() ? place : known.name;
+        const int r = names.Place(&x, TextWidth(text, kLabelSize));
+        if (r >= 0)
+            texts += "<text class=\"known-name\" x=\"" + Number(x) + "\" y=\"" +
+                     Number(namesTop + 10 + kRowHeight * r) + "\" font-size=\"10\" fill=\"#333\">" + Escaped(text) +
+                     "</text>\n";
+    }
+    *bottom = namesTop + 4 + kRowHeight * names.Used();
+    return "<g class=\"known\">\n" + marks + texts + "</g>\n";
 }
 
 std::string CSvgPicture::Text() const

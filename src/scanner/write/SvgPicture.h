@@ -67,9 +67,29 @@ private:
         std::vector<std::string> p;       // each module's p-value label (", p 0.01, E 0.2"), "" without null scores
         std::vector<std::size_t> known;   // of m_known, those overlapping the stretch
     };
+    // The stretch of a record drawn, from and to in the BED files'
+    // coordinates, as a line `line` pixels long from the left edge.
+    struct STRETCH {
+        long long from = 0;
+        long long to = 0;
+        double line = 0;
+        double scale = 0;  // pixels a base
+
+        double At(long long pos) const;
+        // A stretch of the chromosome as a left edge and a width, cut to
+        // the stretch drawn and widened to be seen.
+        void Box(long long start, long long end, double* x, double* w) const;
+    };
     // One record's part of the picture, from its top at y, in a picture
     // `width` wide; returns its height.
     double DrawRecord(const DRAWN& record, double y, double width, std::string* svg) const;
+    // Its modules with their sites and score labels above them, from top;
+    // *y gets the height of the record's line.
+    std::string DrawModules(const DRAWN& record, const STRETCH& stretch, double top, double width, double* y) const;
+    // A module's sites on either side of the record's line at y.
+    std::string DrawSites(const DRAWN& record, const MODULEINFO& module, const STRETCH& stretch, double y) const;
+    // The user's known regions as a track from top; *bottom gets its end.
+    std::string DrawKnown(const DRAWN& record, const STRETCH& stretch, double top, double width, double* bottom) const;
 
     std::vector<std::string> m_labels;
     std::vector<int> m_widths;
