@@ -341,8 +341,9 @@ private:
         } else if (key == "hardlink") {
             fs::create_hard_link(m_dir / w.at(1), m_dir / w.at(0));
         } else if (key == "age") {
-            for (const std::string& name : w)
-                fs::last_write_time(m_dir / name, fs::last_write_time(m_dir / name) - std::chrono::hours(1));
+            for (std::size_t i = 1; i < w.size(); ++i)
+                fs::last_write_time(m_dir / w[i],
+                                    fs::last_write_time(m_dir / w[i]) - std::chrono::hours(std::stoi(w[0])));
         } else if (key == "stdin") {
             m_stdin = Text(w);
         } else if (key == "run") {

@@ -12,7 +12,7 @@
 #   cut NAME N|half       drops the last N bytes
 #   flip NAME N|half      changes the byte N from the end
 #   mkdir NAME, symlink NAME TARGET, hardlink NAME TARGET
-#   age NAME...           sets files' modification time an hour back
+#   age HOURS NAME...     sets files' modification time HOURS back
 #   stdin TEXT...         standard input of the following runs
 #   run WORDS...          runs ./Velmora WORDS
 #   status N              the run's exit status (0 when not given)

@@ -103,11 +103,14 @@ status 1
 stderr "Velmora: parts 'edited' and 'g.part003' were made with different matrices: motif 1 is named 'other' and 'bcd': they are not of one run\n"
 
 case a part scanned with a matrix file whose counts were edited, names and widths kept
-# The other parts were scanned an hour before the edit.
-age g.part001_module.txt g.part003_module.txt
+# The other parts were scanned two hours before the edit, an hour before
+# the part scanned with the edited file (file times are too coarse to
+# order runs a few milliseconds apart).
+age 2 g.part001_module.txt g.part003_module.txt
 write other.jaspar ">MA0212.1\tbcd\nA  [ 0 20 22 0 0 0 ]\nC  [ 0 0 0 0 22 21 ]\nG  [ 0 0 0 21 0 0 ]\nT  [ 22 2 0 1 0 1 ]\n" @fly_bcd_hb_Kr.jaspar:186:538
 remove fly_bcd_hb_Kr.jaspar
 symlink fly_bcd_hb_Kr.jaspar other.jaspar
+age 1 other.jaspar
 run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o edited
 run merge -o m --bed g.part001 edited g.part003
 status 1
@@ -115,6 +118,16 @@ stderr "Velmora: matrix file 'fly_bcd_hb_Kr.jaspar' was changed between the scan
 run merge -o m --bed g.part001 g.part003
 status 1
 stderr-starts "Velmora: part 2 of 'g.part*.fa' is missing"
+
+case parts merge when their matrix file changed after all of them, or is gone
+age 1 g.part001_module.txt g.part002_module.txt g.part003_module.txt
+write fly_bcd_hb_Kr.jaspar @fly_bcd_hb_Kr.jaspar
+run merge -o m --bed g.part001 g.part002 g.part003
+stderr ""
+remove fly_bcd_hb_Kr.jaspar
+run merge -o m2 --bed g.part001 g.part002 g.part003
+stderr ""
+same m2_module.txt m_module.txt
 
 case a part of two runs
 run -i g.part002.fa -M fly_bcd_hb_Kr.jaspar -x 0.05 -L 60 --bed -o twice

@@ -177,6 +177,17 @@ bool IsOptionWord(const std::string& word)
            (word[1] == '-' || std::string_view("iorKLMxth").find(word[1]) != std::string_view::npos);
 }
 
+// The value of the option at words[*w]: the words after it up to the next
+// option (at least one), joined with blanks as the echo joined them, so a
+// path that holds blanks comes back whole. *w ends on its last word.
+std::string TakeValue(const std::vector<std::string>& words, std::size_t* w)
+{
+    std::string value;
+    while (*w + 1 < words.size() && (value.empty() || !IsOptionWord(words[*w + 1])))
+        value += (value.empty() ? "" : " ") + words[++*w];
+    return value;
+}
+
 // The echo's words with those that may differ between the parts of one
 // input taken out: the program's path, the input, the base name, the
 // thread count, the picture and its options, --overwrite and --quiet, and the path of the
@@ -200,9 +211,7 @@ void EchoWords(std::string echo, PARTRUN* part)
         const bool valued = word == "-i" || word == "-o" || word == "-t" || word == "--threads" || word == "--svg" ||
                             word == "--svg-region" || word == "--svg-bed" || word == "--background";
         if (valued) {
-            std::string value;
-            while (w + 1 < words.size() && (value.empty() || !IsOptionWord(words[w + 1])))
-                value += (value.empty() ? "" : " ") + words[++w];
+            const std::string value = TakeValue(words, &w);
             if (word == "-i")
                 part->input = value;
             continue;
@@ -212,17 +221,13 @@ void EchoWords(std::string echo, PARTRUN* part)
     }
 }
 
-// The value of the last one-letter option `letter` (-M file, say): the
-// words after it up to the next option, joined as the echo joined them.
+// The value of the last one-letter option `letter` (-M file, say).
 std::string OptionValue(const std::vector<std::string>& words, char letter)
 {
     std::string value;
     for (std::size_t w = 0; w < words.size(); ++w)
-        if (words[w].size() >= 2 && words[w][0] == '-' && words[w][1] == letter) {
-            value.clear();
-            while (w + 1 < words.size() && (value.empty() || !IsOptionWord(words[w + 1])))
-                value += (value.empty() ? "" : " ") + words[++w];
-        }
+        if (words[w].size() >= 2 && words[w][0] == '-' && words[w][1] == letter)
+            value = TakeValue(words, &w);
     return value;
 }
 
@@ -364,9 +369,11 @@ bool SameMatrices(const std::vector<PARTRUN>& parts, std::string* error)
 // kept (counts changed) leaves no trace in the result files, whose formats
 // have no room for the matrices. The file's modification time tells it: a
 // part whose scan ended before the file last changed, beside one whose
-// scan ended after, were scanned with two versions of it. Where the file
-// is not found from here (a relative path of another folder) there is
-// nothing to tell.
+// scan ended after, were scanned with two versions of it. File times are
+// coarse (a clock tick of a few milliseconds), so a part that ended in the
+// very tick of the change tells nothing either way. Where the file is not
+// found from here (a relative path of another folder) there is nothing to
+// tell.
 bool MatrixFileKept(const std::vector<PARTRUN>& parts, std::string* error)
 {
     const auto scanned = std::find_if(parts.begin(), parts.end(), [](const PARTRUN& p) { return p.headings; });
@@ -376,16 +383,18 @@ bool MatrixFileKept(const std::vector<PARTRUN>& parts, std::string* error)
     struct stat file {};
     if (path.empty() || stat(path.c_str(), &file) != 0)
         return true;
-    const auto earlier = [](const timespec& a, const timespec& b) {
-        return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+    const auto order = [](const timespec& a, const timespec& b) {
+        return a.tv_sec != b.tv_sec ? (a.tv_sec < b.tv_sec ? -1 : 1)
+                                    : (a.tv_nsec == b.tv_nsec ? 0 : (a.tv_nsec < b.tv_nsec ? -1 : 1));
     };
     const PARTRUN* before = nullptr;
     const PARTRUN* after = nullptr;
     for (const PARTRUN& part : parts) {
-        if (!part.headings)
-            continue;
-        const PARTRUN*& side = earlier(part.written, file.st_mtim) ? before : after;
-        side = side ? side : &part;
+        const int side = part.headings ? order(part.written, file.st_mtim) : 0;
+        if (side < 0 && !before)
+            before = &part;
+        if (side > 0 && !after)
+            after = &part;
     }
     if (before && after) {
         *error = "matrix file " + QuotePath(path) + " was changed between the scans of parts " +

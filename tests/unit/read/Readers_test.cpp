@@ -55,55 +55,47 @@ std::vector<std::string> Records(const std::string& bytes, std::size_t block)
 
 }  // namespace
 
-// Letters are counted in stretches of 255 into one byte: counts across
-// and at the stretches' borders, and lower case (never left by the reader)
-// as other.
-TEST(FastaReaderTest, OtherLettersAcrossStretches)
+// Both counters work on stretches without a branch per letter:
+// OtherLetters counts 255 into one byte (lower case, never left by the
+// reader, counts as other); LeadingLetters checks 32 at a time (the bytes
+// next to 'A'-'Z' and 'a'-'z', and bytes above 127, are no letters).
+// Counts before, at and across the stretches' borders.
+TEST(FastaReaderTest, CountsAcrossStretches)
 {
-    const struct {
-        std::string letters;
-        std::size_t other;
-    } rows[] = {
-        {"", 0},
-        {"ACGTN", 0},
-        {"acgtRYX", 7},
-        {std::string(255, 'A'), 0},
-        {std::string(255, 'R'), 255},
-        {std::string(256, 'R'), 256},
-        {std::string(600, 'R') + std::string(600, 'G'), 600},
-        {std::string(1000, 'T') + "X" + std::string(254, 'C') + "YY", 3},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(OtherLetters(row.letters), row.other) << row.letters.size() << " letters";
-}
-
-// Letters are checked 32 at a time: a non-letter before, at and after
-// those borders, the bytes next to 'A'-'Z' and 'a'-'z', and bytes above 127.
-TEST(FastaReaderTest, LeadingLettersAcrossStretches)
-{
+    using Count = std::size_t (*)(std::string_view);
     const std::string a31(31, 'A');
     const std::string z32(32, 'z');
     const struct {
+        Count count;
         std::string text;
-        std::size_t letters;
+        std::size_t expected;
     } rows[] = {
-        {"", 0},
-        {"AZaz", 4},
-        {"@", 0},
-        {"[", 0},
-        {"`", 0},
-        {"{", 0},
-        {a31 + "@", 31},
-        {z32 + "[", 32},
-        {z32 + "g`", 33},
-        {z32 + z32, 64},
-        {z32 + a31 + "{" + z32, 63},
-        {z32 + z32 + z32 + "\xc1" + "A", 96},
-        {a31 + "\xfa" + z32, 31},
-        {"A\n" + z32, 1},
+        {OtherLetters, "", 0},
+        {OtherLetters, "ACGTN", 0},
+        {OtherLetters, "acgtRYX", 7},
+        {OtherLetters, std::string(255, 'A'), 0},
+        {OtherLetters, std::string(255, 'R'), 255},
+        {OtherLetters, std::string(256, 'R'), 256},
+        {OtherLetters, std::string(600, 'R') + std::string(600, 'G'), 600},
+        {OtherLetters, std::string(1000, 'T') + "X" + std::string(254, 'C') + "YY", 3},
+        {LeadingLetters, "", 0},
+        {LeadingLetters, "AZaz", 4},
+        {LeadingLetters, "@", 0},
+        {LeadingLetters, "[", 0},
+        {LeadingLetters, "`", 0},
+        {LeadingLetters, "{", 0},
+        {LeadingLetters, a31 + "@", 31},
+        {LeadingLetters, z32 + "[", 32},
+        {LeadingLetters, z32 + "g`", 33},
+        {LeadingLetters, z32 + z32, 64},
+        {LeadingLetters, z32 + a31 + "{" + z32, 63},
+        {LeadingLetters, z32 + z32 + z32 + "\xc1" + "A", 96},
+        {LeadingLetters, a31 + "\xfa" + z32, 31},
+        {LeadingLetters, "A\n" + z32, 1},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(LeadingLetters(row.text), row.letters) << row.text.size() << " bytes";
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(rows[i].count(rows[i].text), rows[i].expected)
+            << "row " << i << ", " << rows[i].text.size() << " bytes";
 }
 
 TEST(FastaReaderTest, RecordsWhateverTheBlockSize)
